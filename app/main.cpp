@@ -1,0 +1,84 @@
+#include "app/profile.h"
+#include "app/sharedstate.h"
+#include "app/singleinstance.h"
+#include "app/tesseldlg.h"
+#include "app/widgetprompts.h"
+#include "link/hid/hidapibackend.h"
+#include "sim/simboard.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void printHelp() {
+    const QString text =
+        QStringLiteral(
+            "Usage: tessel [--simulate[=KEY=VALUE,...]] [Qt options]\n"
+            "\n"
+            "Programs, configures and debugs capacitive touch-key chips through the USB\n"
+            "programmer board.\n"
+            "\n"
+            "  --simulate            use the built-in simulated board instead of a real one\n"
+            "  --simulate=OPTIONS    the same, with settings of the simulated board:\n") +
+        tessel::SimOptions::help() + QStringLiteral("  --help                this text\n");
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool simulate = false;
+    QString simText;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            printHelp();
+            return 0;
+        }
+        if (arg == QLatin1String("--simulate")) {
+            simulate = true;
+        } else if (arg.startsWith(QLatin1String("--simulate="))) {
+            simulate = true;
+            simText = arg.mid(11);
+        }
+    }
+    tessel::SimOptions simOptions;
+    QString error;
+    if (simulate && !tessel::SimOptions::parse(simText, &simOptions, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessel"));
+    QApplication::setOrganizationName(QStringLiteral("Tessel"));
+
+    tessel::SingleInstance instance;
+    if (!instance.tryBecomePrimary()) return 0;
+
+    tessel::SharedState state;
+    state.moduleDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
+    state.profilePath = tessel::Profile::chooseLocation(state.moduleDir);
+
+    std::unique_ptr<tessel::HidBackend> backend;
+    if (simulate) {
+        backend = std::make_unique<tessel::SimBackend>(simOptions);
+    } else {
+        backend = std::make_unique<tessel::HidapiBackend>();
+    }
+
+    tessel::WidgetPrompts prompts;
+    tessel::CTesselDlg window(state, *backend, prompts, simulate);
+    prompts.setParent(&window);
+    QObject::connect(&instance, &tessel::SingleInstance::activationRequested, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+    return app.exec();
+}

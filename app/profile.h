@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace tessel {
+
+// The profile file "Parameters.ini" with the semantics of the Windows private-profile
+// functions the program grew up with: integers read with a default and written at once as
+// decimal text, sections and keys matched without regard to case, lines it does not know
+// kept in place. Section and key names are plain text ("KR4113/4161CFGS" and
+// "CTK_THRESHOLD[0]" are ordinary names). Writes replace the file atomically, in UTF-8 with
+// CR LF line ends so that Windows tools keep reading it.
+class Profile {
+public:
+    static constexpr const char* kFileName = "Parameters.ini";
+
+    Profile() = default;
+    explicit Profile(QString filePath) : path_(std::move(filePath)) {}
+
+    const QString& path() const { return path_; }
+    bool exists() const;
+
+    // The integer stored under section/key, or defaultValue when the file, the section or
+    // the key is missing or the value is empty. Leading blanks and a sign are allowed;
+    // reading stops at the first character that is not a digit ("12abc" gives 12, "abc" 0).
+    int readInt(const QString& section, const QString& key, int defaultValue) const;
+
+    // Writes value as decimal text. A new key goes at the end of its section, a new section
+    // at the end of the file. Returns false when the file could not be written.
+    bool writeInt(const QString& section, const QString& key, int value);
+
+    // Where the profile lives: in moduleDir when that directory is writable (portable use),
+    // otherwise in the user's configuration directory.
+    static QString chooseLocation(const QString& moduleDir);
+
+private:
+    QStringList readLines(bool* hadBom) const;
+
+    QString path_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tessel {
+
+// Every message box and file dialog of the program goes through this interface, so that
+// tests and the command-line front end answer them without a modal window.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A plain message box with the application title and an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    // An open-file dialog; an empty result means the user cancelled.
+    virtual QString openFileName(const QString& filter) = 0;
+    // A save-file dialog offering defaultName; an empty result means the user cancelled.
+    virtual QString saveFileName(const QString& defaultName, const QString& filter) = 0;
+};
+
+// The messages list of the programming page, as seen by code that reports progress.
+class LogSink {
+public:
+    virtual ~LogSink() = default;
+    virtual void appendLog(const QString& line) = 0;
+};
+
+// Answers prompts from a script and records what was shown. Used by tests and by the
+// command-line front end (which prints the recorded messages).
+class ScriptedPrompts : public Prompts {
+public:
+    QStringList messages;         // every message shown, in order
+    QStringList openAnswers;      // consumed front first; empty list = cancel
+    QStringList saveAnswers;      // likewise
+    QString lastSaveDefaultName;  // what the last save dialog offered
+    QString lastFilter;
+
+    void showMessage(const QString& text) override { messages << text; }
+    QString openFileName(const QString& filter) override {
+        lastFilter = filter;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString saveFileName(const QString& defaultName, const QString& filter) override {
+        lastSaveDefaultName = defaultName;
+        lastFilter = filter;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+};
+
+// Collects log lines; for tests and the command-line front end.
+class RecordingLog : public LogSink {
+public:
+    QStringList lines;
+    void appendLog(const QString& line) override { lines << line; }
+};
+
+}  // namespace tessel

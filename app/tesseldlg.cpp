@@ -1,0 +1,197 @@
+#include "app/tesseldlg.h"
+
+#include "app/aboutdlg.h"
+#include "app/chipcatalogue.h"
+#include "link/cmusbhid.h"
+#include "link/hiddevice.h"
+#include "pages/debug/cdebug.h"
+#include "pages/program/cprogrammedlg.h"
+#include "res/artwork.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tessel {
+namespace {
+
+const char* const kProfileSection = "InitParameters";
+const char* const kChipKey = "m_ictype";
+
+}  // namespace
+
+CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts, bool simulated,
+                       QWidget* parent)
+    : QWidget(parent),
+      state_(state),
+      profile_(state.profilePath),
+      prompts_(prompts),
+      transport_(new CMUSBHid(state, backend, this)),
+      programPage_(new CProgrammeDlg(state, *transport_)),
+      debugPage_(new CDebug(state, *transport_)),
+      watcher_(backend.createWatcher(this)) {
+    setWindowIcon(artwork::appIcon());
+    if (profile_.exists()) {
+        state_.chipIndex = sanitizeChipIndex(
+            profile_.readInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey), 0));
+    }
+    state_.language = 0;
+    buildUi();
+
+    connect(watcher_, &HotplugWatcher::arrived, this, &CTesselDlg::onDeviceArrived);
+    connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
+    connect(transport_, &CMUSBHid::boardLost, this, &CTesselDlg::onBoardLost);
+
+    if (simulated) programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
+    programPage_->layoutForChip();
+    transport_->open();
+    setWindowTitle(QString::fromUtf8(kStartTitle));
+}
+
+CTesselDlg::~CTesselDlg() {
+    // The transport's threads end before the pages that receive its notifications go.
+    const QSignalBlocker quiet(transport_);
+    transport_->close();
+}
+
+void CTesselDlg::buildUi() {
+    commGroup_ = new QGroupBox(QStringLiteral("通信方式"), this);
+    usbRadio_ = new QRadioButton(QStringLiteral("USB通信"), commGroup_);
+    usbRadio_->setChecked(true);
+    (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
+    connect(usbRadio_, &QRadioButton::clicked, transport_, &CMUSBHid::open);
+
+    helpButton_ = new QPushButton(QStringLiteral("接线说明"), this);
+    helpButton_->setEnabled(false);  // the wiring-help window comes with its own page
+
+    chipGroup_ = new QGroupBox(QStringLiteral("  芯片选择  "), this);
+    chipCombo_ = new QComboBox(chipGroup_);
+    chipCombo_->setObjectName(QStringLiteral("chipCombo"));
+    for (const ChipInfo& c : kChipCatalogue) chipCombo_->addItem(QString::fromUtf8(c.comboText));
+    chipCombo_->setCurrentIndex(static_cast<int>(state_.chipIndex.load()));
+    (new QVBoxLayout(chipGroup_))->addWidget(chipCombo_);
+    connect(chipCombo_, qOverload<int>(&QComboBox::activated), this, &CTesselDlg::onChipChosen);
+
+    languageGroup_ = new QGroupBox(QStringLiteral("   语言选择  "), this);
+    languageCombo_ = new QComboBox(languageGroup_);
+    languageCombo_->setObjectName(QStringLiteral("languageCombo"));
+    languageCombo_->addItems({QStringLiteral("Chinese"), QStringLiteral("English")});
+    (new QVBoxLayout(languageGroup_))->addWidget(languageCombo_);
+    connect(languageCombo_, qOverload<int>(&QComboBox::activated), this,
+            &CTesselDlg::onLanguageChosen);
+
+    auto* logo = new QLabel(this);
+    logo->setPixmap(artwork::logo());
+
+    auto* aboutAction = new QAction(QStringLiteral("关于 Tessel(&A)..."), this);
+    aboutAction->setShortcut(QKeySequence::HelpContents);
+    connect(aboutAction, &QAction::triggered, this, &CTesselDlg::showAbout);
+    addAction(aboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* aboutButton = new QToolButton(this);
+    aboutButton->setDefaultAction(aboutAction);
+    aboutButton->setText(QStringLiteral("?"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(commGroup_);
+    top->addWidget(helpButton_, 0, Qt::AlignBottom);
+    top->addWidget(chipGroup_, 1);
+    top->addWidget(languageGroup_);
+    top->addStretch(1);
+    top->addWidget(logo);
+    top->addWidget(aboutButton, 0, Qt::AlignTop);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tabs"));
+    tabs_->addTab(programPage_, QStringLiteral("烧录"));
+    tabs_->addTab(debugPage_, QStringLiteral("调试"));
+    connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tabs_, 1);
+    resize(1280, 820);
+}
+
+void CTesselDlg::selectChipEntry(int index) {
+    const QSignalBlocker quiet(chipCombo_);
+    chipCombo_->setCurrentIndex(sanitizeChipIndex(index));
+}
+
+void CTesselDlg::onChipChosen(int index) {
+    state_.chipIndex = sanitizeChipIndex(index);
+    debugPage_->adaptToChip();
+    programPage_->layoutForChip();
+}
+
+void CTesselDlg::onLanguageChosen(int index) {
+    state_.language = index == 1 ? 1 : 0;
+    const bool en = state_.english();
+    languageGroup_->setTitle(en ? QStringLiteral("language select") : QStringLiteral("  语言选择  "));
+    chipGroup_->setTitle(en ? QStringLiteral("  chip select  ") : QStringLiteral("  芯片选择  "));
+    helpButton_->setText(en ? QStringLiteral("connections") : QStringLiteral("接线说明"));
+    commGroup_->setTitle(en ? QStringLiteral("communication") : QStringLiteral("通信方式"));
+    usbRadio_->setText(en ? QStringLiteral("USB") : QStringLiteral("USB通信"));
+    tabs_->setTabText(0, en ? QStringLiteral("Program") : QStringLiteral("烧录"));
+    tabs_->setTabText(1, en ? QStringLiteral("Debug") : QStringLiteral("调试"));
+    setWindowTitle(en ? QStringLiteral("Debug Tools--V1.0.1.0a(Guest)")
+                      : QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
+    programPage_->applyLanguage();
+}
+
+void CTesselDlg::onTabChanged(int index) {
+    stopDebugRun();
+    if (index == 1) debugPage_->adaptToChip();
+}
+
+void CTesselDlg::stopDebugRun() {
+    if (debugPage_->running()) debugPage_->stopRun();
+}
+
+void CTesselDlg::onDeviceArrived(const QString&) {
+    programPage_->appendLog(state_.text("设备已连接", "Device Connected!"));
+    // A board that is open stays open: re-opening it could cut a running operation short.
+    if (!transport_->isConnected()) transport_->open();
+}
+
+void CTesselDlg::onDeviceRemoved(const QString& path) {
+    if (path.compare(transport_->devicePath(), Qt::CaseInsensitive) != 0) return;
+    if (!transport_->isConnected()) return;  // already handled as a lost board
+    programPage_->appendLog(state_.text("设备被拔出", "Device Pulled Out!"));
+    transport_->close();
+}
+
+void CTesselDlg::onBoardLost() {
+    programPage_->appendLog(state_.text("设备被拔出", "Device Pulled Out!"));
+}
+
+void CTesselDlg::showAbout() {
+    AboutDlg about(state_, this);
+    about.exec();
+}
+
+void CTesselDlg::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        profile_.writeInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey),
+                          static_cast<int>(state_.chipIndex.load()));
+        if (debugPage_->running()) {
+            debugPage_->stopRun();
+        } else {
+            transport_->send(makeReport(0xB5));  // stop debugging
+        }
+        transport_->close();
+    }
+    event->accept();
+}
+
+}  // namespace tessel

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/profile.h"
+#include "app/prompts.h"
+#include "app/sharedstate.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace tessel {
+
+class CDebug;
+class CMUSBHid;
+class CProgrammeDlg;
+class HidBackend;
+class HotplugWatcher;
+
+// The main window: chip and language selection, the USB and wiring-help buttons, and the
+// tabs of the programming and debug pages. It owns the transport and both pages, keeps the
+// chip selection in the profile and reacts to boards coming and going.
+class CTesselDlg : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kStartTitle = "调试烧录--V1.0.1.1a(客户端)";
+
+    CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts, bool simulated,
+               QWidget* parent = nullptr);
+    ~CTesselDlg() override;
+
+    CProgrammeDlg& programPage() { return *programPage_; }
+    CDebug& debugPage() { return *debugPage_; }
+    CMUSBHid& transport() { return *transport_; }
+    QComboBox& chipCombo() { return *chipCombo_; }
+    QComboBox& languageCombo() { return *languageCombo_; }
+    QTabWidget& tabs() { return *tabs_; }
+
+    // Selects a chip entry without running the selection handler (a mass-production file
+    // named another chip; the programming page has set chipIndex itself).
+    void selectChipEntry(int index);
+    void showAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildUi();
+    void onChipChosen(int index);
+    void onLanguageChosen(int index);
+    void onTabChanged(int index);
+    void onDeviceArrived(const QString& path);
+    void onDeviceRemoved(const QString& path);
+    void onBoardLost();
+    void stopDebugRun();
+
+    SharedState& state_;
+    Profile profile_;
+    Prompts& prompts_;
+    CMUSBHid* transport_;
+    CProgrammeDlg* programPage_;
+    CDebug* debugPage_;
+    HotplugWatcher* watcher_;
+
+    QGroupBox* commGroup_ = nullptr;
+    QRadioButton* usbRadio_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
+    QGroupBox* chipGroup_ = nullptr;
+    QComboBox* chipCombo_ = nullptr;
+    QGroupBox* languageGroup_ = nullptr;
+    QComboBox* languageCombo_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    bool closed_ = false;
+};
+
+}  // namespace tessel

@@ -1,0 +1,369 @@
+#include "link/cmusbhid.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace tessel {
+namespace {
+
+constexpr int kReadPollMs = 50;  // the reader wakes this often to see whether it must stop
+
+Report header(uint8_t code, uint8_t b2, uint8_t b3, uint8_t b4 = 0) {
+    Report r = makeReport(code);
+    r[2] = b2;
+    r[3] = b3;
+    r[4] = b4;
+    return r;
+}
+
+// A bulk data report: 64 bytes from bytes 1 on, 0xFF after the data, no command code.
+Report dataReport(const uint8_t* data, uint32_t n) {
+    Report r;
+    r.fill(0xFF);
+    r[0] = 0;
+    std::memcpy(&r[1], data, n);
+    return r;
+}
+
+bool flashCrcError(const Report& a) { return a[1] == 0x85 && a[4] == 0x56; }
+
+}  // namespace
+
+CMUSBHid::CMUSBHid(SharedState& state, HidBackend& backend, QObject* parent)
+    : QObject(parent), state_(state), backend_(backend) {
+    qRegisterMetaType<tessel::LinkNotification>();
+    qRegisterMetaType<tessel::DebugNotification>();
+}
+
+CMUSBHid::~CMUSBHid() {
+    const QSignalBlocker quiet(this);
+    close();
+}
+
+void CMUSBHid::open() {
+    if (connected_.load()) close();
+    lastOpenResult_ = OpenResult::NotFound;
+    for (const HidDeviceInfo& info : backend_.enumerate()) {
+        if (info.vendorId != kBoardVendorId || info.productId != kBoardProductId ||
+            info.releaseNumber != kBoardReleaseNumber) {
+            continue;
+        }
+        devicePath_ = info.path;
+        std::shared_ptr<HidDevice> device = backend_.open(info.path, &lastOpenResult_);
+        if (device) {
+            {
+                std::lock_guard<std::mutex> lock(deviceMutex_);
+                device_ = device;
+            }
+            connected_ = true;
+            dispatch_.resetDebugFrames();
+            readerStop_ = false;
+            reader_ = std::thread(&CMUSBHid::readerLoop, this, device);
+        }
+        break;
+    }
+    post(connected_.load() ? LinkCode::DeviceOpened : LinkCode::NoDevice);
+}
+
+void CMUSBHid::close() {
+    abort_ = true;
+    answerCv_.notify_all();
+    joinWorker();
+    abort_ = false;
+
+    readerStop_ = true;
+    if (reader_.joinable()) reader_.join();
+    {
+        std::lock_guard<std::mutex> lock(deviceMutex_);
+        device_.reset();
+    }
+    state_.transferMode = 0;
+    if (connected_.exchange(false)) Q_EMIT disconnected();
+}
+
+bool CMUSBHid::send(const Report& report) {
+    std::lock_guard<std::mutex> lock(deviceMutex_);
+    if (!device_) return false;
+    Report out = report;
+    out[0] = 0;
+    return device_->write(out);
+}
+
+bool CMUSBHid::requestDebugData(uint8_t channels) {
+    debugChannel_ = channels;
+    Report r = makeReport(0xB3);
+    r[2] = channels;
+    return send(r);
+}
+
+void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
+    while (!readerStop_.load()) {
+        Report report{};
+        const int n = device->read(report, kReadPollMs);
+        if (n > 0) {
+            report[0] = 0;
+            deliver(report);
+        } else if (n < 0) {
+            // The board is gone: handle it like its removal, on the owner's thread.
+            QMetaObject::invokeMethod(this, &CMUSBHid::onDeviceLost, Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+void CMUSBHid::onDeviceLost() {
+    if (!connected_.load()) return;
+    Q_EMIT boardLost();
+    close();
+}
+
+void CMUSBHid::deliver(const Report& report) {
+    Routing r = dispatch_.route(report, state_.transferMode.load(),
+                                static_cast<int>(state_.chipIndex.load()), debugChannel_.load());
+    Waiter who = Waiter::None;
+    switch (r.target) {
+        case Routing::Target::Drop: return;
+        case Routing::Target::Link: {
+            LinkNotification n;
+            n.code = r.link;
+            n.report = report;
+            post(n);
+            return;
+        }
+        case Routing::Target::Debug: {
+            DebugNotification n;
+            n.code = r.debug;
+            n.report = report;
+            n.sample = r.sample;
+            QMetaObject::invokeMethod(
+                this, [this, n] { Q_EMIT debugNotification(n); }, Qt::QueuedConnection);
+            return;
+        }
+        case Routing::Target::FlashWrite: who = Waiter::FlashWrite; break;
+        case Routing::Target::FlashRead: who = Waiter::FlashRead; break;
+        case Routing::Target::EepromWrite: who = Waiter::EepromWrite; break;
+        case Routing::Target::EepromRead: who = Waiter::EepromRead; break;
+    }
+    std::lock_guard<std::mutex> lock(answerMutex_);
+    if (waiting_ != who || answered_) return;  // nobody waits for it: a stray reply
+    answer_ = report;
+    answered_ = true;
+    answerCv_.notify_all();
+}
+
+void CMUSBHid::post(const LinkNotification& n) {
+    QMetaObject::invokeMethod(
+        this, [this, n] { Q_EMIT linkNotification(n); }, Qt::QueuedConnection);
+}
+
+void CMUSBHid::post(LinkCode code, uint32_t offset, uint32_t total) {
+    LinkNotification n;
+    n.code = code;
+    n.offset = offset;
+    n.total = total;
+    post(n);
+}
+
+CMUSBHid::Wait CMUSBHid::exchange(Waiter who, const Report& report, Report* answer) {
+    {
+        std::lock_guard<std::mutex> lock(answerMutex_);
+        waiting_ = who;
+        answered_ = false;
+    }
+    send(report);  // a failed write shows as a missing answer
+    std::unique_lock<std::mutex> lock(answerMutex_);
+    answerCv_.wait_for(lock, std::chrono::milliseconds(answerTimeoutMs_),
+                       [this] { return answered_ || abort_.load(); });
+    waiting_ = Waiter::None;
+    if (abort_.load()) return Wait::Aborted;
+    if (!answered_) return Wait::Timeout;
+    *answer = answer_;
+    return Wait::Answer;
+}
+
+void CMUSBHid::joinWorker() {
+    if (worker_.joinable()) worker_.join();
+    transferRunning_ = false;
+}
+
+bool CMUSBHid::startWorker(void (CMUSBHid::*body)()) {
+    // The length travels in two header bytes.
+    if (!connected_.load() || transferRunning_.load() || totalLength_ > 0xFFFF) return false;
+    joinWorker();
+    transferRunning_ = true;
+    worker_ = std::thread([this, body] {
+        (this->*body)();
+        transferRunning_ = false;
+    });
+    return true;
+}
+
+bool CMUSBHid::startFlashWrite(const uint8_t* source, uint32_t length) {
+    if (transferRunning_.load()) return false;
+    source_ = source;
+    totalLength_ = length;
+    return startWorker(&CMUSBHid::flashWriteBody);
+}
+
+bool CMUSBHid::startFlashRead(uint8_t* destination, uint32_t length, const uint8_t* verifySource,
+                              uint32_t verifyLength) {
+    if (transferRunning_.load()) return false;
+    destination_ = destination;
+    totalLength_ = length;
+    verifySource_ = verifySource;
+    verifyLength_ = verifySource ? verifyLength : 0;
+    return startWorker(&CMUSBHid::flashReadBody);
+}
+
+bool CMUSBHid::startEepromWrite(const uint8_t* source) {
+    if (transferRunning_.load()) return false;
+    source_ = source;
+    totalLength_ = 1024;
+    return startWorker(&CMUSBHid::eepromWriteBody);
+}
+
+bool CMUSBHid::startEepromRead(uint8_t* destination, uint32_t length) {
+    if (transferRunning_.load()) return false;
+    destination_ = destination;
+    totalLength_ = length;
+    return startWorker(&CMUSBHid::eepromReadBody);
+}
+
+// Flash write: a length header, then 64-byte data reports, each acknowledged with 0x85.
+// A missing answer starts the whole transfer again, up to five attempts in all.
+void CMUSBHid::flashWriteBody() {
+    const uint32_t total = totalLength_;
+    Report answer;
+    for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
+        post(LinkCode::FlashWriteStarted, 0, total);
+        Wait w = exchange(Waiter::FlashWrite, header(0x85, total >> 8, total & 0xFF), &answer);
+        if (w == Wait::Aborted) return;
+        if (w == Wait::Timeout) continue;
+        if (flashCrcError(answer)) {
+            post(LinkCode::FlashWriteCrcError, 0, total);
+            return;
+        }
+        uint32_t offset = 0;
+        while (offset < total) {
+            const uint32_t n = std::min<uint32_t>(64, total - offset);
+            w = exchange(Waiter::FlashWrite, dataReport(source_ + offset, n), &answer);
+            if (w != Wait::Answer) break;
+            if (flashCrcError(answer)) {
+                post(LinkCode::FlashWriteCrcError, offset, total);
+                return;
+            }
+            offset += n;
+            post(LinkCode::FlashWriteProgress, offset, total);
+        }
+        if (w == Wait::Aborted) return;
+        if (w == Wait::Timeout) continue;
+        state_.verifyAfterWrite = 1;  // before the notification the next step depends on
+        post(LinkCode::FlashWriteFinished, total, total);
+        return;
+    }
+    post(LinkCode::TransferTimeout, 0, total);
+}
+
+// Flash read: a header with the length, then one request per 64-byte block. While it runs
+// every report belongs to it (transferMode 1).
+void CMUSBHid::flashReadBody() {
+    const uint32_t total = totalLength_;
+    Report answer;
+    for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
+        state_.transferMode = 1;
+        post(LinkCode::FlashReadStarted, 0, total);
+        Wait w = exchange(Waiter::FlashRead, header(0x86, 0xFF, total >> 8, total & 0xFF), &answer);
+        if (w == Wait::Aborted) break;
+        if (w == Wait::Timeout) continue;
+        if (flashCrcError(answer)) {
+            state_.transferMode = 0;
+            post(LinkCode::FlashReadError, 0, total);
+            return;
+        }
+        uint32_t offset = 0;
+        uint32_t block = 0;
+        while (offset < total) {
+            const uint32_t n = std::min<uint32_t>(64, total - offset);
+            w = exchange(Waiter::FlashRead, header(0x86, n, block >> 8, block & 0xFF), &answer);
+            if (w != Wait::Answer) break;
+            if (answer[1] == 0xAA && answer[2] == 0xBB && answer[3] == 0xCC) {
+                state_.transferMode = 0;
+                post(LinkCode::FlashReadError, offset, total);
+                return;
+            }
+            std::memcpy(destination_ + offset, &answer[1], n);
+            if (state_.verifyAfterWrite.load() && verifySource_) {
+                const uint32_t end = std::min(offset + n, verifyLength_);
+                for (uint32_t i = offset; i < end; ++i) {
+                    if (destination_[i] != verifySource_[i]) {
+                        state_.transferMode = 0;
+                        post(LinkCode::FlashVerifyMismatch, i, total);
+                        return;
+                    }
+                }
+            }
+            offset += n;
+            ++block;
+            post(LinkCode::FlashReadProgress, offset, total);
+        }
+        if (w == Wait::Aborted) break;
+        if (w == Wait::Timeout) continue;
+        state_.verifyAfterWrite = 0;
+        state_.transferMode = 0;
+        post(LinkCode::FlashReadFinished, total, total);
+        return;
+    }
+    state_.transferMode = 0;
+    if (!abort_.load()) post(LinkCode::TransferTimeout, 0, total);
+}
+
+// EEPROM write: a header, then sixteen 64-byte data reports, each acknowledged with 0x8F.
+// There is one attempt only.
+void CMUSBHid::eepromWriteBody() {
+    const uint32_t total = totalLength_;
+    Report answer;
+    post(LinkCode::EepromWriteStarted, 0, total);
+    Wait w = exchange(Waiter::EepromWrite, header(0x8F, 0x04, 0x00), &answer);
+    uint32_t offset = 0;
+    while (w == Wait::Answer && offset < total) {
+        w = exchange(Waiter::EepromWrite, dataReport(source_ + offset, 64), &answer);
+        if (w != Wait::Answer) break;
+        offset += 64;
+        post(LinkCode::EepromBlock, offset, total);
+    }
+    if (w == Wait::Aborted) return;
+    if (w == Wait::Timeout) {
+        post(LinkCode::TransferTimeout, offset, total);
+        return;
+    }
+    post(LinkCode::EepromWriteFinished, total, total);
+}
+
+// EEPROM read: a header with the length, then one request per 64-byte block (transferMode 2).
+void CMUSBHid::eepromReadBody() {
+    const uint32_t total = totalLength_;
+    Report answer;
+    state_.transferMode = 2;
+    post(LinkCode::EepromReadStarted, 0, total);
+    Wait w = exchange(Waiter::EepromRead, header(0x90, 0xFF, total >> 8, total & 0xFF), &answer);
+    uint32_t offset = 0;
+    for (uint32_t block = 0; w == Wait::Answer && offset < total; ++block) {
+        w = exchange(Waiter::EepromRead, header(0x90, 0x40, block >> 8, block & 0xFF), &answer);
+        if (w != Wait::Answer) break;
+        std::memcpy(destination_ + offset, &answer[1], 64);
+        offset += 64;
+        post(LinkCode::EepromBlock, offset, total);
+    }
+    state_.transferMode = 0;
+    if (w == Wait::Aborted) return;
+    if (w == Wait::Timeout) {
+        post(LinkCode::TransferTimeout, offset, total);
+        return;
+    }
+    post(LinkCode::EepromReadFinished, total, total);
+}
+
+}  // namespace tessel

@@ -1,0 +1,57 @@
+#include "link/connection.h"
+
+#include "link/cmusbhid.h"
+#include "link/dispatch.h"
+
+namespace tessel {
+
+ConnectionSequence::ConnectionSequence(SharedState& state, CMUSBHid& transport, LogSink& log,
+                                       std::function<void(bool)> setButtonsEnabled)
+    : state_(state),
+      transport_(transport),
+      log_(log),
+      setButtonsEnabled_(std::move(setButtonsEnabled)) {}
+
+bool ConnectionSequence::handle(const LinkNotification& n) {
+    switch (n.code) {
+        case LinkCode::NoDevice:
+            log_.appendLog(state_.text("无USB设备!", "NO USB Device!"));
+            if (transport_.lastOpenResult() == OpenResult::PermissionDenied) {
+                log_.appendLog(boardAccessHint(state_.english()));
+            }
+            return true;
+        case LinkCode::DeviceOpened: {
+            log_.appendLog(state_.text("发现USB设备!", "Find USB Device!"));
+            Report r = makeReport(0x7F);
+            r[2] = r[3] = r[4] = 0xCD;
+            transport_.send(r);
+            return true;
+        }
+        case LinkCode::VersionAccepted:
+        case LinkCode::VersionRefused: {
+            const bool accepted = n.code == LinkCode::VersionAccepted;
+            state_.boardVersion = ReceiveDispatch::formatVersion(n.report);
+            log_.appendLog(accepted ? state_.text("与下位机USB通信建立成功!",
+                                                  "USB Communication Succeed!")
+                                    : state_.text("下位机版本错误，请使用正确的版本!",
+                                                  "Board Version Not OK!"));
+            log_.appendLog(state_.text("下位机版本:", "Board Version :") + state_.boardVersion);
+            if (setButtonsEnabled_) setButtonsEnabled_(accepted);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+QString boardAccessHint(bool english) {
+    const char* rule =
+        "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0483\", ATTRS{idProduct}==\"5750\", "
+        "MODE=\"0660\", TAG+=\"uaccess\"";
+    return (english ? QStringLiteral("The board is present but cannot be opened. Allow access "
+                                     "with a udev rule in /etc/udev/rules.d/70-tessel.rules: ")
+                    : QStringLiteral("找到编程器但没有打开它的权限。请在 "
+                                     "/etc/udev/rules.d/70-tessel.rules 中加入udev规则: ")) +
+           QString::fromLatin1(rule);
+}
+
+}  // namespace tessel

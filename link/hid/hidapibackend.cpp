@@ -1,0 +1,76 @@
+#include "link/hid/hidapibackend.h"
+
+#include "link/hid/hotplug.h"
+
+#include <hidapi.h>
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace tessel {
+namespace {
+
+class HidapiDevice : public HidDevice {
+public:
+    explicit HidapiDevice(hid_device* handle) : handle_(handle) {}
+    ~HidapiDevice() override { hid_close(handle_); }
+
+    bool write(const Report& report) override {
+        return hid_write(handle_, report.data(), report.size()) == static_cast<int>(report.size());
+    }
+
+    int read(Report& report, int timeoutMs) override {
+        unsigned char buf[kReportSize] = {};
+        // hidraw hands over the 64 payload bytes without the report ID.
+        const int n = hid_read_timeout(handle_, buf, kReportSize - 1, timeoutMs);
+        if (n < 0) return -1;
+        if (n == 0) return 0;
+        report.fill(0);
+        std::memcpy(&report[1], buf, static_cast<size_t>(n));
+        return 1;
+    }
+
+private:
+    hid_device* handle_;
+};
+
+}  // namespace
+
+HidapiBackend::HidapiBackend() { hid_init(); }
+HidapiBackend::~HidapiBackend() { hid_exit(); }
+
+QList<HidDeviceInfo> HidapiBackend::enumerate() {
+    QList<HidDeviceInfo> out;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* d = list; d; d = d->next) {
+        HidDeviceInfo info;
+        info.path = QString::fromLocal8Bit(d->path);
+        info.vendorId = d->vendor_id;
+        info.productId = d->product_id;
+        info.releaseNumber = d->release_number;
+        out << info;
+    }
+    hid_free_enumeration(list);
+    return out;
+}
+
+std::shared_ptr<HidDevice> HidapiBackend::open(const QString& path, OpenResult* result) {
+    const QByteArray native = path.toLocal8Bit();
+    hid_device* handle = hid_open_path(native.constData());
+    if (!handle) {
+        const bool denied = QFile::exists(path) && ::access(native.constData(), R_OK | W_OK) != 0;
+        *result = denied ? OpenResult::PermissionDenied : OpenResult::Failed;
+        return nullptr;
+    }
+    *result = OpenResult::Ok;
+    return std::make_shared<HidapiDevice>(handle);
+}
+
+HotplugWatcher* HidapiBackend::createWatcher(QObject* parent) {
+    return createSystemHotplugWatcher(this, parent);
+}
+
+}  // namespace tessel
