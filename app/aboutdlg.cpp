@@ -15,10 +15,10 @@ AboutDlg::AboutDlg(const SharedState& state, QWidget* parent) : QDialog(parent) 
     icon->setPixmap(artwork::appIcon().pixmap(48, 48));
     auto* software = new QLabel(QStringLiteral("Tessel 调试烧录--V1.0.1.1a"), this);
     software->setObjectName(QStringLiteral("softwareVersion"));
-    auto* firmware = new QLabel(
-        QStringLiteral("下位机版本:") +
-            (state.boardVersion.isEmpty() ? QStringLiteral("--") : state.boardVersion),
-        this);
+    auto* firmware =
+        new QLabel(QStringLiteral("下位机版本:") +
+                       (state.boardVersion.isEmpty() ? QStringLiteral("--") : state.boardVersion),
+                   this);
     firmware->setObjectName(QStringLiteral("firmwareVersion"));
     auto* hardware = new QLabel(QStringLiteral("HardWare:USB调试烧录器-V1.4"), this);
     auto* profile = new QLabel(QStringLiteral("Parameters.ini: ") + state.profilePath, this);

@@ -21,7 +21,9 @@ const std::array<ChipInfo, kChipCount> kChipCatalogue = {{
 }};
 // clang-format on
 
-const ChipInfo& chipInfo(int index) { return kChipCatalogue[sanitizeChipIndex(index)]; }
+const ChipInfo& chipInfo(int index) {
+    return kChipCatalogue[sanitizeChipIndex(index)];
+}
 
 int sanitizeChipIndex(long long stored) {
     return stored >= 0 && stored < kChipCount ? static_cast<int>(stored) : 0;
@@ -31,9 +33,11 @@ int chipIndexFromText(const QString& text) {
     const QString t = text.trimmed();
     bool ok = false;
     const int n = t.toInt(&ok);
-    if (ok) return n >= 0 && n < kChipCount ? n : -1;
+    if (ok)
+        return n >= 0 && n < kChipCount ? n : -1;
     for (const ChipInfo& c : kChipCatalogue) {
-        if (t.compare(QString::fromUtf8(c.comboText), Qt::CaseInsensitive) == 0) return c.index;
+        if (t.compare(QString::fromUtf8(c.comboText), Qt::CaseInsensitive) == 0)
+            return c.index;
     }
     return -1;
 }

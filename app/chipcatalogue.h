@@ -12,7 +12,7 @@ enum class ChipFamily { KR41xx, MCU01, MCU02, MCU04 };
 
 // The layout of the touch-key data frames a chip's debug firmware streams.
 enum class DebugFrameFamily {
-    Short,   // chips 0 to 2: two markers, channel data, two terminators
+    Short,      // chips 0 to 2: two markers, channel data, two terminators
     Counter24,  // chips 3 to 9: marker, data, parity, length, 24-bit counter, terminator
     Counter32,  // chips 10 to 13: as above with a 32-bit counter
 };
@@ -46,16 +46,22 @@ int sanitizeChipIndex(long long stored);
 int chipIndexFromText(const QString& text);
 
 // Start-debug carries 0 for the first protocol family (0 to 2) and 1 for the second.
-inline int protocolFamily(int index) { return index <= 2 ? 0 : 1; }
+inline int protocolFamily(int index) {
+    return index <= 2 ? 0 : 1;
+}
 
 inline DebugFrameFamily debugFrameFamily(int index) {
-    if (index <= 2) return DebugFrameFamily::Short;
-    if (index <= 9) return DebugFrameFamily::Counter24;
+    if (index <= 2)
+        return DebugFrameFamily::Short;
+    if (index <= 9)
+        return DebugFrameFamily::Counter24;
     return DebugFrameFamily::Counter32;
 }
 
 // Chips 5 and 7 keep their 2048-byte EEPROM image inside the flash buffers at 0x9000.
-inline bool eepromInFlashBuffer(int index) { return index == 5 || index == 7; }
+inline bool eepromInFlashBuffer(int index) {
+    return index == 5 || index == 7;
+}
 
 constexpr uint32_t kEepromOffsetInFlashBuffer = 0x9000;
 

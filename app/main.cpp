@@ -58,10 +58,12 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Tessel"));
 
     tessel::SingleInstance instance;
-    if (!instance.tryBecomePrimary()) return 0;
+    if (!instance.tryBecomePrimary())
+        return 0;
 
     tessel::SharedState state;
-    state.moduleDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
+    state.moduleDir =
+        QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
     state.profilePath = tessel::Profile::chooseLocation(state.moduleDir);
 
     std::unique_ptr<tessel::HidBackend> backend;

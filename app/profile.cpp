@@ -14,16 +14,20 @@ const QByteArray kBom("\xEF\xBB\xBF");
 // The section name of a "[name]" line, or a null string for any other line.
 QString sectionName(const QString& line) {
     const QString t = line.trimmed();
-    if (!t.startsWith(QLatin1Char('['))) return QString();
+    if (!t.startsWith(QLatin1Char('[')))
+        return QString();
     const int close = t.indexOf(QLatin1Char(']'));
     return (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
 }
 
 bool isKeyLine(const QString& line, const QString& key, QString* value) {
     const int eq = line.indexOf(QLatin1Char('='));
-    if (eq < 0) return false;
-    if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0) return false;
-    if (value) *value = line.mid(eq + 1).trimmed();
+    if (eq < 0)
+        return false;
+    if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+        return false;
+    if (value)
+        *value = line.mid(eq + 1).trimmed();
     return true;
 }
 
@@ -39,37 +43,47 @@ Location locate(const QStringList& lines, const QString& section, const QString&
     for (int i = 0; i < lines.size(); ++i) {
         const QString name = sectionName(lines[i]);
         if (!name.isNull()) {
-            if (loc.sectionLine >= 0) break;  // left the section
+            if (loc.sectionLine >= 0)
+                break;  // left the section
             if (name.compare(section, Qt::CaseInsensitive) == 0) {
                 loc.sectionLine = i;
                 loc.lastEntry = i;
             }
             continue;
         }
-        if (loc.sectionLine < 0) continue;
-        if (!lines[i].trimmed().isEmpty()) loc.lastEntry = i;
-        if (loc.keyLine < 0 && isKeyLine(lines[i], key, value)) loc.keyLine = i;
+        if (loc.sectionLine < 0)
+            continue;
+        if (!lines[i].trimmed().isEmpty())
+            loc.lastEntry = i;
+        if (loc.keyLine < 0 && isKeyLine(lines[i], key, value))
+            loc.keyLine = i;
     }
     return loc;
 }
 
 }  // namespace
 
-bool Profile::exists() const { return !path_.isEmpty() && QFileInfo::exists(path_); }
+bool Profile::exists() const {
+    return !path_.isEmpty() && QFileInfo::exists(path_);
+}
 
 QStringList Profile::readLines(bool* hadBom) const {
     QFile f(path_);
-    if (path_.isEmpty() || !f.open(QIODevice::ReadOnly)) return {};
+    if (path_.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return {};
     QByteArray data = f.readAll();
     if (data.startsWith(kBom)) {
         data.remove(0, kBom.size());
-        if (hadBom) *hadBom = true;
+        if (hadBom)
+            *hadBom = true;
     }
     QStringList lines = QString::fromUtf8(data).split(QLatin1Char('\n'));
     for (QString& l : lines) {
-        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
     }
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
@@ -77,7 +91,8 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
     const QStringList lines = readLines(nullptr);
     QString value;
     const Location loc = locate(lines, section, key, &value);
-    if (loc.keyLine < 0 || value.isEmpty()) return defaultValue;
+    if (loc.keyLine < 0 || value.isEmpty())
+        return defaultValue;
     int i = 0;
     bool negative = false;
     if (value[0] == QLatin1Char('-') || value[0] == QLatin1Char('+')) {
@@ -87,20 +102,23 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
     long long n = 0;
     for (; i < value.size() && value[i].isDigit() && value[i].unicode() < 128; ++i) {
         n = n * 10 + (value[i].unicode() - '0');
-        if (n > 0xFFFFFFFFLL) break;
+        if (n > 0xFFFFFFFFLL)
+            break;
     }
     // Values wrap like the 32-bit result of the Windows call ("4294967295" reads as -1).
     return static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
-    if (path_.isEmpty()) return false;
+    if (path_.isEmpty())
+        return false;
     bool hadBom = false;
     QStringList lines = readLines(&hadBom);
     const Location loc = locate(lines, section, key, nullptr);
     const QString entry = key + QLatin1Char('=') + QString::number(value);
     if (loc.keyLine >= 0) {
-        const QString oldKey = lines[loc.keyLine].left(lines[loc.keyLine].indexOf(QLatin1Char('=')));
+        const QString oldKey =
+            lines[loc.keyLine].left(lines[loc.keyLine].indexOf(QLatin1Char('=')));
         lines[loc.keyLine] = oldKey.trimmed() + QLatin1Char('=') + QString::number(value);
     } else if (loc.sectionLine >= 0) {
         lines.insert(loc.lastEntry + 1, entry);
@@ -110,7 +128,8 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
 
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
     QByteArray data = hadBom ? kBom : QByteArray();
     for (const QString& l : lines) {
         data += l.toUtf8();

@@ -34,11 +34,11 @@ struct DebugParameters {
 // test) and handed to the objects that need it. Fields touched by the transport's
 // reader and transfer threads are atomic; the rest belong to the window thread.
 struct SharedState {
-    std::atomic<uint32_t> chipIndex{0};  // 0..13, the selected model
-    uint8_t language = 0;                // 0 Chinese, 1 English
-    QString moduleDir;                   // the program's directory, with a trailing separator
-    QString profilePath;                 // the profile file, decided once at start-up
-    QString boardVersion;                // "%c%d.%d.%d.%d%c" of the last version reply
+    std::atomic<uint32_t> chipIndex{0};        // 0..13, the selected model
+    uint8_t language = 0;                      // 0 Chinese, 1 English
+    QString moduleDir;                         // the program's directory, with a trailing separator
+    QString profilePath;                       // the profile file, decided once at start-up
+    QString boardVersion;                      // "%c%d.%d.%d.%d%c" of the last version reply
     std::atomic<int32_t> transferMode{0};      // 0 normal, 1 flash read, 2 EEPROM read
     std::atomic<uint8_t> verifyAfterWrite{0};  // the next flash read compares with the image
     DebugParameters debugParameters;

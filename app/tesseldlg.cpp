@@ -41,8 +41,8 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       watcher_(backend.createWatcher(this)) {
     setWindowIcon(artwork::appIcon());
     if (profile_.exists()) {
-        state_.chipIndex = sanitizeChipIndex(
-            profile_.readInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey), 0));
+        state_.chipIndex = sanitizeChipIndex(profile_.readInt(QString::fromLatin1(kProfileSection),
+                                                              QString::fromLatin1(kChipKey), 0));
     }
     state_.language = 0;
     buildUi();
@@ -51,7 +51,8 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
     connect(transport_, &CMUSBHid::boardLost, this, &CTesselDlg::onBoardLost);
 
-    if (simulated) programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
+    if (simulated)
+        programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
     programPage_->layoutForChip();
     transport_->open();
     setWindowTitle(QString::fromUtf8(kStartTitle));
@@ -76,7 +77,8 @@ void CTesselDlg::buildUi() {
     chipGroup_ = new QGroupBox(QStringLiteral("  芯片选择  "), this);
     chipCombo_ = new QComboBox(chipGroup_);
     chipCombo_->setObjectName(QStringLiteral("chipCombo"));
-    for (const ChipInfo& c : kChipCatalogue) chipCombo_->addItem(QString::fromUtf8(c.comboText));
+    for (const ChipInfo& c : kChipCatalogue)
+        chipCombo_->addItem(QString::fromUtf8(c.comboText));
     chipCombo_->setCurrentIndex(static_cast<int>(state_.chipIndex.load()));
     (new QVBoxLayout(chipGroup_))->addWidget(chipCombo_);
     connect(chipCombo_, qOverload<int>(&QComboBox::activated), this, &CTesselDlg::onChipChosen);
@@ -136,7 +138,8 @@ void CTesselDlg::onChipChosen(int index) {
 void CTesselDlg::onLanguageChosen(int index) {
     state_.language = index == 1 ? 1 : 0;
     const bool en = state_.english();
-    languageGroup_->setTitle(en ? QStringLiteral("language select") : QStringLiteral("  语言选择  "));
+    languageGroup_->setTitle(en ? QStringLiteral("language select")
+                                : QStringLiteral("  语言选择  "));
     chipGroup_->setTitle(en ? QStringLiteral("  chip select  ") : QStringLiteral("  芯片选择  "));
     helpButton_->setText(en ? QStringLiteral("connections") : QStringLiteral("接线说明"));
     commGroup_->setTitle(en ? QStringLiteral("communication") : QStringLiteral("通信方式"));
@@ -150,22 +153,27 @@ void CTesselDlg::onLanguageChosen(int index) {
 
 void CTesselDlg::onTabChanged(int index) {
     stopDebugRun();
-    if (index == 1) debugPage_->adaptToChip();
+    if (index == 1)
+        debugPage_->adaptToChip();
 }
 
 void CTesselDlg::stopDebugRun() {
-    if (debugPage_->running()) debugPage_->stopRun();
+    if (debugPage_->running())
+        debugPage_->stopRun();
 }
 
 void CTesselDlg::onDeviceArrived(const QString&) {
     programPage_->appendLog(state_.text("设备已连接", "Device Connected!"));
     // A board that is open stays open: re-opening it could cut a running operation short.
-    if (!transport_->isConnected()) transport_->open();
+    if (!transport_->isConnected())
+        transport_->open();
 }
 
 void CTesselDlg::onDeviceRemoved(const QString& path) {
-    if (path.compare(transport_->devicePath(), Qt::CaseInsensitive) != 0) return;
-    if (!transport_->isConnected()) return;  // already handled as a lost board
+    if (path.compare(transport_->devicePath(), Qt::CaseInsensitive) != 0)
+        return;
+    if (!transport_->isConnected())
+        return;  // already handled as a lost board
     programPage_->appendLog(state_.text("设备被拔出", "Device Pulled Out!"));
     transport_->close();
 }

@@ -28,7 +28,9 @@ Report dataReport(const uint8_t* data, uint32_t n) {
     return r;
 }
 
-bool flashCrcError(const Report& a) { return a[1] == 0x85 && a[4] == 0x56; }
+bool flashCrcError(const Report& a) {
+    return a[1] == 0x85 && a[4] == 0x56;
+}
 
 }  // namespace
 
@@ -44,7 +46,8 @@ CMUSBHid::~CMUSBHid() {
 }
 
 void CMUSBHid::open() {
-    if (connected_.load()) close();
+    if (connected_.load())
+        close();
     lastOpenResult_ = OpenResult::NotFound;
     for (const HidDeviceInfo& info : backend_.enumerate()) {
         if (info.vendorId != kBoardVendorId || info.productId != kBoardProductId ||
@@ -75,18 +78,21 @@ void CMUSBHid::close() {
     abort_ = false;
 
     readerStop_ = true;
-    if (reader_.joinable()) reader_.join();
+    if (reader_.joinable())
+        reader_.join();
     {
         std::lock_guard<std::mutex> lock(deviceMutex_);
         device_.reset();
     }
     state_.transferMode = 0;
-    if (connected_.exchange(false)) Q_EMIT disconnected();
+    if (connected_.exchange(false))
+        Q_EMIT disconnected();
 }
 
 bool CMUSBHid::send(const Report& report) {
     std::lock_guard<std::mutex> lock(deviceMutex_);
-    if (!device_) return false;
+    if (!device_)
+        return false;
     Report out = report;
     out[0] = 0;
     return device_->write(out);
@@ -115,7 +121,8 @@ void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
 }
 
 void CMUSBHid::onDeviceLost() {
-    if (!connected_.load()) return;
+    if (!connected_.load())
+        return;
     Q_EMIT boardLost();
     close();
 }
@@ -125,7 +132,8 @@ void CMUSBHid::deliver(const Report& report) {
                                 static_cast<int>(state_.chipIndex.load()), debugChannel_.load());
     Waiter who = Waiter::None;
     switch (r.target) {
-        case Routing::Target::Drop: return;
+        case Routing::Target::Drop:
+            return;
         case Routing::Target::Link: {
             LinkNotification n;
             n.code = r.link;
@@ -142,13 +150,22 @@ void CMUSBHid::deliver(const Report& report) {
                 this, [this, n] { Q_EMIT debugNotification(n); }, Qt::QueuedConnection);
             return;
         }
-        case Routing::Target::FlashWrite: who = Waiter::FlashWrite; break;
-        case Routing::Target::FlashRead: who = Waiter::FlashRead; break;
-        case Routing::Target::EepromWrite: who = Waiter::EepromWrite; break;
-        case Routing::Target::EepromRead: who = Waiter::EepromRead; break;
+        case Routing::Target::FlashWrite:
+            who = Waiter::FlashWrite;
+            break;
+        case Routing::Target::FlashRead:
+            who = Waiter::FlashRead;
+            break;
+        case Routing::Target::EepromWrite:
+            who = Waiter::EepromWrite;
+            break;
+        case Routing::Target::EepromRead:
+            who = Waiter::EepromRead;
+            break;
     }
     std::lock_guard<std::mutex> lock(answerMutex_);
-    if (waiting_ != who || answered_) return;  // nobody waits for it: a stray reply
+    if (waiting_ != who || answered_)
+        return;  // nobody waits for it: a stray reply
     answer_ = report;
     answered_ = true;
     answerCv_.notify_all();
@@ -178,20 +195,24 @@ CMUSBHid::Wait CMUSBHid::exchange(Waiter who, const Report& report, Report* answ
     answerCv_.wait_for(lock, std::chrono::milliseconds(answerTimeoutMs_),
                        [this] { return answered_ || abort_.load(); });
     waiting_ = Waiter::None;
-    if (abort_.load()) return Wait::Aborted;
-    if (!answered_) return Wait::Timeout;
+    if (abort_.load())
+        return Wait::Aborted;
+    if (!answered_)
+        return Wait::Timeout;
     *answer = answer_;
     return Wait::Answer;
 }
 
 void CMUSBHid::joinWorker() {
-    if (worker_.joinable()) worker_.join();
+    if (worker_.joinable())
+        worker_.join();
     transferRunning_ = false;
 }
 
 bool CMUSBHid::startWorker(void (CMUSBHid::*body)()) {
     // The length travels in two header bytes.
-    if (!connected_.load() || transferRunning_.load() || totalLength_ > 0xFFFF) return false;
+    if (!connected_.load() || transferRunning_.load() || totalLength_ > 0xFFFF)
+        return false;
     joinWorker();
     transferRunning_ = true;
     worker_ = std::thread([this, body] {
@@ -202,7 +223,8 @@ bool CMUSBHid::startWorker(void (CMUSBHid::*body)()) {
 }
 
 bool CMUSBHid::startFlashWrite(const uint8_t* source, uint32_t length) {
-    if (transferRunning_.load()) return false;
+    if (transferRunning_.load())
+        return false;
     source_ = source;
     totalLength_ = length;
     return startWorker(&CMUSBHid::flashWriteBody);
@@ -210,7 +232,8 @@ bool CMUSBHid::startFlashWrite(const uint8_t* source, uint32_t length) {
 
 bool CMUSBHid::startFlashRead(uint8_t* destination, uint32_t length, const uint8_t* verifySource,
                               uint32_t verifyLength) {
-    if (transferRunning_.load()) return false;
+    if (transferRunning_.load())
+        return false;
     destination_ = destination;
     totalLength_ = length;
     verifySource_ = verifySource;
@@ -219,14 +242,16 @@ bool CMUSBHid::startFlashRead(uint8_t* destination, uint32_t length, const uint8
 }
 
 bool CMUSBHid::startEepromWrite(const uint8_t* source) {
-    if (transferRunning_.load()) return false;
+    if (transferRunning_.load())
+        return false;
     source_ = source;
     totalLength_ = 1024;
     return startWorker(&CMUSBHid::eepromWriteBody);
 }
 
 bool CMUSBHid::startEepromRead(uint8_t* destination, uint32_t length) {
-    if (transferRunning_.load()) return false;
+    if (transferRunning_.load())
+        return false;
     destination_ = destination;
     totalLength_ = length;
     return startWorker(&CMUSBHid::eepromReadBody);
@@ -240,8 +265,10 @@ void CMUSBHid::flashWriteBody() {
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         post(LinkCode::FlashWriteStarted, 0, total);
         Wait w = exchange(Waiter::FlashWrite, header(0x85, total >> 8, total & 0xFF), &answer);
-        if (w == Wait::Aborted) return;
-        if (w == Wait::Timeout) continue;
+        if (w == Wait::Aborted)
+            return;
+        if (w == Wait::Timeout)
+            continue;
         if (flashCrcError(answer)) {
             post(LinkCode::FlashWriteCrcError, 0, total);
             return;
@@ -250,7 +277,8 @@ void CMUSBHid::flashWriteBody() {
         while (offset < total) {
             const uint32_t n = std::min<uint32_t>(64, total - offset);
             w = exchange(Waiter::FlashWrite, dataReport(source_ + offset, n), &answer);
-            if (w != Wait::Answer) break;
+            if (w != Wait::Answer)
+                break;
             if (flashCrcError(answer)) {
                 post(LinkCode::FlashWriteCrcError, offset, total);
                 return;
@@ -258,8 +286,10 @@ void CMUSBHid::flashWriteBody() {
             offset += n;
             post(LinkCode::FlashWriteProgress, offset, total);
         }
-        if (w == Wait::Aborted) return;
-        if (w == Wait::Timeout) continue;
+        if (w == Wait::Aborted)
+            return;
+        if (w == Wait::Timeout)
+            continue;
         state_.verifyAfterWrite = 1;  // before the notification the next step depends on
         post(LinkCode::FlashWriteFinished, total, total);
         return;
@@ -276,8 +306,10 @@ void CMUSBHid::flashReadBody() {
         state_.transferMode = 1;
         post(LinkCode::FlashReadStarted, 0, total);
         Wait w = exchange(Waiter::FlashRead, header(0x86, 0xFF, total >> 8, total & 0xFF), &answer);
-        if (w == Wait::Aborted) break;
-        if (w == Wait::Timeout) continue;
+        if (w == Wait::Aborted)
+            break;
+        if (w == Wait::Timeout)
+            continue;
         if (flashCrcError(answer)) {
             state_.transferMode = 0;
             post(LinkCode::FlashReadError, 0, total);
@@ -288,7 +320,8 @@ void CMUSBHid::flashReadBody() {
         while (offset < total) {
             const uint32_t n = std::min<uint32_t>(64, total - offset);
             w = exchange(Waiter::FlashRead, header(0x86, n, block >> 8, block & 0xFF), &answer);
-            if (w != Wait::Answer) break;
+            if (w != Wait::Answer)
+                break;
             if (answer[1] == 0xAA && answer[2] == 0xBB && answer[3] == 0xCC) {
                 state_.transferMode = 0;
                 post(LinkCode::FlashReadError, offset, total);
@@ -309,15 +342,18 @@ void CMUSBHid::flashReadBody() {
             ++block;
             post(LinkCode::FlashReadProgress, offset, total);
         }
-        if (w == Wait::Aborted) break;
-        if (w == Wait::Timeout) continue;
+        if (w == Wait::Aborted)
+            break;
+        if (w == Wait::Timeout)
+            continue;
         state_.verifyAfterWrite = 0;
         state_.transferMode = 0;
         post(LinkCode::FlashReadFinished, total, total);
         return;
     }
     state_.transferMode = 0;
-    if (!abort_.load()) post(LinkCode::TransferTimeout, 0, total);
+    if (!abort_.load())
+        post(LinkCode::TransferTimeout, 0, total);
 }
 
 // EEPROM write: a header, then sixteen 64-byte data reports, each acknowledged with 0x8F.
@@ -330,11 +366,13 @@ void CMUSBHid::eepromWriteBody() {
     uint32_t offset = 0;
     while (w == Wait::Answer && offset < total) {
         w = exchange(Waiter::EepromWrite, dataReport(source_ + offset, 64), &answer);
-        if (w != Wait::Answer) break;
+        if (w != Wait::Answer)
+            break;
         offset += 64;
         post(LinkCode::EepromBlock, offset, total);
     }
-    if (w == Wait::Aborted) return;
+    if (w == Wait::Aborted)
+        return;
     if (w == Wait::Timeout) {
         post(LinkCode::TransferTimeout, offset, total);
         return;
@@ -352,13 +390,15 @@ void CMUSBHid::eepromReadBody() {
     uint32_t offset = 0;
     for (uint32_t block = 0; w == Wait::Answer && offset < total; ++block) {
         w = exchange(Waiter::EepromRead, header(0x90, 0x40, block >> 8, block & 0xFF), &answer);
-        if (w != Wait::Answer) break;
+        if (w != Wait::Answer)
+            break;
         std::memcpy(destination_ + offset, &answer[1], 64);
         offset += 64;
         post(LinkCode::EepromBlock, offset, total);
     }
     state_.transferMode = 0;
-    if (w == Wait::Aborted) return;
+    if (w == Wait::Aborted)
+        return;
     if (w == Wait::Timeout) {
         post(LinkCode::TransferTimeout, offset, total);
         return;

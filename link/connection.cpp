@@ -31,15 +31,17 @@ bool ConnectionSequence::handle(const LinkNotification& n) {
         case LinkCode::VersionRefused: {
             const bool accepted = n.code == LinkCode::VersionAccepted;
             state_.boardVersion = ReceiveDispatch::formatVersion(n.report);
-            log_.appendLog(accepted ? state_.text("与下位机USB通信建立成功!",
-                                                  "USB Communication Succeed!")
-                                    : state_.text("下位机版本错误，请使用正确的版本!",
-                                                  "Board Version Not OK!"));
+            log_.appendLog(
+                accepted
+                    ? state_.text("与下位机USB通信建立成功!", "USB Communication Succeed!")
+                    : state_.text("下位机版本错误，请使用正确的版本!", "Board Version Not OK!"));
             log_.appendLog(state_.text("下位机版本:", "Board Version :") + state_.boardVersion);
-            if (setButtonsEnabled_) setButtonsEnabled_(accepted);
+            if (setButtonsEnabled_)
+                setButtonsEnabled_(accepted);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 

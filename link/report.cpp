@@ -7,7 +7,8 @@ QString reportToHex(const Report& report) {
     QString s;
     s.reserve(kReportSize * 3);
     for (int i = 0; i < kReportSize; ++i) {
-        if (i) s += QLatin1Char(' ');
+        if (i)
+            s += QLatin1Char(' ');
         s += QLatin1Char(digits[report[i] >> 4]);
         s += QLatin1Char(digits[report[i] & 0x0F]);
     }

@@ -33,7 +33,8 @@ QIcon appIcon() {
     p.drawRoundedRect(QRectF(4, 4, 56, 56), 10, 10);
     p.setBrush(Qt::white);
     for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) p.drawRect(QRectF(14 + i * 13, 14 + j * 13, 10, 10));
+        for (int j = 0; j < 3; ++j)
+            p.drawRect(QRectF(14 + i * 13, 14 + j * 13, 10, 10));
     }
     return QIcon(pm);
 }
@@ -53,9 +54,13 @@ QPixmap logo() {
     return pm;
 }
 
-QPixmap okPicture() { return sign(QStringLiteral("OK"), QColor(0x10, 0xa0, 0x30)); }
+QPixmap okPicture() {
+    return sign(QStringLiteral("OK"), QColor(0x10, 0xa0, 0x30));
+}
 
-QPixmap ngPicture() { return sign(QStringLiteral("NG"), QColor(0xd0, 0x20, 0x20)); }
+QPixmap ngPicture() {
+    return sign(QStringLiteral("NG"), QColor(0xd0, 0x20, 0x20));
+}
 
 QPixmap busyPicture() {
     QPixmap pm(96, 48);
@@ -63,7 +68,8 @@ QPixmap busyPicture() {
     QPainter p(&pm);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x20, 0xb0, 0x40));
-    for (int i = 0; i < 5; ++i) p.drawRect(6 + i * 18, 18, 12, 12);
+    for (int i = 0; i < 5; ++i)
+        p.drawRect(6 + i * 18, 18, 12, 12);
     return pm;
 }
 

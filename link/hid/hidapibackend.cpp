@@ -6,9 +6,9 @@
 
 #include <QFile>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace tessel {
 namespace {
@@ -26,8 +26,10 @@ public:
         unsigned char buf[kReportSize] = {};
         // hidraw hands over the 64 payload bytes without the report ID.
         const int n = hid_read_timeout(handle_, buf, kReportSize - 1, timeoutMs);
-        if (n < 0) return -1;
-        if (n == 0) return 0;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            return 0;
         report.fill(0);
         std::memcpy(&report[1], buf, static_cast<size_t>(n));
         return 1;
@@ -39,8 +41,12 @@ private:
 
 }  // namespace
 
-HidapiBackend::HidapiBackend() { hid_init(); }
-HidapiBackend::~HidapiBackend() { hid_exit(); }
+HidapiBackend::HidapiBackend() {
+    hid_init();
+}
+HidapiBackend::~HidapiBackend() {
+    hid_exit();
+}
 
 QList<HidDeviceInfo> HidapiBackend::enumerate() {
     QList<HidDeviceInfo> out;

@@ -11,7 +11,8 @@ namespace {
 
 QSet<QString> paths(HidBackend* backend) {
     QSet<QString> out;
-    for (const HidDeviceInfo& d : backend->enumerate()) out.insert(d.path);
+    for (const HidDeviceInfo& d : backend->enumerate())
+        out.insert(d.path);
     return out;
 }
 
@@ -32,13 +33,16 @@ public:
 private:
     void receive() {
         udev_device* dev = udev_monitor_receive_device(monitor_);
-        if (!dev) return;
+        if (!dev)
+            return;
         const char* action = udev_device_get_action(dev);
         const char* node = udev_device_get_devnode(dev);
         if (action && node) {
             const QString path = QString::fromLocal8Bit(node);
-            if (qstrcmp(action, "add") == 0) Q_EMIT arrived(path);
-            if (qstrcmp(action, "remove") == 0) Q_EMIT removed(path);
+            if (qstrcmp(action, "add") == 0)
+                Q_EMIT arrived(path);
+            if (qstrcmp(action, "remove") == 0)
+                Q_EMIT removed(path);
         }
         udev_device_unref(dev);
     }
@@ -50,11 +54,13 @@ private:
 
 HotplugWatcher* tryUdev(QObject* parent) {
     udev* u = udev_new();
-    if (!u) return nullptr;
+    if (!u)
+        return nullptr;
     udev_monitor* m = udev_monitor_new_from_netlink(u, "udev");
     if (!m || udev_monitor_filter_add_match_subsystem_devtype(m, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(m) < 0) {
-        if (m) udev_monitor_unref(m);
+        if (m)
+            udev_monitor_unref(m);
         udev_unref(u);
         return nullptr;
     }
@@ -73,17 +79,20 @@ PollingHotplugWatcher::PollingHotplugWatcher(HidBackend* backend, QObject* paren
 void PollingHotplugWatcher::poll() {
     const QSet<QString> now = paths(backend_);
     for (const QString& p : now) {
-        if (!known_.contains(p)) Q_EMIT arrived(p);
+        if (!known_.contains(p))
+            Q_EMIT arrived(p);
     }
     for (const QString& p : known_) {
-        if (!now.contains(p)) Q_EMIT removed(p);
+        if (!now.contains(p))
+            Q_EMIT removed(p);
     }
     known_ = now;
 }
 
 HotplugWatcher* createSystemHotplugWatcher(HidBackend* backend, QObject* parent) {
 #ifdef TESSEL_HAVE_UDEV
-    if (HotplugWatcher* w = tryUdev(parent)) return w;
+    if (HotplugWatcher* w = tryUdev(parent))
+        return w;
 #endif
     return new PollingHotplugWatcher(backend, parent);
 }

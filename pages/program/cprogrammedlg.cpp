@@ -26,7 +26,8 @@ void CProgrammeDlg::appendLog(const QString& line) {
 
 QStringList CProgrammeDlg::logLines() const {
     QStringList out;
-    for (int i = 0; i < messages_->count(); ++i) out << messages_->item(i)->text();
+    for (int i = 0; i < messages_->count(); ++i)
+        out << messages_->item(i)->text();
     return out;
 }
 
@@ -34,8 +35,12 @@ void CProgrammeDlg::layoutForChip() {}
 
 void CProgrammeDlg::applyLanguage() {}
 
-void CProgrammeDlg::setButtonsEnabled(bool enabled) { buttonsEnabled_ = enabled; }
+void CProgrammeDlg::setButtonsEnabled(bool enabled) {
+    buttonsEnabled_ = enabled;
+}
 
-void CProgrammeDlg::onLinkNotification(const LinkNotification& n) { connection_.handle(n); }
+void CProgrammeDlg::onLinkNotification(const LinkNotification& n) {
+    connection_.handle(n);
+}
 
 }  // namespace tessel

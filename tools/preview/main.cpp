@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments().mid(1);
     auto& reg = tessel::preview::registry();
     if (args.isEmpty() || args[0] == QLatin1String("--list")) {
-        for (const auto& [name, factory] : reg) std::printf("%s\n", name.toUtf8().constData());
+        for (const auto& [name, factory] : reg)
+            std::printf("%s\n", name.toUtf8().constData());
         return args.isEmpty() ? 2 : 0;
     }
     const auto it = reg.find(args[0]);

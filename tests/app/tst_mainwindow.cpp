@@ -1,0 +1,185 @@
+// The main window on the simulated board: start-up, chip selection kept in the profile,
+// language switching, boards coming and going, and the single-instance guard.
+#include "app/profile.h"
+#include "app/singleinstance.h"
+#include "app/tesseldlg.h"
+#include "link/cmusbhid.h"
+#include "pages/program/cprogrammedlg.h"
+#include "sim/simboard.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <memory>
+
+using namespace tessel;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    SharedState state_;
+    std::unique_ptr<SimBackend> backend_;
+    ScriptedPrompts prompts_;
+
+    std::unique_ptr<CTesselDlg> makeWindow() {
+        auto w = std::make_unique<CTesselDlg>(state_, *backend_, prompts_, true);
+        w->show();
+        return w;
+    }
+
+    QStringList log(CTesselDlg& w) { return w.programPage().logLines(); }
+
+    void writeProfile(const QByteArray& text) {
+        QFile f(state_.profilePath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+private Q_SLOTS:
+    void init() {
+        state_.profilePath = dir_.filePath(QStringLiteral("Parameters.ini"));
+        QFile::remove(state_.profilePath);
+        state_.chipIndex = 0;
+        state_.language = 0;
+        SimOptions o;
+        o.latencyMs = 0;
+        backend_ = std::make_unique<SimBackend>(o);
+    }
+
+    void startsAndConnects() {
+        auto w = makeWindow();
+        QCOMPARE(w->windowTitle(), QStringLiteral("调试烧录--V1.0.1.1a(客户端)"));
+        QCOMPARE(w->chipCombo().count(), 14);
+        QCOMPARE(w->chipCombo().itemText(12), QStringLiteral("KR5813/KR5713"));
+        QCOMPARE(w->chipCombo().currentIndex(), 0);
+        QCOMPARE(w->tabs().tabText(0), QStringLiteral("烧录"));
+        QCOMPARE(w->tabs().tabText(1), QStringLiteral("调试"));
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("下位机版本:V1.0.1.1a")));
+        QCOMPARE(log(*w),
+                 (QStringList{QStringLiteral("使用模拟编程器"), QStringLiteral("发现USB设备!"),
+                              QStringLiteral("与下位机USB通信建立成功!"),
+                              QStringLiteral("下位机版本:V1.0.1.1a")}));
+        QCOMPARE(state_.boardVersion, QStringLiteral("V1.0.1.1a"));
+        QVERIFY(w->programPage().buttonsEnabled());
+        // The board received the version request with its three 0xCD bytes.
+        const auto trace = backend_->board().trace();
+        QVERIFY(!trace.empty());
+        QCOMPARE(int(trace[0][1]), 0x7F);
+        QCOMPARE(int(trace[0][2]), 0xCD);
+        QCOMPARE(int(trace[0][4]), 0xCD);
+    }
+
+    void chipSelectionKeptInProfile_data() {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<int>("startChip");
+        QTest::newRow("no profile") << QByteArray() << 0;
+        QTest::newRow("stored 12") << QByteArray("[InitParameters]\r\nm_ictype=12\r\n") << 12;
+        QTest::newRow("out of range") << QByteArray("[InitParameters]\r\nm_ictype=14\r\n") << 0;
+        QTest::newRow("negative") << QByteArray("[initparameters]\nM_ICTYPE=-2\n") << 0;
+    }
+
+    void chipSelectionKeptInProfile() {
+        QFETCH(QByteArray, profile);
+        QFETCH(int, startChip);
+        if (!profile.isEmpty())
+            writeProfile(profile);
+        {
+            auto w = makeWindow();
+            QCOMPARE(w->chipCombo().currentIndex(), startChip);
+            QCOMPARE(int(state_.chipIndex), startChip);
+            w->chipCombo().setCurrentIndex(12);
+            Q_EMIT w->chipCombo().activated(12);
+            QCOMPARE(int(state_.chipIndex), 12);
+            w->close();
+        }
+        QCOMPARE(Profile(state_.profilePath)
+                     .readInt(QStringLiteral("InitParameters"), QStringLiteral("m_ictype"), -1),
+                 12);
+        state_.chipIndex = 0;
+        auto again = makeWindow();
+        QCOMPARE(again->chipCombo().currentIndex(), 12);
+    }
+
+    void languageSwitch() {
+        auto w = makeWindow();
+        Q_EMIT w->languageCombo().activated(1);
+        QCOMPARE(int(state_.language), 1);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Debug Tools--V1.0.1.0a(Guest)"));
+        QCOMPARE(w->tabs().tabText(0), QStringLiteral("Program"));
+        QCOMPARE(w->tabs().tabText(1), QStringLiteral("Debug"));
+        QStringList titles;
+        for (QGroupBox* g : w->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+            titles << g->title();
+        }
+        QVERIFY(titles.contains(QStringLiteral("language select")));
+        QVERIFY(titles.contains(QStringLiteral("  chip select  ")));
+        QVERIFY(titles.contains(QStringLiteral("communication")));
+        QVERIFY(w->findChild<QRadioButton*>()->text() == QStringLiteral("USB"));
+
+        // Messages follow the language of the moment.
+        w->findChild<QRadioButton*>()->click();
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("Find USB Device!")));
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("Board Version :V1.0.1.1a")));
+
+        Q_EMIT w->languageCombo().activated(0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
+        QCOMPARE(w->tabs().tabText(0), QStringLiteral("烧录"));
+    }
+
+    void boardPulledOutAndPluggedIn() {
+        auto w = makeWindow();
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("下位机版本:V1.0.1.1a")));
+        QSignalSpy closed(&w->transport(), &CMUSBHid::disconnected);
+        backend_->pullOut();
+        QTRY_VERIFY(!w->transport().isConnected());
+        QTRY_COMPARE(log(*w).count(QStringLiteral("设备被拔出")), 1);
+        QCOMPARE(closed.count(), 1);
+        QTest::qWait(150);  // the reader's failed read must not announce it twice
+        QCOMPARE(log(*w).count(QStringLiteral("设备被拔出")), 1);
+
+        backend_->plugIn();
+        QTRY_VERIFY(w->transport().isConnected());
+        QVERIFY(log(*w).contains(QStringLiteral("设备已连接")));
+        QTRY_COMPARE(log(*w).count(QStringLiteral("与下位机USB通信建立成功!")), 2);
+    }
+
+    void unrelatedDevices() {
+        auto w = makeWindow();
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("下位机版本:V1.0.1.1a")));
+        auto* watcher = w->findChild<HotplugWatcher*>();
+        QVERIFY(watcher);
+        const int before = log(*w).size();
+        Q_EMIT watcher->removed(QStringLiteral("/dev/hidraw9"));
+        QCOMPARE(log(*w).size(), before);  // another device's removal says nothing
+        QVERIFY(w->transport().isConnected());
+
+        QSignalSpy closed(&w->transport(), &CMUSBHid::disconnected);
+        Q_EMIT watcher->arrived(QStringLiteral("/dev/hidraw9"));
+        QCOMPARE(log(*w).last(), QStringLiteral("设备已连接"));
+        QVERIFY(w->transport().isConnected());
+        QCOMPARE(closed.count(), 0);  // the open board was left alone
+    }
+
+    void secondInstanceRaisesFirst() {
+        const QString name =
+            QStringLiteral("CTessel-test-") + QUuid::createUuid().toString(QUuid::Id128);
+        SingleInstance first(name);
+        QVERIFY(first.tryBecomePrimary());
+        QSignalSpy raise(&first, &SingleInstance::activationRequested);
+        SingleInstance second(name);
+        QVERIFY(!second.tryBecomePrimary());
+        QTRY_COMPARE(raise.count(), 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,149 @@
+// The profile file: Windows private-profile semantics on our own reader and writer.
+#include "app/profile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tessel;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+}
+
+}  // namespace
+
+class ProfileTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString path_;
+
+private Q_SLOTS:
+    void init() {
+        path_ = dir_.filePath(QStringLiteral("Parameters.ini"));
+        QFile::remove(path_);
+    }
+
+    void readsValues_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("expected");
+        const QByteArray windows =
+            "\xEF\xBB\xBF; written by hand\r\n[initparameters]\r\nM_ICTYPE = 12 \r\n"
+            "[KR4113/4161CFGS]\r\nm_com_KR4113_Osc=-1\r\n"
+            "[CTKParameters]\r\nCTK_THRESHOLD[0]=77\r\nCTK_THRESHOLD[10]=9\r\nempty=\r\n"
+            "text=abc\r\nmixed=12abc\r\nplus=+5\r\nbig=4294967295\r\n";
+        QTest::newRow("case-insensitive section and key") << windows << "InitParameters"
+                                                          << "m_ictype" << 12;
+        QTest::newRow("slash in section, negative") << windows << "kr4113/4161cfgs"
+                                                    << "m_com_KR4113_Osc" << -1;
+        QTest::newRow("brackets in key") << windows << "CTKParameters"
+                                         << "CTK_THRESHOLD[0]" << 77;
+        QTest::newRow("brackets not a pattern") << windows << "CTKParameters"
+                                                << "CTK_THRESHOLD[10]" << 9;
+        QTest::newRow("missing key") << windows << "CTKParameters"
+                                     << "CTK_RESO" << -7;
+        QTest::newRow("missing section") << windows << "BebugParameters"
+                                         << "m_blmax" << -7;
+        QTest::newRow("empty value gives default") << windows << "CTKParameters"
+                                                   << "empty" << -7;
+        QTest::newRow("text gives 0") << windows << "CTKParameters"
+                                      << "text" << 0;
+        QTest::newRow("leading digits") << windows << "CTKParameters"
+                                        << "mixed" << 12;
+        QTest::newRow("plus sign") << windows << "CTKParameters"
+                                   << "plus" << 5;
+        QTest::newRow("32-bit wrap") << windows << "CTKParameters"
+                                     << "big" << -1;
+        QTest::newRow("LF only") << QByteArray("[A]\nk=3\n") << "a"
+                                 << "K" << 3;
+        QTest::newRow("key of another section") << QByteArray("[A]\nk=3\n[B]\nx=1\n") << "B"
+                                                << "k" << -7;
+    }
+
+    void readsValues() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(int, expected);
+        writeAll(path_, file);
+        QCOMPARE(Profile(path_).readInt(section, key, -7), expected);
+    }
+
+    void missingFileGivesDefaults() {
+        Profile p(path_);
+        QVERIFY(!p.exists());
+        QCOMPARE(p.readInt(QStringLiteral("InitParameters"), QStringLiteral("m_ictype"), 5), 5);
+    }
+
+    void writesKeepOrderAndUnknownLines() {
+        writeAll(path_,
+                 "; comment kept\n[InitParameters]\nm_ictype=1\n\n[KR4121CFGS]\nM_COM_OSC=3\n"
+                 "m_com_vddctrl=8\nodd line without equals\n");
+        Profile p(path_);
+        QVERIFY(p.writeInt(QStringLiteral("kr4121cfgs"), QStringLiteral("m_com_osc"), 14));
+        QVERIFY(p.writeInt(QStringLiteral("KR4121CFGS"), QStringLiteral("m_check_lock"), 0));
+        QVERIFY(p.writeInt(QStringLiteral("InitParameters"), QStringLiteral("new"), -3));
+        QVERIFY(p.writeInt(QStringLiteral("CTKParameters"), QStringLiteral("CTK_THRESHOLD[0]"), 9));
+        QCOMPARE(readAll(path_),
+                 QByteArray("; comment kept\r\n[InitParameters]\r\nm_ictype=1\r\nnew=-3\r\n\r\n"
+                            "[KR4121CFGS]\r\nM_COM_OSC=14\r\nm_com_vddctrl=8\r\n"
+                            "odd line without equals\r\nm_check_lock=0\r\n"
+                            "[CTKParameters]\r\nCTK_THRESHOLD[0]=9\r\n"));
+        QCOMPARE(p.readInt(QStringLiteral("initparameters"), QStringLiteral("NEW"), 0), -3);
+    }
+
+    void createsFileAndKeepsBom() {
+        Profile p(path_);
+        QVERIFY(p.writeInt(QStringLiteral("InitParameters"), QStringLiteral("m_ictype"), 12));
+        QCOMPARE(readAll(path_), QByteArray("[InitParameters]\r\nm_ictype=12\r\n"));
+
+        writeAll(path_, "\xEF\xBB\xBF[InitParameters]\r\nm_ictype=0\r\n");
+        QVERIFY(p.writeInt(QStringLiteral("InitParameters"), QStringLiteral("m_ictype"), 3));
+        QCOMPARE(readAll(path_), QByteArray("\xEF\xBB\xBF[InitParameters]\r\nm_ictype=3\r\n"));
+    }
+
+    void roundTripsExtremes_data() {
+        QTest::addColumn<int>("value");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -1000;
+        QTest::newRow("min") << std::numeric_limits<int>::min();
+        QTest::newRow("max") << std::numeric_limits<int>::max();
+    }
+
+    void roundTripsExtremes() {
+        QFETCH(int, value);
+        Profile p(path_);
+        QVERIFY(p.writeInt(QStringLiteral("S"), QStringLiteral("k"), value));
+        QCOMPARE(p.readInt(QStringLiteral("S"), QStringLiteral("k"), 42), value);
+    }
+
+    void unwritableLocationReportsFailure() {
+        Profile p(dir_.filePath(QStringLiteral("missing/dir/that/is/a/file")));
+        writeAll(dir_.filePath(QStringLiteral("missing")), "not a directory");
+        QVERIFY(!p.writeInt(QStringLiteral("S"), QStringLiteral("k"), 1));
+    }
+
+    void locationPrefersProgramDirectory() {
+        QCOMPARE(Profile::chooseLocation(dir_.path() + QLatin1Char('/')),
+                 dir_.filePath(QStringLiteral("Parameters.ini")));
+        const QString fallback =
+            Profile::chooseLocation(dir_.filePath(QStringLiteral("no-such-dir/")));
+        QVERIFY(fallback.endsWith(QStringLiteral("/Parameters.ini")));
+        QVERIFY(!fallback.contains(QStringLiteral("no-such-dir")));
+    }
+};
+
+QTEST_GUILESS_MAIN(ProfileTest)
+#include "tst_profile.moc"
