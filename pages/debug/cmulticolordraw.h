@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+namespace tessel {
+
+// A Windows COLORREF (0x00BBGGRR, red in the low byte) as a QColor: 0x0000FF is red,
+// 0xFFFF00 cyan.
+inline QColor colorFromColorref(std::uint32_t colorref) {
+    return QColor(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
+                  static_cast<int>((colorref >> 16) & 0xFF));
+}
+
+// Up to 32 scrolling curves, one colour per channel, on a black plot with a dark green
+// 10-pixel grid and a fixed value axis. The debug page shows the baselines, raw counts and
+// differences of the touch channels in three of them; every sample adds one point to a
+// channel's curve and the oldest point falls off the left edge.
+class CMultiColorDraw : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kChannels = 32;
+    static constexpr int kMaxSamples = 1024;
+    static constexpr int kLeftMargin = 50;
+    static constexpr int kTopMargin = 8;
+    static constexpr int kRightMargin = 5;
+    static constexpr int kBottomMargin = 20;
+
+    explicit CMultiColorDraw(QWidget* parent = nullptr);
+
+    void setTitle(const QString& title);
+    QString title() const { return title_; }
+
+    // The value range; values at or beyond an end are drawn on that edge.
+    void setUpperEnd(std::int32_t upper);
+    void setLowerEnd(std::int32_t lower);
+    std::int32_t upperEnd() const { return upper_; }
+    std::int32_t lowerEnd() const { return lower_; }
+
+    // Channel colours are COLORREF values (0x0000FF, red, for every channel at first).
+    void setChannelColour(int channel, std::uint32_t colorref);
+    std::uint32_t channelColour(int channel) const;
+    // A hidden channel keeps receiving samples; it is only not drawn.
+    void setChannelVisible(int channel, bool visible);
+    bool channelVisible(int channel) const;
+
+    // Appends a value to the channel's curve; the oldest point of the window falls off.
+    void addSample(int channel, std::int32_t value);
+    // Sets all of the channel's samples to 0.
+    void clearChannel(int channel);
+    std::int32_t sample(int channel, int index) const;
+
+    // The number of points kept and drawn per channel: plot width / 2 + 1, within 1 to 1024.
+    int sampleWindow() const { return sampleWindow_; }
+    static int sampleWindowFor(int width);
+
+    // The plot rectangle; its right and bottom are the frame's right and bottom lines.
+    QRect plotRect() const;
+    // The pixel row of a value on a plot of the given top and bottom.
+    int valueToY(std::int32_t value, int plotTop, int plotBottom) const;
+    // The eight labels between the two ends: upper - k * (upper - lower) / 10, k = 1 to 8.
+    std::array<qint64, 8> innerLabels() const;
+    // The family the labels are drawn in: Times New Roman, or an installed serif font.
+    QString labelFontFamily() const { return font_.family(); }
+
+    // Paints the whole control, as shown on the screen, into an image of the control's size.
+    void renderInto(QImage& image) const;
+    QImage renderImage() const;
+
+    QSize sizeHint() const override { return {400, 200}; }
+    QSize minimumSizeHint() const override { return {80, 60}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void updateSampleWindow();
+    void paintChart(QPainter& p) const;
+
+    std::int32_t upper_ = 0x4000;
+    std::int32_t lower_ = 0;
+    QString title_;
+    int sampleWindow_ = 1;
+    std::array<bool, kChannels> visible_{};
+    std::array<std::uint32_t, kChannels> colour_{};
+    std::array<std::array<std::int32_t, kMaxSamples>, kChannels> samples_{};
+    QFont font_;
+    QImage buffer_;  // the off-screen picture copied to the screen in one step
+};
+
+}  // namespace tessel
