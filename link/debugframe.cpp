@@ -1,11 +1,115 @@
 #include "link/debugframe.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tessel {
 
-DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report&, int, int, DebugSample*) {
-    return Outcome::None;  // frame decoding is added together with the debug page's protocol
+int DebugFrameAssembler::layoutLength(int chipIndex, int channelCount) {
+    const int n = 4 * channelCount;
+    if (chipIndex <= 2)
+        return n + 6;
+    if (chipIndex <= 9)
+        return n + 7;
+    return n + 8;
 }
 
-void DebugFrameAssembler::reset() { expectedSegment_ = 0; }
+uint8_t DebugFrameAssembler::parity(const uint8_t* data, int n) {
+    uint8_t p = 0;
+    for (int i = 0; i < n; ++i) {
+        for (uint8_t b = data[i]; b; b &= static_cast<uint8_t>(b - 1))
+            p ^= 1;
+    }
+    return p;
+}
+
+DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report& reply, int chipIndex,
+                                                       int channelCount, DebugSample* sample) {
+    const int segment = reply[2];
+    const int length = reply[3] << 8 | reply[4];
+    const uint8_t* bytes = &reply[5];
+
+    if (length <= kSegmentBytes) {
+        // A frame in one report; whatever was pending is lost.
+        expectedSegment_ = 0;
+        std::memcpy(payload_.data(), bytes, kSegmentBytes);
+        return check(length, chipIndex, channelCount, sample);
+    }
+    int segments = 0;
+    if (length <= 2 * kSegmentBytes) {
+        segments = 2;
+    } else if (length <= kMaxPayload && (chipIndex <= 2 || chipIndex >= 10)) {
+        segments = 3;
+    } else {
+        return Outcome::None;  // a size this family never sends
+    }
+
+    if (segment == 0) {
+        std::memcpy(payload_.data(), bytes, kSegmentBytes);
+        expectedSegment_ = 1;
+        segmentCount_ = segments;
+        length_ = length;
+        return Outcome::None;
+    }
+    if (expectedSegment_ == 0 || segment != expectedSegment_ || length != length_) {
+        expectedSegment_ = 0;  // out of turn: the pending frame cannot be completed
+        return Outcome::None;
+    }
+    std::memcpy(payload_.data() + segment * kSegmentBytes, bytes, kSegmentBytes);
+    if (++expectedSegment_ < segmentCount_)
+        return Outcome::None;
+    expectedSegment_ = 0;
+    return check(length, chipIndex, channelCount, sample);
+}
+
+DebugFrameAssembler::Outcome DebugFrameAssembler::check(int length, int chip, int c,
+                                                        DebugSample* sample) const {
+    if (c < 0 || c > kMaxDebugChannels)
+        return Outcome::Malformed;
+    const int n = 4 * c;
+    if (length < layoutLength(chip, c))
+        return Outcome::Malformed;
+    const uint8_t* b = payload_.data();
+    int data = 1;
+    uint32_t keyFlags = 0;
+    if (chip <= 2) {
+        if (b[0] != 0xAE || b[1] != 0xAE || b[n + 4] != 0xFF || b[n + 5] != 0xFF) {
+            return Outcome::Malformed;
+        }
+        data = 2;
+    } else {
+        const bool wide = chip >= 10;
+        const int terminator = wide ? n + 7 : n + 6;
+        if (b[0] != 0xAE || b[terminator] != 0xFF)
+            return Outcome::Malformed;
+        // Chips 10 to 13 check parity and length only for frames of more than one report
+        // with at most 24 channels.
+        const bool full = !wide || (length > kSegmentBytes && c <= 24);
+        if (full && (b[n + 1] != parity(b + 1, n) || b[n + 2] != static_cast<uint8_t>(n))) {
+            return Outcome::Malformed;
+        }
+        keyFlags =
+            static_cast<uint32_t>(b[n + 3]) << 16 | static_cast<uint32_t>(b[n + 4]) << 8 | b[n + 5];
+        if (wide)
+            keyFlags = keyFlags << 8 | b[n + 6];
+    }
+    DebugSample s;
+    s.channelCount = c;
+    for (int i = 0; i < c; ++i) {
+        s.raw[i] = static_cast<uint16_t>(b[data + 2 * i] << 8 | b[data + 2 * i + 1]);
+        const int bl = data + 2 * c + 2 * i;
+        s.baseline[i] = static_cast<uint16_t>(b[bl] << 8 | b[bl + 1]);
+    }
+    s.keyFlags = keyFlags;
+    if (sample)
+        *sample = s;
+    return Outcome::Accepted;
+}
+
+void DebugFrameAssembler::reset() {
+    expectedSegment_ = 0;
+    segmentCount_ = 0;
+    length_ = 0;
+}
 
 }  // namespace tessel

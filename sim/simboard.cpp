@@ -1,60 +1,59 @@
 #include "sim/simboard.h"
 
-#include <QPointer>
+#include "link/debugframe.h"
+#include "link/debugparams.h"
+#include "link/readback.h"
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
 
 namespace tessel {
+namespace {
 
-bool SimOptions::parse(const QString& text, SimOptions* out, QString* error) {
-    SimOptions o;
-    const QStringList items = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (const QString& item : items) {
-        const int eq = item.indexOf(QLatin1Char('='));
-        const QString key = item.left(eq).trimmed();
-        const QString value = eq < 0 ? QString() : item.mid(eq + 1).trimmed();
-        bool ok = false;
-        if (key == QLatin1String("latency")) {
-            o.latencyMs = value.toInt(&ok);
-            ok = ok && o.latencyMs >= 0;
-        }
-        if (!ok) {
-            *error = QStringLiteral("bad simulated-board option: %1").arg(item);
-            return false;
-        }
+using namespace readback;
+
+// The board's CRC of one configuration or trim byte (CRC-8, polynomial 0x07).
+uint8_t crc8(uint8_t value) {
+    uint8_t crc = value;
+    for (int i = 0; i < 8; ++i) {
+        crc = static_cast<uint8_t>(crc & 0x80 ? (crc << 1) ^ 0x07 : crc << 1);
     }
-    *out = o;
-    return true;
+    return crc;
 }
 
-QString SimOptions::help() {
-    return QStringLiteral("  latency=MS        delay of every report, each way (default 1)\n");
+void put(Report& r, int pos, uint8_t value) {
+    if (pos >= 2 && pos < kReportSize)
+        r[pos] = value;
 }
 
-SimBoard::SimBoard(const SimOptions& options) : options_(options) {}
+bool isMcu(int chip) {
+    return chip >= 8 && chip <= 13;
+}
 
-std::vector<Report> SimBoard::handle(const Report& command) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        trace_.push_back(command);
-    }
-    std::vector<Report> out;
-    Report reply = makeReport(command[1]);
-    switch (command[1]) {
-        case 0x7F:  // "V1.0.1.1a"
-            reply[2] = 0x56;
-            reply[3] = 1;
-            reply[4] = 0;
-            reply[5] = 1;
-            reply[6] = 1;
-            reply[7] = 0x61;
-            out.push_back(reply);
-            break;
-        case 0x80: out.push_back(reply); break;
-        default: break;
-    }
-    return out;
+// Status values of the MCU families' configuration replies.
+constexpr uint8_t kPassed = 1;
+constexpr uint8_t kWrongIcType = 3;
+constexpr uint8_t kInverseError = 4;
+
+}  // namespace
+
+SimBoard::SimBoard(const SimOptions& options) : options_(options), panel_(options.seed) {
+    for (int i = 0; i < 14; ++i)
+        chips_[i] = std::make_unique<SimChip>(i);
+    panel_.setScript(SimTouchPanel::cyclingScript(options.channels, options.touches));
+}
+
+SimBoard::~SimBoard() = default;
+
+SimOptions SimBoard::options() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return options_;
+}
+
+void SimBoard::setOptions(const SimOptions& options) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_ = options;
+    panel_.reseed(options.seed);
+    panel_.setScript(SimTouchPanel::cyclingScript(options.channels, options.touches));
 }
 
 std::vector<Report> SimBoard::trace() const {
@@ -62,107 +61,531 @@ std::vector<Report> SimBoard::trace() const {
     return trace_;
 }
 
-// One open handle on the simulated board: replies queue up after the board's latency.
-class SimDevice : public HidDevice {
-public:
-    explicit SimDevice(std::shared_ptr<SimBoard> board) : board_(std::move(board)) {}
+void SimBoard::clearTrace() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    trace_.clear();
+}
 
-    bool write(const Report& report) override {
-        if (gone_) return false;
-        const int latency = board_->options().latencyMs;
-        if (latency > 0) std::this_thread::sleep_for(std::chrono::milliseconds(latency));
-        std::vector<Report> replies = board_->handle(report);
-        std::lock_guard<std::mutex> lock(mutex_);
-        const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(latency);
-        for (const Report& r : replies) queue_.push_back({due, r});
-        cv_.notify_all();
-        return true;
+int SimBoard::received() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+}
+
+bool SimBoard::pulledOut() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pulledOut_;
+}
+
+void SimBoard::replug() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    received_ = 0;
+    pulledOut_ = false;
+    programming_ = false;
+    streaming_ = false;
+    bulk_ = Bulk::None;
+    dataReportsLeft_ = 0;
+    flashDataReports_ = 0;
+    flashBlockRequests_ = 0;
+}
+
+bool SimBoard::streaming() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return streaming_ && !pulledOut_;
+}
+
+int SimBoard::framePeriodMs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::max(1, 1000 / std::max(1, options_.frameRate));
+}
+
+SimChip& SimBoard::chip(int index) {
+    return *chips_[std::clamp(index, 0, 13)];
+}
+
+int SimBoard::selectedChip() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return selected_;
+}
+
+bool SimBoard::programmingMode() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return programming_;
+}
+
+DebugParameters SimBoard::lastDebugParameters() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastParams_;
+}
+
+void SimBoard::setTouchScript(const std::vector<SimTouch>& touches) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    panel_.setScript(touches);
+}
+
+std::vector<Report> SimBoard::handle(const Report& command) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pulledOut_)
+        return {};
+    trace_.push_back(command);
+    ++received_;
+    if (options_.pullAfter > 0 && received_ >= options_.pullAfter) {
+        pulledOut_ = true;
+        streaming_ = false;
+        return {};
     }
+    if (options_.silentAfter > 0 && received_ >= options_.silentAfter)
+        return {};
+    bool answer = true;
+    const Report reply = handleLocked(command, &answer);
+    if (!answer)
+        return {};
+    return {reply};
+}
 
-    int read(Report& report, int timeoutMs) override {
-        std::unique_lock<std::mutex> lock(mutex_);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            if (gone_) return -1;
-            if (!queue_.empty() && queue_.front().due <= std::chrono::steady_clock::now()) {
-                report = queue_.front().report;
-                queue_.pop_front();
-                return 1;
+Report SimBoard::handleLocked(const Report& c, bool* answer) {
+    if (bulk_ != Bulk::None && dataReportsLeft_ > 0)
+        return bulkData(c, answer);
+
+    Report r = makeReport(c[1]);
+    SimChip& chip = target();
+    switch (c[1]) {
+        case 0x7F:  // "V1.0.1.1a"
+            r[2] = 0x56;
+            r[3] = 1;
+            r[4] = 0;
+            r[5] = 1;
+            r[6] = 1;
+            r[7] = options_.wrongVersion ? 0x62 : 0x61;
+            break;
+        case 0x80:
+            if (c[2] < 14)
+                selected_ = c[2];
+            r[2] = c[2];
+            break;
+        case 0x81:
+            programming_ = !options_.targetFail;
+            r[2] = programming_ ? 0x87 : 0x00;
+            break;
+        case 0x82:
+            return readConfiguration();
+        case 0x83: {
+            bool ok = !options_.eraseFail && !options_.targetFail;
+            if (selected_ >= 10)
+                ok = ok && c[2] == chip.protect;  // the password opens it
+            if (ok)
+                chip.eraseFlash();
+            r[2] = ok ? 1 : 0;
+            break;
+        }
+        case 0x84:
+            return writeCfg0(c);
+        case 0x85:
+            bulk_ = Bulk::Flash;
+            bulkLength_ = static_cast<uint32_t>(c[2] << 8 | c[3]);
+            bulkOffset_ = 0;
+            dataReportsLeft_ = static_cast<int>((bulkLength_ + 63) / 64);
+            if (dataReportsLeft_ == 0)
+                bulk_ = Bulk::None;
+            r[2] = c[2];
+            r[3] = c[3];
+            break;
+        case 0x86:
+            if (c[2] == 0xFF) {  // header
+                if (options_.flashReadCrc) {
+                    r = makeReport(0x85);
+                    r[4] = 0x56;
+                } else {
+                    r[2] = 0xFF;
+                    r[3] = c[3];
+                    r[4] = c[4];
+                }
+            } else {
+                ++flashBlockRequests_;
+                if (options_.flashReadFail > 0 && flashBlockRequests_ == options_.flashReadFail) {
+                    r = makeReport(0xAA);
+                    r[2] = 0xBB;
+                    r[3] = 0xCC;
+                    break;
+                }
+                // Data reply: n bytes from byte 1 on, 0xFF after them.
+                const int n = std::min<int>(c[2], 64);
+                const uint32_t base = static_cast<uint32_t>(c[3] << 8 | c[4]) * 64;
+                r.fill(0xFF);
+                r[0] = 0;
+                for (int i = 0; i < n; ++i) {
+                    const uint32_t a = base + i;
+                    if (a >= chip.flash.size())
+                        break;
+                    uint8_t v = chip.flash[a];
+                    if (static_cast<int>(a) == options_.flipFlash)
+                        v ^= 0x01;
+                    r[1 + i] = v;
+                }
             }
-            const auto wake = queue_.empty() ? deadline : std::min(deadline, queue_.front().due);
-            if (cv_.wait_until(lock, wake) == std::cv_status::timeout &&
-                std::chrono::steady_clock::now() >= deadline) {
-                if (!queue_.empty() && queue_.front().due <= deadline) continue;
-                return 0;
+            break;
+        case 0x87:
+            programming_ = false;
+            r[2] = 0x00;  // 0x87 here would mean the target is still in programming mode
+            break;
+        case 0x88: {
+            const bool ok = !options_.eraseFail && !options_.targetFail;
+            if (ok)
+                chip.eraseConfiguration();
+            r[2] = ok ? 1 : 0;
+            break;
+        }
+        case 0x89:
+            return writeConfiguration(c);
+        case 0x8A:
+        case 0x8B:
+        case 0x8C:
+            r[2] = options_.supplyFail ? 0x55 : 0xAA;
+            break;
+        case 0x8D:
+            return writeTrim(c);
+        case 0x8E: {
+            const bool ok = !options_.eraseFail && !options_.targetFail && !chip.eeprom.empty() &&
+                            chip.eepromEnabled();
+            if (ok)
+                chip.eraseEeprom();
+            r[2] = ok ? 1 : 0;
+            break;
+        }
+        case 0x8F:
+            bulk_ = Bulk::Eeprom;
+            bulkLength_ = static_cast<uint32_t>(c[2] << 8 | c[3]);
+            bulkOffset_ = 0;
+            dataReportsLeft_ = static_cast<int>((bulkLength_ + 63) / 64);
+            if (dataReportsLeft_ == 0)
+                bulk_ = Bulk::None;
+            r[2] = c[2];
+            r[3] = c[3];
+            break;
+        case 0x90:
+            if (c[2] == 0xFF) {  // header
+                r[2] = 0xFF;
+                r[3] = c[3];
+                r[4] = c[4];
+            } else {
+                const int n = std::min<int>(c[2], 64);
+                const uint32_t base = static_cast<uint32_t>(c[3] << 8 | c[4]) * 64;
+                r.fill(0xFF);
+                r[0] = 0;
+                for (int i = 0; i < n; ++i) {
+                    const uint32_t a = base + i;
+                    if (a >= chip.eeprom.size())
+                        break;
+                    uint8_t v = chip.eeprom[a];
+                    if (static_cast<int>(a) == options_.flipEeprom)
+                        v ^= 0x01;
+                    r[1 + i] = v;
+                }
             }
+            break;
+        case 0xB0:
+        case 0xB1:
+        case 0xB2:
+        case 0xB3:
+        case 0xB4:
+        case 0xB5:
+        case 0xB6:
+            return debugReply(c, answer);
+        default:
+            *answer = false;
+            break;  // the board ignores what it does not know
+    }
+    return r;
+}
+
+Report SimBoard::bulkData(const Report& data, bool* answer) {
+    --dataReportsLeft_;
+    const uint32_t n = std::min<uint32_t>(64, bulkLength_ - bulkOffset_);
+    SimChip& chip = target();
+    Report r;
+    if (bulk_ == Bulk::Flash) {
+        ++flashDataReports_;
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint32_t a = bulkOffset_ + i;
+            if (a < chip.flash.size())
+                chip.flash[a] &= data[1 + i];  // programming clears bits
+        }
+        bulkOffset_ += n;
+        r = makeReport(0x85);
+        r[2] = static_cast<uint8_t>(bulkOffset_ >> 8);
+        r[3] = static_cast<uint8_t>(bulkOffset_ & 0xFF);
+        if (options_.flashCrcError > 0 && flashDataReports_ == options_.flashCrcError) {
+            r[4] = 0x56;
+            dataReportsLeft_ = 0;  // the board gives up on the transfer
+        }
+    } else {
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint32_t a = bulkOffset_ + i;
+            if (a < chip.eeprom.size())
+                chip.eeprom[a] = data[1 + i];
+        }
+        bulkOffset_ += n;
+        r = makeReport(0x8F);
+        r[2] = static_cast<uint8_t>(bulkOffset_ >> 8);
+        r[3] = static_cast<uint8_t>(bulkOffset_ & 0xFF);
+    }
+    if (dataReportsLeft_ == 0)
+        bulk_ = Bulk::None;
+    *answer = true;
+    return r;
+}
+
+Report SimBoard::readConfiguration() {
+    const int idx = selected_;
+    const SimChip& chip = target();
+    Report r = makeReport(0x82);
+    uint8_t status = options_.targetFail ? 0 : kPassed;
+    uint8_t icType = chip.icType;
+    if (options_.wrongIcType) {
+        icType = static_cast<uint8_t>(idx ^ 1);
+        if (isMcu(idx))
+            status = kWrongIcType;
+    }
+    const int words = configWordCount(idx);
+    for (int w = 0; w < words; ++w) {
+        const int pos = readWordPos(idx, w);
+        if (pos == kNone)
+            continue;
+        uint8_t v = chip.word(w);
+        // Another chip on the connector shows another variant bit.
+        const BitPos vb = variantBit(idx, false);
+        if (options_.wrongIcType && vb.byte == pos)
+            v ^= static_cast<uint8_t>(1u << vb.bit);
+        if (options_.wrongIcType && idx == 0 && w == 1)
+            v = 0x00;
+        put(r, pos, v);
+        put(r, readInversePos(idx, w), static_cast<uint8_t>(~v));
+    }
+    for (int k = 0; k <= 30; ++k)
+        put(r, readCrcPos(idx, k), crc8(chip.word(k)));
+    put(r, icTypePos(idx), icType);
+    put(r, icTypeInversePos(idx), static_cast<uint8_t>(~icType));
+    if (vd15Pos(idx) != kNone) {
+        put(r, vd15Pos(idx), chip.vd15);
+        put(r, vd15Pos(idx) + 1, static_cast<uint8_t>(~chip.vd15));
+    }
+    put(r, protectPos(idx), chip.protect);
+    put(r, readStatusPos(idx), status);  // for chip 13 this replaces ~CFG23
+    if (options_.flipConfig >= 2)
+        r[options_.flipConfig] ^= 0x01;
+    return r;
+}
+
+Report SimBoard::writeConfiguration(const Report& c) {
+    const int idx = selected_;
+    SimChip& chip = target();
+    Report r = makeReport(0x89);
+    const int len = configPayloadLength(idx);
+    const uint8_t* p = &c[2];
+    if (writeEchoPos(idx) != kNone)
+        std::copy(p, p + len, r.begin() + writeEchoPos(idx));
+
+    uint8_t status = kPassed;
+    if (options_.targetFail) {
+        status = 0;
+    } else if (options_.wrongIcType && isMcu(idx)) {
+        status = kWrongIcType;
+    } else if (!isMcu(idx)) {
+        for (int k = 0; k < len; ++k)
+            chip.cfg[k] = p[k];
+    } else {
+        // The MCU families send each word followed by its inverse (MCU01 with CFG0 first).
+        const std::vector<int> pairs = pairedWords(idx);
+        const int first = idx <= 9 ? 1 : 0;
+        bool inversesOk = true;
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            const uint8_t w = p[first + 2 * i];
+            const uint8_t inv = p[first + 2 * i + 1];
+            if (static_cast<uint8_t>(~w) != inv)
+                inversesOk = false;
+        }
+        if (inversesOk) {
+            if (first)
+                chip.cfg[0] = p[0];
+            for (size_t i = 0; i < pairs.size(); ++i)
+                chip.cfg[pairs[i]] = p[first + 2 * i];
+        } else {
+            status = kInverseError;
         }
     }
 
-    void pullOut() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        gone_ = true;
-        cv_.notify_all();
+    int crc = 0;
+    const int words = configWordCount(idx);
+    for (int w = 0; w < words; ++w) {
+        const int pos = writeWordPos(idx, w);
+        if (pos == kNone)
+            continue;
+        const uint8_t v = chip.word(w);
+        put(r, pos, v);
+        put(r, writeInversePos(idx, w), static_cast<uint8_t>(~v));
+        if (w > 0 || !isMcu(idx))
+            put(r, writeCrcPos(idx, crc++), crc8(v));
+    }
+    put(r, writeStatusPos(idx), status);
+    if (options_.flipConfig >= 2)
+        r[options_.flipConfig] ^= 0x01;
+    return r;
+}
+
+Report SimBoard::writeCfg0(const Report& c) {
+    const int idx = selected_;
+    SimChip& chip = target();
+    Report r = makeReport(0x84);
+    const int count = cfg0WordCount(idx);
+    // The words configuration word 0 carries: CFG0, then CFG10 and CFG11 or CFG30.
+    int numbers[3] = {0, 10, 11};
+    if (idx == 13)
+        numbers[1] = 30;
+    const bool ok = !options_.targetFail;
+    for (int i = 0; i < count; ++i) {
+        put(r, cfg0EchoPos(idx) + i, c[2 + i]);
+        if (ok)
+            chip.cfg[numbers[i]] = c[2 + i];
+    }
+    if (ok && idx >= 10)
+        chip.protect = c[3];  // the main-area password
+    for (int i = 0; i < count; ++i) {
+        const uint8_t v = chip.word(numbers[i]);
+        put(r, cfg0ReadBackPos(idx) + i, v);
+        if (cfg0CrcPos(idx) != kNone)
+            put(r, cfg0CrcPos(idx) + i, crc8(v));
+    }
+    if (cfg0StatusPos(idx) != kNone)
+        put(r, cfg0StatusPos(idx), ok ? 1 : 0);
+    return r;
+}
+
+Report SimBoard::writeTrim(const Report& c) {
+    const int idx = selected_;
+    SimChip& chip = target();
+    Report r = makeReport(0x8D);
+    const int n = trimWordCount(idx);
+    const bool ok = !options_.targetFail;
+    for (int i = 0; i < n; ++i) {
+        if (trimEchoPos(idx) != kNone)
+            put(r, trimEchoPos(idx) + i, c[2 + i]);
+        if (ok)
+            chip.trim[i] = c[2 + i];
+    }
+    for (int i = 0; i < n; ++i)
+        put(r, trimReadBackPos(idx) + i, chip.trim[i]);
+    if (trimStatusPos(idx) != kNone)
+        put(r, trimStatusPos(idx), ok ? 1 : 0);
+    return r;
+}
+
+Report SimBoard::debugReply(const Report& c, bool* answer) {
+    Report r = makeReport(c[1]);
+    switch (c[1]) {
+        case 0xB0:
+            debugChip_ = c[2] < 14 ? c[2] : selected_;
+            streaming_ = false;
+            frameCounter_ = 0;
+            r[2] = c[2];
+            r[3] = c[3];
+            break;
+        case 0xB1: {
+            // Byte 2 echoes the choice (0 3 V, 1 5 V, 2 external), byte 3 is 1 when it works.
+            const int choice = c[2];
+            bool ok = false;
+            if (choice <= 1)
+                ok = !options_.supplyFail;
+            if (choice == 2)
+                ok = !options_.noExternal;
+            r[2] = c[2];
+            r[3] = ok ? 1 : 0;
+            break;
+        }
+        case 0xB2:
+            r[2] = options_.targetFail ? 0 : 1;
+            r[3] = static_cast<uint8_t>(options_.channels);
+            if (debugChip_ <= 2) {  // the UART link of the first family runs at 9600 baud
+                r[4] = 9600 >> 8;
+                r[5] = 9600 & 0xFF;
+            }
+            break;
+        case 0xB3:
+            streamChannels_ = std::min<int>(c[2], kMaxDebugChannels);
+            streaming_ = !options_.targetFail;
+            *answer = false;  // the frames follow on the stream
+            break;
+        case 0xB4:
+        case 0xB5:
+            streaming_ = false;
+            *answer = false;
+            break;
+        case 0xB6:
+            lastParams_ = parseDebugParametersFrame(c);
+            r[2] = options_.targetFail ? 0x55 : 0xAA;
+            break;
+        default:
+            *answer = false;
+            break;
+    }
+    return r;
+}
+
+std::vector<Report> SimBoard::nextFrame() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!streaming_ || pulledOut_)
+        return {};
+    const int chip = debugChip_;
+    const int c = streamChannels_;
+    const int n = 4 * c;
+    const SimTouchPanel::Sample s = panel_.next(frameCounter_, c, chip);
+    ++frameCounter_;
+
+    const int length = DebugFrameAssembler::layoutLength(chip, c);
+    std::vector<uint8_t> b(static_cast<size_t>(length), 0);
+    const int data = chip <= 2 ? 2 : 1;
+    for (int i = 0; i < c; ++i) {
+        b[data + 2 * i] = static_cast<uint8_t>(s.raw[i] >> 8);
+        b[data + 2 * i + 1] = static_cast<uint8_t>(s.raw[i] & 0xFF);
+        b[data + 2 * c + 2 * i] = static_cast<uint8_t>(s.baseline[i] >> 8);
+        b[data + 2 * c + 2 * i + 1] = static_cast<uint8_t>(s.baseline[i] & 0xFF);
+    }
+    b[0] = 0xAE;
+    if (chip <= 2) {
+        b[1] = 0xAE;
+        b[n + 4] = 0xFF;
+        b[n + 5] = 0xFF;
+    } else {
+        b[n + 1] = DebugFrameAssembler::parity(&b[1], n);
+        b[n + 2] = static_cast<uint8_t>(n);
+        const uint32_t flags = s.keyFlags;
+        if (chip <= 9) {
+            b[n + 3] = static_cast<uint8_t>(flags >> 16);
+            b[n + 4] = static_cast<uint8_t>(flags >> 8);
+            b[n + 5] = static_cast<uint8_t>(flags);
+            b[n + 6] = 0xFF;
+        } else {
+            b[n + 3] = static_cast<uint8_t>(flags >> 24);
+            b[n + 4] = static_cast<uint8_t>(flags >> 16);
+            b[n + 5] = static_cast<uint8_t>(flags >> 8);
+            b[n + 6] = static_cast<uint8_t>(flags);
+            b[n + 7] = 0xFF;
+        }
+    }
+    if (options_.badFrames > 0 && frameCounter_ % static_cast<uint32_t>(options_.badFrames) == 0) {
+        b[length - 1] = 0x00;  // a broken terminator: every family rejects it
     }
 
-private:
-    struct Pending {
-        std::chrono::steady_clock::time_point due;
-        Report report;
-    };
-    std::shared_ptr<SimBoard> board_;
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::deque<Pending> queue_;
-    bool gone_ = false;
-};
-
-SimBackend::SimBackend(const SimOptions& options) : board_(std::make_shared<SimBoard>(options)) {}
-
-SimBackend::~SimBackend() {
-    for (const QMetaObject::Connection& c : watcherConnections_) QObject::disconnect(c);
-}
-
-QList<HidDeviceInfo> SimBackend::enumerate() {
-    if (!plugged_) return {};
-    HidDeviceInfo info;
-    info.path = devicePath();
-    info.vendorId = kBoardVendorId;
-    info.productId = kBoardProductId;
-    info.releaseNumber = kBoardReleaseNumber;
-    return {info};
-}
-
-std::shared_ptr<HidDevice> SimBackend::open(const QString& path, OpenResult* result) {
-    if (!plugged_ || path != devicePath()) {
-        *result = OpenResult::NotFound;
-        return nullptr;
+    std::vector<Report> segments;
+    for (int seg = 0; seg * 60 < length; ++seg) {
+        Report r = makeReport(0xB3);
+        r[2] = static_cast<uint8_t>(seg);
+        r[3] = static_cast<uint8_t>(length >> 8);
+        r[4] = static_cast<uint8_t>(length & 0xFF);
+        const int from = seg * 60;
+        const int to = std::min(length, from + 60);
+        std::copy(b.begin() + from, b.begin() + to, r.begin() + 5);
+        segments.push_back(r);
     }
-    auto device = std::make_shared<SimDevice>(board_);
-    devices_.push_back(device);
-    *result = OpenResult::Ok;
-    return device;
-}
-
-HotplugWatcher* SimBackend::createWatcher(QObject* parent) {
-    auto* w = new HotplugWatcher(parent);
-    watchers_ << w;
-    watcherConnections_ << QObject::connect(w, &QObject::destroyed,
-                                            [this, w] { watchers_.removeAll(w); });
-    return w;
-}
-
-void SimBackend::plugIn() {
-    plugged_ = true;
-    for (HotplugWatcher* w : watchers_) Q_EMIT w->arrived(devicePath());
-}
-
-void SimBackend::pullOut() {
-    plugged_ = false;
-    for (auto& weak : devices_) {
-        if (auto d = weak.lock()) d->pullOut();
-    }
-    devices_.clear();
-    for (HotplugWatcher* w : watchers_) Q_EMIT w->removed(devicePath());
+    return segments;
 }
 
 }  // namespace tessel

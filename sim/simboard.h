@@ -1,22 +1,46 @@
 #pragma once
 
+#include "app/sharedstate.h"
 #include "link/hiddevice.h"
 #include "link/report.h"
+#include "sim/simchip.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <condition_variable>
-#include <deque>
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 namespace tessel {
 
-// Settings of the simulated board, from --simulate=KEY=VALUE,...
+// Settings of the simulated board, from --simulate=KEY=VALUE,... Counters of received reports
+// start at 1 with the first report after the board was plugged in; 0 switches a fault off.
 struct SimOptions {
-    int latencyMs = 1;  // per report, each way
+    int latencyMs = 1;    // "latency": per report, each way
+    int frameRate = 50;   // "rate": debug frames per second
+    int channels = 8;     // "channels": touch channels of the target (1 to 32)
+    bool touches = true;  // "touches": scripted key touches in the debug stream
+    uint32_t seed = 1;    // "seed": noise of the debug stream
+    // Faults.
+    int silentAfter = 0;        // "silent-after": no answer from the Nth report on
+    int pullAfter = 0;          // "pull-after": pulled out right after the Nth report
+    int flashCrcError = 0;      // "flash-crc": the Nth flash data report gets 0x85 with 0x56
+    bool flashReadCrc = false;  // "flash-read-crc": a flash read header gets 0x85 with 0x56
+    int flashReadFail = 0;      // "flash-read-fail": the Nth block request gets AA BB CC
+    int flipFlash = -1;         // "flip-flash": flash address read back with bit 0 flipped
+    int flipEeprom = -1;        // "flip-eeprom": EEPROM address read back with bit 0 flipped
+    int flipConfig = -1;        // "flip-config": byte of the 0x82/0x89 replies flipped
+    bool wrongVersion = false;  // "wrong-version": reports "V1.0.1.1b"
+    bool wrongIcType = false;   // "wrong-ictype": the target is another chip
+    bool eraseFail = false;     // "erase-fail": erases answer status 0
+    bool supplyFail = false;    // "supply-fail": the board's own 3 V/5 V/off switch fails
+    bool noExternal = false;    // "no-external": no external supply for debugging
+    bool targetFail = false;    // "target-fail": the board cannot talk to the target
+    int badFrames = 0;          // "bad-frames": every Nth debug frame is malformed
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -25,21 +49,80 @@ struct SimOptions {
     static QString help();
 };
 
-// The board's behaviour: takes one output report, answers with zero or more input reports.
+// The board's behaviour: takes one output report, answers with zero or more input reports,
+// and produces the debug stream. Thread-safe: the transport's writers and the simulated
+// device's stream thread call it concurrently.
 class SimBoard {
 public:
     explicit SimBoard(const SimOptions& options = {});
-    const SimOptions& options() const { return options_; }
+    ~SimBoard();
+
+    SimOptions options() const;
+    void setOptions(const SimOptions& options);
 
     std::vector<Report> handle(const Report& command);
 
     // Every report the board received, in order.
     std::vector<Report> trace() const;
+    void clearTrace();
+    // Reports received since it was plugged in (the fault counters use it).
+    int received() const;
+
+    // True once a pull-after fault fired; the device then reports itself gone.
+    bool pulledOut() const;
+    // A fresh plug-in: counters, programming mode and debug run start over.
+    void replug();
+
+    // The debug stream: true between 0xB3 and 0xB4/0xB5. nextFrame() returns the segments of
+    // the next frame (empty when not streaming).
+    bool streaming() const;
+    int framePeriodMs() const;
+    std::vector<Report> nextFrame();
+
+    // The target of each model; tests read and prepare it while the board is idle.
+    SimChip& chip(int index);
+    int selectedChip() const;
+    bool programmingMode() const;
+    // The parameters of the last 0xB6 frame.
+    DebugParameters lastDebugParameters() const;
+    // Replaces the scripted touches of the debug stream.
+    void setTouchScript(const std::vector<SimTouch>& touches);
 
 private:
-    SimOptions options_;
+    Report handleLocked(const Report& command, bool* answer);
+    Report bulkData(const Report& data, bool* answer);
+    Report readConfiguration();
+    Report writeConfiguration(const Report& command);
+    Report writeCfg0(const Report& command);
+    Report writeTrim(const Report& command);
+    Report debugReply(const Report& command, bool* answer);
+    SimChip& target() { return *chips_[selected_]; }
+
     mutable std::mutex mutex_;
+    SimOptions options_;
     std::vector<Report> trace_;
+    std::array<std::unique_ptr<SimChip>, 14> chips_;
+    int received_ = 0;
+    bool pulledOut_ = false;
+    int selected_ = 0;
+    bool programming_ = false;
+
+    // Bulk transfers in progress: data reports still expected and where they go.
+    enum class Bulk { None, Flash, Eeprom };
+    Bulk bulk_ = Bulk::None;
+    int dataReportsLeft_ = 0;
+    uint32_t bulkOffset_ = 0;
+    uint32_t bulkLength_ = 0;
+    int flashDataReports_ = 0;  // data reports of flash writes since plug-in
+    int flashBlockRequests_ = 0;
+
+    // Debug run.
+    int debugChip_ = 0;
+    bool streaming_ = false;
+    int streamChannels_ = 0;
+    uint32_t frameCounter_ = 0;
+    DebugParameters lastParams_;
+    SimTouchPanel panel_;
 };
 
 // Plugs the simulated board in where hidapi would be.
@@ -58,14 +141,13 @@ public:
     // Plugging the board in and pulling it out, as the hot-plug watcher reports it.
     void plugIn();
     void pullOut();
-    bool pluggedIn() const { return plugged_; }
+    bool pluggedIn() const;
+
+    struct Hub;
 
 private:
     std::shared_ptr<SimBoard> board_;
-    bool plugged_ = true;
-    std::vector<std::weak_ptr<class SimDevice>> devices_;
-    QList<HotplugWatcher*> watchers_;
-    QList<QMetaObject::Connection> watcherConnections_;
+    std::shared_ptr<Hub> hub_;
 };
 
 }  // namespace tessel

@@ -1,0 +1,144 @@
+#include "sim/simboard.h"
+
+#include <functional>
+
+namespace tessel {
+namespace {
+
+struct Key {
+    const char* name;
+    const char* help;
+    const char* arg;  // how the value is written in the help text
+    // Stores the value; false when it is not acceptable. hasValue is false for a bare KEY.
+    std::function<bool(SimOptions&, const QString&, bool)> set;
+};
+
+bool toInt(const QString& text, int min, int max, int* out) {
+    bool ok = false;
+    const int v = text.toInt(&ok, 0);
+    if (!ok || v < min || v > max)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool toBool(const QString& text, bool hasValue, bool* out) {
+    if (!hasValue) {
+        *out = true;
+        return true;
+    }
+    const QString t = text.toLower();
+    if (t == QLatin1String("1") || t == QLatin1String("on") || t == QLatin1String("yes") ||
+        t == QLatin1String("true")) {
+        *out = true;
+        return true;
+    }
+    if (t == QLatin1String("0") || t == QLatin1String("off") || t == QLatin1String("no") ||
+        t == QLatin1String("false")) {
+        *out = false;
+        return true;
+    }
+    return false;
+}
+
+template <typename Field>
+Key intKey(const char* name, const char* help, Field field, int min, int max) {
+    return {name, help, "=N", [field, min, max](SimOptions& o, const QString& v, bool has) {
+                return has && toInt(v, min, max, &(o.*field));
+            }};
+}
+
+Key boolKey(const char* name, const char* help, bool SimOptions::*field) {
+    return {name, help, "[=0|1]", [field](SimOptions& o, const QString& v, bool has) {
+                return toBool(v, has, &(o.*field));
+            }};
+}
+
+const std::vector<Key>& keys() {
+    static const std::vector<Key> table = {
+        intKey("latency", "delay of every report, each way, in ms (default 1)",
+               &SimOptions::latencyMs, 0, 10000),
+        intKey("rate", "debug frames per second (default 50)", &SimOptions::frameRate, 1, 1000),
+        intKey("channels", "touch channels of the target, 1 to 32 (default 8)",
+               &SimOptions::channels, 1, 32),
+        boolKey("touches", "scripted key touches in the debug stream (default 1)",
+                &SimOptions::touches),
+        {"seed", "seed of the debug stream's noise (default 1)", "=N",
+         [](SimOptions& o, const QString& v, bool has) {
+             int s = 0;
+             if (!has || !toInt(v, 0, 0x7FFFFFFF, &s))
+                 return false;
+             o.seed = static_cast<uint32_t>(s);
+             return true;
+         }},
+        intKey("silent-after", "no answer from the Nth received report on",
+               &SimOptions::silentAfter, 0, 1 << 30),
+        intKey("pull-after", "the board is pulled out right after the Nth report",
+               &SimOptions::pullAfter, 0, 1 << 30),
+        intKey("flash-crc", "the Nth flash data report is answered with a CRC error (0x56)",
+               &SimOptions::flashCrcError, 0, 1 << 30),
+        boolKey("flash-read-crc", "a flash read header is answered with a CRC error (0x56)",
+                &SimOptions::flashReadCrc),
+        intKey("flash-read-fail", "the Nth flash block request is answered with AA BB CC",
+               &SimOptions::flashReadFail, 0, 1 << 30),
+        intKey("flip-flash", "flash address read back with bit 0 flipped", &SimOptions::flipFlash,
+               -1, 65535),
+        intKey("flip-eeprom", "EEPROM address read back with bit 0 flipped",
+               &SimOptions::flipEeprom, -1, 2047),
+        intKey("flip-config", "byte (2 to 64) of the configuration replies flipped",
+               &SimOptions::flipConfig, -1, 64),
+        boolKey("wrong-version", "the board reports version V1.0.1.1b", &SimOptions::wrongVersion),
+        boolKey("wrong-ictype", "the target is not the selected chip", &SimOptions::wrongIcType),
+        boolKey("erase-fail", "every erase answers status 0", &SimOptions::eraseFail),
+        boolKey("supply-fail", "switching the board's own 3 V/5 V supply fails",
+                &SimOptions::supplyFail),
+        boolKey("no-external", "no external supply for debugging", &SimOptions::noExternal),
+        boolKey("target-fail", "the board cannot talk to the target chip", &SimOptions::targetFail),
+        intKey("bad-frames", "every Nth debug frame is malformed", &SimOptions::badFrames, 0,
+               1 << 30),
+    };
+    return table;
+}
+
+}  // namespace
+
+bool SimOptions::parse(const QString& text, SimOptions* out, QString* error) {
+    SimOptions o;
+    const QStringList items = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString& item : items) {
+        const int eq = item.indexOf(QLatin1Char('='));
+        const QString key = (eq < 0 ? item : item.left(eq)).trimmed();
+        const QString value = eq < 0 ? QString() : item.mid(eq + 1).trimmed();
+        bool ok = false;
+        bool known = false;
+        for (const Key& k : keys()) {
+            if (key == QLatin1String(k.name)) {
+                known = true;
+                ok = k.set(o, value, eq >= 0);
+                break;
+            }
+        }
+        if (!ok) {
+            if (error) {
+                *error = known
+                             ? QStringLiteral("bad value for simulated-board option: %1").arg(item)
+                             : QStringLiteral("unknown simulated-board option: %1").arg(key);
+            }
+            return false;
+        }
+    }
+    *out = o;
+    return true;
+}
+
+QString SimOptions::help() {
+    QString text;
+    for (const Key& k : keys()) {
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QString::fromLatin1(k.name) + QLatin1String(k.arg), -20)
+                    .arg(QString::fromLatin1(k.help));
+    }
+    return text;
+}
+
+}  // namespace tessel
