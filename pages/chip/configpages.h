@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/profile.h"
+#include "pages/chip/engine/pagemodel.h"
+
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+namespace tessel::chip {
+
+// The eight configuration page classes; several chips share one page.
+enum class ConfigPage { KR4121, KR4111, KR4112, KR4113, KR4116, MCU01, MCU02, MCU04 };
+constexpr int kConfigPageCount = 8;
+
+// The configuration page of a chip index (0..13; other values give KR4121's).
+ConfigPage configPageOf(int chipIndex);
+
+// A new, not yet loaded object of a configuration page class.
+std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profile);
+
+// One object of each configuration page class, as the programming page holds them. A page
+// that serves several chips is the same object for all of them; load it with the chip
+// index each time it is shown.
+class ConfigPages {
+public:
+    explicit ConfigPages(const Profile& profile);
+
+    PageModel& page(ConfigPage p) { return *pages_[static_cast<int>(p)]; }
+    PageModel& forChip(int chipIndex) { return page(configPageOf(chipIndex)); }
+    // Every page as it starts with the program: loaded for chipIndex where it serves that
+    // chip (else for the first chip it serves), then the restricted view.
+    void initialiseAll(int chipIndex);
+
+private:
+    std::array<std::unique_ptr<PageModel>, kConfigPageCount> pages_;
+};
+
+// What "tessel-cli config --chip C" prints: the configuration page of the chip loaded from
+// the profile, one line per word label exactly as the page shows it ("CFG_0 = 0x0f"), then
+// one line "bytes=" with the bytes in two lower-case hex digits separated by blanks, in
+// the order the configuration write sends them: the words of the write-configuration
+// command (without the inverses the MCU families add; KR4111's fifth and sixth words
+// swapped), followed, for the MCU02 and MCU04 families, by the words of their separate
+// word-0 write (CFG0, 10, 11 or CFG0, 30). Where the one-key write sends CFG0 alone
+// (KR4111 to KR4116, MCU01) it is the first byte; KR4121's one-key write sends all three.
+// An unknown chip index gives an empty list.
+QStringList configReport(int chipIndex, const Profile& profile);
+
+}  // namespace tessel::chip

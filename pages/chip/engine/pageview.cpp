@@ -1,0 +1,165 @@
+#include "pages/chip/engine/pageview.h"
+
+#include "pages/chip/engine/pagemodel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tessel::chip {
+
+ChipPageView::ChipPageView(PageModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    const PageDesc& d = model_.desc();
+    const int fields = model_.fieldCount();
+    controls_.assign(fields, nullptr);
+    captions_.assign(fields, nullptr);
+    hints_.assign(fields, nullptr);
+
+    auto* outer = new QVBoxLayout(this);
+    frame_ = new QGroupBox(this);
+    outer->addWidget(frame_);
+    auto* frameLayout = new QVBoxLayout(frame_);
+    auto* grid = new QGridLayout;
+    frameLayout->addLayout(grid);
+    const int columns = d.words.size() > 12 ? 4 : (d.words.size() > 4 ? 3 : 2);
+
+    for (int p = 0; p < d.words.size(); ++p) {
+        const WordDesc& w = d.words[p];
+        auto* group = new QGroupBox(w.group, frame_);
+        group->setObjectName(QStringLiteral("group_CFG%1").arg(w.number));
+        auto* form = new QFormLayout(group);
+        for (int f = 0; f < fields; ++f) {
+            const FieldDesc& fd = model_.field(f);
+            if (fd.word != w.number || (fd.flags & kIsLock))
+                continue;
+            QWidget* control = makeControl(f);
+            if (fd.kind == ControlKind::Check) {
+                form->addRow(control);
+            } else {
+                captions_[f] = new QLabel(group);
+                if (fd.hint.isEmpty()) {
+                    form->addRow(captions_[f], control);
+                } else {
+                    auto* row = new QHBoxLayout;
+                    row->addWidget(control);
+                    hints_[f] = new QLabel(fd.hint, group);
+                    row->addWidget(hints_[f]);
+                    form->addRow(captions_[f], row);
+                }
+            }
+        }
+        if (!w.note.isEmpty())
+            form->addRow(new QLabel(w.note, group));
+        auto* label = new QLabel(group);
+        label->setObjectName(QStringLiteral("label_CFG%1").arg(w.number));
+        form->addRow(label);
+        groups_.push_back(group);
+        wordLabels_.push_back(label);
+        grid->addWidget(group, p / columns, p % columns);
+    }
+
+    auto* bottom = new QHBoxLayout;
+    for (int f = 0; f < fields; ++f) {
+        if (model_.field(f).word < 0 || (model_.field(f).flags & kIsLock)) {
+            bottom->addWidget(makeControl(f));
+        }
+    }
+    bottom->addStretch();
+    if (d.saveOffered) {
+        save_ = new QPushButton(QString::fromUtf8("保存配置字"), frame_);
+        save_->setObjectName(QStringLiteral("save"));
+        connect(save_, &QPushButton::clicked, this, [this] { model_.saveToProfile(); });
+        bottom->addWidget(save_);
+    }
+    frameLayout->addLayout(bottom);
+    frameLayout->addStretch();
+
+    connect(&model_, &PageModel::changed, this, &ChipPageView::refresh);
+    refresh();
+}
+
+QWidget* ChipPageView::makeControl(int f) {
+    const FieldDesc& fd = model_.field(f);
+    QWidget* w = nullptr;
+    switch (fd.kind) {
+        case ControlKind::Check: {
+            auto* box = new QCheckBox(frame_);
+            connect(box, &QCheckBox::clicked, this,
+                    [this, f](bool on) { model_.choose(f, on ? 1 : 0); });
+            w = box;
+            break;
+        }
+        case ControlKind::HexEdit: {
+            auto* edit = new QLineEdit(frame_);
+            edit->setMaximumWidth(60);
+            connect(edit, &QLineEdit::textChanged, this,
+                    [this, f](const QString& text) { model_.setEditText(f, text); });
+            w = edit;
+            break;
+        }
+        case ControlKind::List:
+        case ControlKind::Info: {
+            auto* combo = new QComboBox(frame_);
+            combo->setMinimumContentsLength(8);
+            connect(combo, &QComboBox::activated, this,
+                    [this, f](int index) { model_.choose(f, index); });
+            w = combo;
+            break;
+        }
+    }
+    w->setObjectName(fd.caption);
+    controls_[f] = w;
+    return w;
+}
+
+void ChipPageView::refresh() {
+    frame_->setTitle(model_.caption());
+    for (int p = 0; p < static_cast<int>(groups_.size()); ++p) {
+        groups_[p]->setVisible(model_.wordVisible(p));
+        wordLabels_[p]->setText(model_.label(p));
+    }
+    for (int f = 0; f < model_.fieldCount(); ++f) {
+        QWidget* w = controls_[f];
+        if (!w)
+            continue;
+        const QSignalBlocker block(w);
+        const bool visible = model_.fieldVisible(f);
+        w->setVisible(visible);
+        w->setEnabled(model_.fieldEnabled(f));
+        if (captions_[f]) {
+            captions_[f]->setText(model_.fieldCaption(f));
+            captions_[f]->setVisible(visible);
+        }
+        if (hints_[f])
+            hints_[f]->setVisible(visible);
+        if (auto* box = qobject_cast<QCheckBox*>(w)) {
+            box->setText(model_.fieldCaption(f));
+            box->setChecked(model_.checked(f));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            if (edit->text() != model_.editText(f))
+                edit->setText(model_.editText(f));
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            const QStringList items = model_.items(f);
+            bool same = combo->count() == items.size();
+            for (int i = 0; same && i < items.size(); ++i)
+                same = combo->itemText(i) == items[i];
+            if (!same) {
+                combo->clear();
+                combo->addItems(items);
+            }
+            combo->setCurrentIndex(model_.selection(f));
+        }
+    }
+    if (save_)
+        save_->setVisible(model_.saveVisible());
+}
+
+}  // namespace tessel::chip
