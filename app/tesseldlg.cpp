@@ -36,7 +36,7 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       profile_(state.profilePath),
       prompts_(prompts),
       transport_(new CMUSBHid(state, backend, this)),
-      programPage_(new CProgrammeDlg(state, *transport_)),
+      programPage_(new CProgrammeDlg(state, *transport_, prompts)),
       debugPage_(new CDebug(state, *transport_)),
       watcher_(backend.createWatcher(this)) {
     setWindowIcon(artwork::appIcon());
@@ -50,6 +50,9 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     connect(watcher_, &HotplugWatcher::arrived, this, &CTesselDlg::onDeviceArrived);
     connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
     connect(transport_, &CMUSBHid::boardLost, this, &CTesselDlg::onBoardLost);
+    connect(programPage_, &CProgrammeDlg::chipEntryRequested, this, &CTesselDlg::selectChipEntry);
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, chipCombo_,
+            &QComboBox::setEnabled);
 
     if (simulated)
         programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));

@@ -1,22 +1,233 @@
 #include "pages/program/cprogrammedlg.h"
 
+#include "app/chipcatalogue.h"
+#include "image/imageformat.h"
+#include "image/imageloader.h"
+#include "image/massproductionwriter.h"
 #include "link/cmusbhid.h"
+#include "pages/program/cmlistctrl.h"
+#include "res/artwork.h"
 
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace tessel {
+namespace {
 
-CProgrammeDlg::CProgrammeDlg(SharedState& state, CMUSBHid& transport, QWidget* parent)
-    : QWidget(parent),
-      state_(state),
-      transport_(transport),
-      messages_(new QListWidget(this)),
-      connection_(state, transport, *this, [this](bool on) { setButtonsEnabled(on); }) {
-    messages_->setObjectName(QStringLiteral("messages"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(messages_);
+using Control = ProgramView::Control;
+
+struct Caption {
+    Control control;
+    const char* chinese;
+    const char* english;  // nullptr: the same in both languages
+};
+
+// clang-format off
+const Caption kCaptions[] = {
+    {Control::OpenFile,    "打开文件",     "open file"},
+    {Control::WriteFlash,  "一键写Flash",  "Download"},
+    {Control::ReadFlash,   "读取Flash",    "Read Flash"},
+    {Control::WriteEeprom, "写EEPROM",     "Write EEPROM"},
+    {Control::ReadEeprom,  "读EEPROM",     "Read EEPROM"},
+    {Control::ReadConfig,  "读配置字",     "Read Configs"},
+    {Control::WriteConfig, "写配置字",     "Write Config"},
+    {Control::TrimToggle,  "进入修调",     nullptr},
+    {Control::WriteTrim,   "写修调",       nullptr},
+    {Control::Power3V,     "3V",           nullptr},
+    {Control::Power5V,     "5V",           nullptr},
+    {Control::PowerOff,    "掉电",         "Power off"},
+    {Control::CreateFile,  "生成量产文件", "Create *.tk"},
+};
+const char* const kViewTabs[2][5] = {
+    {"操作信息", "写文件缓冲", "读文件缓冲", "写EEPROM", "读EEPROM"},
+    {"Operation Messages", "Write Buf", "Read Buf", "Write EEPROM", "Read EEPROM"},
+};
+// clang-format on
+
+const char* const kInitialWriteDump = "还未打开文件,写缓冲为空.\n";
+const char* const kInitialReadDump = "还未读取芯片,读缓冲为空.\n";
+
+QString caption(const Caption& c, bool english) {
+    return QString::fromUtf8(english && c.english ? c.english : c.chinese);
+}
+
+CMListCtrl* makeGrid(QWidget* parent) {
+    auto* grid = new CMListCtrl(parent);
+    grid->addColumn(QStringLiteral("EEPROM"), 52);
+    for (int c = 0; c < 8; ++c)
+        grid->addColumn(QString::number(c), 38);
+    return grid;
+}
+
+}  // namespace
+
+CProgrammeDlg::CProgrammeDlg(SharedState& state, CMUSBHid& transport, Prompts& prompts,
+                             QWidget* parent)
+    : QWidget(parent), state_(state), transport_(transport), prompts_(prompts) {
+    loader_ = std::make_unique<ImageLoader>(state_, image_, *this, prompts_,
+                                            static_cast<ImageLoadEffects&>(*this));
+    writer_ = std::make_unique<MassProductionWriter>(state_, image_, *this, prompts_);
+    sequencer_ = std::make_unique<OperationSequencer>(state_, transport_, image_, *this);
+    connection_ = std::make_unique<ConnectionSequence>(state_, transport_, *this,
+                                                       [this](bool on) { setButtonsEnabled(on); });
+    buildUi();
     connect(&transport_, &CMUSBHid::linkNotification, this, &CProgrammeDlg::onLinkNotification);
+    connect(&transport_, &CMUSBHid::disconnected, sequencer_.get(),
+            &OperationSequencer::onDisconnected);
+}
+
+CProgrammeDlg::~CProgrammeDlg() = default;
+
+QPushButton* CProgrammeDlg::addButton(Control control, QGroupBox* group) {
+    auto* b = new QPushButton(group);
+    buttons_[static_cast<int>(control)] = b;
+    group->layout()->addWidget(b);
+    return b;
+}
+
+void CProgrammeDlg::buildUi() {
+    // Left column, in its final form: the configuration group stays hidden.
+    programGroup_ = new QGroupBox(this);
+    new QVBoxLayout(programGroup_);
+    for (Control c : {Control::OpenFile, Control::WriteFlash, Control::ReadFlash,
+                      Control::WriteEeprom, Control::ReadEeprom, Control::ReadConfig}) {
+        addButton(c, programGroup_);
+    }
+    configGroup_ = new QGroupBox(this);
+    new QVBoxLayout(configGroup_);
+    for (Control c : {Control::WriteConfig, Control::TrimToggle, Control::WriteTrim}) {
+        addButton(c, configGroup_);
+    }
+    configGroup_->hide();
+    powerGroup_ = new QGroupBox(this);
+    new QVBoxLayout(powerGroup_);
+    for (Control c : {Control::Power3V, Control::Power5V, Control::PowerOff}) {
+        addButton(c, powerGroup_);
+    }
+    otherGroup_ = new QGroupBox(this);
+    new QVBoxLayout(otherGroup_);
+    clearButton_ = new QPushButton(otherGroup_);
+    otherGroup_->layout()->addWidget(clearButton_);
+    addButton(Control::CreateFile, otherGroup_);
+
+    auto* left = new QVBoxLayout;
+    for (QGroupBox* g : {programGroup_, configGroup_, powerGroup_, otherGroup_})
+        left->addWidget(g);
+    left->addStretch(1);
+
+    // Middle: the five views, the progress bar and the result picture.
+    viewGroup_ = new QGroupBox(this);
+    views_ = new QTabWidget(viewGroup_);
+    messages_ = new QListWidget;
+    messages_->setObjectName(QStringLiteral("messages"));
+    writeDump_ = new QPlainTextEdit;
+    readDump_ = new QPlainTextEdit;
+    for (QPlainTextEdit* e : {writeDump_, readDump_}) {
+        e->setReadOnly(true);
+        e->setLineWrapMode(QPlainTextEdit::NoWrap);
+        e->setFont(QFont(QStringLiteral("Monospace")));
+    }
+    writeGrid_ = makeGrid(nullptr);
+    readGrid_ = makeGrid(nullptr);
+    views_->addTab(messages_, QString());
+    views_->addTab(writeDump_, QString());
+    views_->addTab(readDump_, QString());
+    views_->addTab(writeGrid_, QString());
+    views_->addTab(readGrid_, QString());
+    progress_ = new QProgressBar(viewGroup_);
+    progress_->setRange(0, 100);
+    progress_->hide();
+    resultPicture_ = new QLabel(viewGroup_);
+    resultPicture_->setFixedSize(96, 48);
+    resultPicture_->hide();
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(progress_, 1);
+    bottom->addWidget(resultPicture_);
+    auto* middle = new QVBoxLayout(viewGroup_);
+    middle->addWidget(views_, 1);
+    middle->addLayout(bottom);
+
+    // Right: the frame that hosts the chip pages.
+    pageFrame_ = new QGroupBox(this);
+    pageFrame_->setMinimumWidth(420);
+    new QVBoxLayout(pageFrame_);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(viewGroup_, 1);
+    layout->addWidget(pageFrame_);
+
+    connect(button(Control::OpenFile), &QPushButton::clicked, this,
+            [this] { loader_->openImage(); });
+    connect(button(Control::ReadFlash), &QPushButton::clicked, this,
+            [this] { sequencer_->startReadFlash(); });
+    connect(button(Control::ReadEeprom), &QPushButton::clicked, this,
+            [this] { sequencer_->startReadEeprom(); });
+    connect(button(Control::WriteEeprom), &QPushButton::clicked, this,
+            [this] { sequencer_->startWriteEeprom(); });
+    connect(button(Control::Power3V), &QPushButton::clicked, this,
+            [this] { sequencer_->switchSupply(OperationSequencer::Supply::V3); });
+    connect(button(Control::Power5V), &QPushButton::clicked, this,
+            [this] { sequencer_->switchSupply(OperationSequencer::Supply::V5); });
+    connect(button(Control::PowerOff), &QPushButton::clicked, this,
+            [this] { sequencer_->switchSupply(OperationSequencer::Supply::Off); });
+    connect(clearButton_, &QPushButton::clicked, messages_, &QListWidget::clear);
+    for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
+        connect(grid, &CMListCtrl::byteEdited, this, &CProgrammeDlg::onGridEdit);
+    }
+
+    retitle();
+    setDumps(QString::fromUtf8(kInitialWriteDump), QString::fromUtf8(kInitialReadDump));
+    layoutForChip();
+}
+
+QPushButton* CProgrammeDlg::button(Control control) const {
+    return buttons_[static_cast<int>(control)];
+}
+
+void CProgrammeDlg::retitle() {
+    const bool en = state_.english();
+    for (const Caption& c : kCaptions)
+        button(c.control)->setText(caption(c, en));
+    button(Control::TrimToggle)
+        ->setText(QString::fromUtf8(sequencer_->trimMode() ? "退出修调" : "进入修调"));
+    clearButton_->setText(en ? QStringLiteral("Clear") : QStringLiteral("清空信息"));
+    programGroup_->setTitle(en ? QStringLiteral("Program") : QStringLiteral("烧录操作"));
+    configGroup_->setTitle(QStringLiteral("配置字操作"));
+    powerGroup_->setTitle(en ? QStringLiteral("Power") : QStringLiteral("供电操作"));
+    otherGroup_->setTitle(en ? QStringLiteral("Others") : QStringLiteral("其他"));
+    viewGroup_->setTitle(en ? QStringLiteral("Messages") : QStringLiteral("操作信息"));
+    for (int i = 0; i < 5; ++i)
+        views_->setTabText(i, QString::fromUtf8(kViewTabs[en ? 1 : 0][i]));
+}
+
+void CProgrammeDlg::setDumps(const QString& write, const QString& read) {
+    writeDump_->setPlainText(write);
+    readDump_->setPlainText(read);
+}
+
+QString CProgrammeDlg::writeDumpText() const {
+    return writeDump_->toPlainText();
+}
+QString CProgrammeDlg::readDumpText() const {
+    return readDump_->toPlainText();
+}
+
+void CProgrammeDlg::applyLanguage() {
+    retitle();
+    if (state_.english()) {
+        setDumps(QStringLiteral("NULL\n"), QStringLiteral("NULL\n"));
+    } else {
+        setDumps(QString::fromUtf8(kInitialWriteDump), QString::fromUtf8(kInitialReadDump));
+    }
+    views_->setCurrentIndex(0);
 }
 
 void CProgrammeDlg::appendLog(const QString& line) {
@@ -31,16 +242,148 @@ QStringList CProgrammeDlg::logLines() const {
     return out;
 }
 
-void CProgrammeDlg::layoutForChip() {}
-
-void CProgrammeDlg::applyLanguage() {}
-
 void CProgrammeDlg::setButtonsEnabled(bool enabled) {
     buttonsEnabled_ = enabled;
+    sequencer_->setButtonsEnabled(enabled);
+}
+
+void CProgrammeDlg::setControlEnabled(Control control, bool enabled) {
+    switch (control) {
+        case Control::ChipCombo:
+            Q_EMIT chipComboEnabledChanged(enabled);
+            return;
+        case Control::GridEdit:
+            for (CMListCtrl* g : {writeGrid_, readGrid_}) {
+                if (!enabled && g->isEditing())
+                    g->commitEdit();
+                g->setEnabled(enabled);
+            }
+            return;
+        default:
+            button(control)->setEnabled(enabled);
+            return;
+    }
+}
+
+void CProgrammeDlg::showProgress(int percent) {
+    progress_->setValue(percent);
+    progress_->show();
+}
+
+void CProgrammeDlg::hideProgress() {
+    progress_->hide();
+}
+
+void CProgrammeDlg::setResult(Result result) {
+    result_ = result;
+    switch (result) {
+        case Result::Hidden:
+            resultPicture_->hide();
+            return;
+        case Result::Busy:
+            resultPicture_->setPixmap(artwork::busyPicture());
+            break;
+        case Result::Ok:
+            resultPicture_->setPixmap(artwork::okPicture());
+            break;
+        case Result::Ng:
+            resultPicture_->setPixmap(artwork::ngPicture());
+            break;
+    }
+    resultPicture_->show();
+}
+
+void CProgrammeDlg::readBufferChanged(uint32_t length) {
+    readDump_->setPlainText(formatHexDump(image_.readBuffer.data(), length));
+}
+
+void CProgrammeDlg::eepromReadBufferChanged() {
+    const int chip = sequencer_->operationChip();
+    if (eepromInFlashBuffer(chip)) {
+        showEepromImage(image_.readBuffer.data() + kEepromOffsetInFlashBuffer, 256, 0);
+    } else {
+        showEepromImage(image_.eepromReadBuffer.data(), 128, 0);
+    }
+}
+
+void CProgrammeDlg::operationFinished(bool) {}
+
+void CProgrammeDlg::showEepromImage(const uint8_t* bytes, int rows, int which) {
+    CMListCtrl* grid = which == 1 ? writeGrid_ : readGrid_;
+    rows = std::min(rows, grid->rowCount());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < 8; ++c)
+            grid->setByteCell(r, c + 1, bytes[r * 8 + c]);
+    }
+}
+
+void CProgrammeDlg::layoutForChip() {
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    // The grids show the whole EEPROM image: 2 KiB (256 rows) for the chips that keep it
+    // inside the flash buffers, 1 KiB (128 rows) otherwise.
+    const bool inFlash = eepromInFlashBuffer(chip) && !sequencer_->trimMode();
+    const int rows = inFlash ? 256 : 128;
+    for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
+        if (grid->rowCount() != rows) {
+            grid->setRowCount(rows);
+            for (int r = 0; r < rows; ++r) {
+                grid->setItemText(r, 0, QString::asprintf("0x%04x", r * 8));
+            }
+        }
+        grid->setEditableRange(0, rows - 1, 1, 8);
+    }
+    if (inFlash) {
+        showEepromImage(image_.writeBuffer.data() + kEepromOffsetInFlashBuffer, 256, 1);
+        showEepromImage(image_.readBuffer.data() + kEepromOffsetInFlashBuffer, 256, 0);
+    } else {
+        showEepromImage(image_.eepromWriteBuffer.data(), 128, 1);
+        showEepromImage(image_.eepromReadBuffer.data(), 128, 0);
+    }
+    sequencer_->refreshControls();
+}
+
+void CProgrammeDlg::onGridEdit(int index, int value) {
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    if (index < 0)
+        return;
+    if (eepromInFlashBuffer(chip) && index < 2048) {
+        image_.writeBuffer[kEepromOffsetInFlashBuffer + index] = static_cast<uint8_t>(value);
+    } else if (chip >= 10 && index < static_cast<int>(kEepromBufferSize)) {
+        image_.eepromWriteBuffer[index] = static_cast<uint8_t>(value);
+    }
 }
 
 void CProgrammeDlg::onLinkNotification(const LinkNotification& n) {
-    connection_.handle(n);
+    if (!connection_->handle(n))
+        sequencer_->handle(n);
+}
+
+// --- effects of loading an image ---------------------------------------------------------------
+
+void CProgrammeDlg::openStarted() {
+    setResult(Result::Hidden);
+}
+
+void CProgrammeDlg::openFinished() {
+    QWidget* current = views_->currentWidget();
+    current->hide();
+    current->show();
+}
+
+void CProgrammeDlg::writeBufferDumpChanged(const QString& dump) {
+    writeDump_->setPlainText(dump);
+}
+
+void CProgrammeDlg::massProductionChipSelected(int) {
+    layoutForChip();
+}
+
+void CProgrammeDlg::chipComboChangeRequested(int chip) {
+    Q_EMIT chipEntryRequested(chip);
+}
+
+void CProgrammeDlg::eepromImageLoaded() {
+    showEepromImage(image_.writeBuffer.data() + kEepromOffsetInFlashBuffer, 256, 1);
 }
 
 }  // namespace tessel

@@ -2,42 +2,124 @@
 
 #include "app/prompts.h"
 #include "app/sharedstate.h"
+#include "image/imageloadeffects.h"
+#include "image/imagestate.h"
 #include "link/connection.h"
 #include "link/notifications.h"
+#include "link/programview.h"
+#include "link/sequencer.h"
 
 #include <QWidget>
 
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
 class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTabWidget;
 
 namespace tessel {
 
+class CMListCtrl;
 class CMUSBHid;
+class ImageLoader;
+class MassProductionWriter;
 
-// The programming page: the messages list and, as the page grows, the operation buttons,
-// buffer views and chip pages.
-class CProgrammeDlg : public QWidget, public LogSink {
+// The programming page: operation buttons on the left, the five views (messages, write and
+// read buffer dumps, write and read EEPROM grids) with the progress bar and result picture in
+// the middle, and the frame that hosts the chip's configuration or trim page on the right.
+// The buttons hand their work to the operation sequences; the page only shows.
+class CProgrammeDlg : public QWidget, public ProgramView, private ImageLoadEffects {
     Q_OBJECT
 public:
-    CProgrammeDlg(SharedState& state, CMUSBHid& transport, QWidget* parent = nullptr);
+    CProgrammeDlg(SharedState& state, CMUSBHid& transport, Prompts& prompts,
+                  QWidget* parent = nullptr);
+    ~CProgrammeDlg() override;
 
-    // Adds a line at the end of the messages list and selects it.
+    // ProgramView
     void appendLog(const QString& line) override;
-    QStringList logLines() const;
+    void setControlEnabled(Control control, bool enabled) override;
+    void showProgress(int percent) override;
+    void hideProgress() override;
+    void setResult(Result result) override;
+    void readBufferChanged(uint32_t length) override;
+    void eepromReadBufferChanged() override;
+    void operationFinished(bool success) override;
 
-    // Shows the pages of the selected chip.
+    QStringList logLines() const;
+    // Shows the pages of the selected chip and sets the EEPROM controls and grids.
     void layoutForChip();
     void applyLanguage();
     void setButtonsEnabled(bool enabled);
     bool buttonsEnabled() const { return buttonsEnabled_; }
+    // Writes rows x 8 bytes into the write grid (which = 1) or the read grid (which = 0).
+    void showEepromImage(const uint8_t* bytes, int rows, int which);
+
+    ImageState& image() { return image_; }
+    OperationSequencer& sequencer() { return *sequencer_; }
+    QPushButton* button(Control control) const;
+    QPushButton* clearButton() const { return clearButton_; }
+    CMListCtrl& writeGrid() const { return *writeGrid_; }
+    CMListCtrl& readGrid() const { return *readGrid_; }
+    QTabWidget& views() const { return *views_; }
+    QString writeDumpText() const;
+    QString readDumpText() const;
+    Result result() const { return result_; }
+
+Q_SIGNALS:
+    // A mass-production file named another chip: the main window selects its combo entry.
+    void chipEntryRequested(int chip);
+    // Whether the chip combo may change (not while an operation runs).
+    void chipComboEnabledChanged(bool enabled);
 
 private:
+    void buildUi();
+    QPushButton* addButton(Control control, QGroupBox* group);
     void onLinkNotification(const LinkNotification& n);
+    void onGridEdit(int index, int value);
+    void setDumps(const QString& write, const QString& read);
+    void retitle();
+
+    // ImageLoadEffects
+    void openStarted() override;
+    void openFinished() override;
+    void writeBufferDumpChanged(const QString& dump) override;
+    void massProductionChipSelected(int chip) override;
+    void chipComboChangeRequested(int chip) override;
+    void eepromImageLoaded() override;
 
     SharedState& state_;
     CMUSBHid& transport_;
-    QListWidget* messages_;
-    ConnectionSequence connection_;
-    bool buttonsEnabled_ = false;
+    Prompts& prompts_;
+    ImageState image_;
+    std::unique_ptr<ImageLoader> loader_;
+    std::unique_ptr<MassProductionWriter> writer_;
+    std::unique_ptr<OperationSequencer> sequencer_;
+    std::unique_ptr<ConnectionSequence> connection_;
+    bool buttonsEnabled_ = true;
+    Result result_ = Result::Hidden;
+
+    std::array<QPushButton*, kControlCount> buttons_{};
+    QPushButton* clearButton_ = nullptr;
+    QGroupBox* programGroup_ = nullptr;
+    QGroupBox* configGroup_ = nullptr;
+    QGroupBox* powerGroup_ = nullptr;
+    QGroupBox* otherGroup_ = nullptr;
+    QGroupBox* viewGroup_ = nullptr;
+    QTabWidget* views_ = nullptr;
+    QListWidget* messages_ = nullptr;
+    QPlainTextEdit* writeDump_ = nullptr;
+    QPlainTextEdit* readDump_ = nullptr;
+    CMListCtrl* writeGrid_ = nullptr;
+    CMListCtrl* readGrid_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* resultPicture_ = nullptr;
+    QGroupBox* pageFrame_ = nullptr;
 };
 
 }  // namespace tessel

@@ -1,0 +1,459 @@
+#include "link/sequencer.h"
+
+#include "app/chipcatalogue.h"
+#include "image/imageformat.h"
+#include "image/imagestate.h"
+#include "link/cmusbhid.h"
+
+#include <algorithm>
+
+namespace tessel {
+namespace {
+
+using Control = ProgramView::Control;
+
+Report command(uint8_t code, uint8_t b2 = 0) {
+    Report r = makeReport(code);
+    r[2] = b2;
+    return r;
+}
+
+constexpr uint8_t kSelectChip = 0x80;
+constexpr uint8_t kEnterProgramming = 0x81;
+constexpr uint8_t kLeaveProgramming = 0x87;
+constexpr uint8_t kSupply3V = 0x8A;
+constexpr uint8_t kSupply5V = 0x8B;
+constexpr uint8_t kSupplyOff = 0x8C;
+constexpr uint8_t kEraseEeprom = 0x8E;
+
+}  // namespace
+
+OperationSequencer::OperationSequencer(SharedState& state, CMUSBHid& transport, ImageState& image,
+                                       ProgramView& view, QObject* parent)
+    : QObject(parent), state_(state), transport_(transport), image_(image), view_(view) {
+    replyTimer_.setSingleShot(true);
+    connect(&replyTimer_, &QTimer::timeout, this, &OperationSequencer::onReplyTimeout);
+}
+
+void OperationSequencer::logPair(const char* chinese, const char* english) {
+    view_.appendLog(state_.text(chinese, english));
+}
+
+// --- controls -------------------------------------------------------------------------------
+
+void OperationSequencer::refreshControls() {
+    const bool idle = !busy();
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    const bool link = idle && buttonsEnabled_;
+    const bool programming = link && !supplyHold_;
+    const bool eeprom =
+        programming && chipInfo(chip).eepromOperations && !(eepromInFlashBuffer(chip) && trimMode_);
+    view_.setControlEnabled(Control::OpenFile, link);
+    view_.setControlEnabled(Control::WriteFlash, programming && !trimMode_);
+    view_.setControlEnabled(Control::ReadFlash, programming && !trimMode_);
+    view_.setControlEnabled(Control::ReadConfig, programming && !trimMode_);
+    view_.setControlEnabled(Control::WriteConfig, programming && !trimMode_ && chip != 0);
+    view_.setControlEnabled(Control::TrimToggle, programming);
+    view_.setControlEnabled(Control::WriteTrim, link && trimMode_);
+    view_.setControlEnabled(Control::Power3V, link);
+    view_.setControlEnabled(Control::Power5V, link);
+    view_.setControlEnabled(Control::PowerOff, link);
+    view_.setControlEnabled(Control::WriteEeprom, eeprom);
+    view_.setControlEnabled(Control::ReadEeprom, eeprom);
+    view_.setControlEnabled(Control::CreateFile, idle);
+    view_.setControlEnabled(Control::ChipCombo, idle);
+    view_.setControlEnabled(Control::GridEdit, idle);
+}
+
+void OperationSequencer::setButtonsEnabled(bool enabled) {
+    buttonsEnabled_ = enabled;
+    refreshControls();
+}
+
+void OperationSequencer::setTrimMode(bool on) {
+    trimMode_ = on;
+    refreshControls();
+}
+
+// --- starting and ending ---------------------------------------------------------------------
+
+bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
+    if (busy())
+        return false;
+    operation_ = op;
+    chip_ = static_cast<int>(state_.chipIndex.load());
+    opAfterErase_ = false;
+    succeeded_ = false;
+    refreshControls();
+    view_.setResult(picture);
+    if (!sendCommand(command(kSelectChip, static_cast<uint8_t>(chip_)), Step::SelectChip)) {
+        logPair("无USB设备!", "NO USB Device!");
+        operation_ = Operation::None;
+        step_ = Step::Idle;
+        refreshControls();
+        view_.operationFinished(false);
+        return false;
+    }
+    return true;
+}
+
+bool OperationSequencer::sendCommand(const Report& report, Step next) {
+    step_ = next;
+    if (!transport_.send(report))
+        return false;
+    replyTimer_.start(replyTimeoutMs_);
+    return true;
+}
+
+bool OperationSequencer::startReadFlash() {
+    return begin(Operation::ReadFlash, ProgramView::Result::Hidden);
+}
+
+bool OperationSequencer::startReadEeprom() {
+    return begin(Operation::EepromRead, ProgramView::Result::Hidden);
+}
+
+bool OperationSequencer::startWriteEeprom() {
+    return begin(Operation::EepromWrite, ProgramView::Result::Hidden);
+}
+
+void OperationSequencer::switchSupply(Supply supply) {
+    if (busy())
+        return;
+    // 3 V or 5 V on the target keeps programming off until the supply is switched off.
+    supplyHold_ = supply != Supply::Off;
+    refreshControls();
+    const uint8_t code = supply == Supply::V3   ? kSupply3V
+                         : supply == Supply::V5 ? kSupply5V
+                                                : kSupplyOff;
+    if (!transport_.send(command(code)))
+        logPair("无USB设备!", "NO USB Device!");
+}
+
+void OperationSequencer::end(bool success) {
+    succeeded_ = success;
+    finishOperation();
+}
+
+void OperationSequencer::finishOperation() {
+    replyTimer_.stop();
+    if (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig) {
+        view_.setResult(ProgramView::Result::Ng);
+    }
+    const bool wasBusy = busy();
+    operation_ = Operation::None;
+    step_ = Step::Idle;
+    opAfterErase_ = false;
+    if (transport_.isConnected())
+        transport_.send(command(kLeaveProgramming));
+    view_.hideProgress();
+    refreshControls();
+    if (wasBusy)
+        view_.operationFinished(succeeded_);
+    succeeded_ = false;
+}
+
+void OperationSequencer::onDisconnected() {
+    if (!busy())
+        return;
+    // The board is gone: nothing more can be sent; end the operation as a failure.
+    replyTimer_.stop();
+    if (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig) {
+        view_.setResult(ProgramView::Result::Ng);
+    }
+    operation_ = Operation::None;
+    step_ = Step::Idle;
+    opAfterErase_ = false;
+    view_.hideProgress();
+    refreshControls();
+    view_.operationFinished(false);
+}
+
+void OperationSequencer::onReplyTimeout() {
+    if (!busy())
+        return;
+    logPair("等待数据超时!", "Waiting for data timeout!");
+    end(false);
+}
+
+// --- replies -----------------------------------------------------------------------------------
+
+int OperationSequencer::progressOf(const LinkNotification& n) const {
+    return n.total ? static_cast<int>(uint64_t(n.offset) * 100 / n.total) : 0;
+}
+
+void OperationSequencer::handle(const LinkNotification& n) {
+    const Report& r = n.report;
+    switch (n.code) {
+        case LinkCode::Supply3V:
+        case LinkCode::Supply5V:
+        case LinkCode::SupplyOff: {
+            const bool ok = r[2] == 0xAA;
+            if (n.code == LinkCode::Supply3V) {
+                logPair(ok ? "3V 上电成功!若要烧录相关操作,请先选择“掉电”!"
+                           : "上电失败!请检查负载和调试版供电系统!",
+                        ok ? "3V POWER ON OK!" : "3V POWER ON Failed!");
+            } else if (n.code == LinkCode::Supply5V) {
+                logPair(ok ? "5V 上电成功!若要烧录相关操作,请先选择“掉电”!"
+                           : "上电失败!请检查负载和调试版供电系统!",
+                        ok ? "5V POWER ON OK!" : "5V POWER ON Failed!");
+            } else {
+                logPair(ok ? "掉电成功!" : "掉电失败!请检查调试版供电系统!",
+                        ok ? "Power Off OK!" : "Power Off Failed!");
+            }
+            return;
+        }
+        case LinkCode::ProgrammingLeft:
+            if (static_cast<int>(state_.chipIndex.load()) >= 3 && r[2] == 0x87) {
+                logPair("退出烧录模式失败!", "Exit Debug Mode Failed!");
+            }
+            return;
+        default:
+            break;
+    }
+    if (!busy())
+        return;  // a late reply of an operation that has ended
+
+    switch (n.code) {
+        case LinkCode::ChipSelected:
+            if (step_ != Step::SelectChip)
+                return;
+            replyTimer_.stop();
+            logPair("编程器就绪!", "Programmer is ready!");
+            sendCommand(command(kEnterProgramming), Step::EnterProgramming);
+            return;
+        case LinkCode::ProgrammingEntered:
+            if (step_ != Step::EnterProgramming)
+                return;
+            replyTimer_.stop();
+            onEnteredProgramming(r);
+            return;
+        case LinkCode::EepromErased:
+            if (step_ != Step::EraseEeprom)
+                return;
+            replyTimer_.stop();
+            if (r[2] != 1) {
+                view_.appendLog(QStringLiteral("擦除EEPROM的命令CRC出错!"));
+                end(false);
+                return;
+            }
+            view_.appendLog(QStringLiteral("擦除EEPROM完成!"));
+            startEepromWrite();
+            return;
+        case LinkCode::TransferTimeout:
+            logPair("等待数据超时!", "Waiting for data timeout!");
+            end(false);
+            return;
+        case LinkCode::FlashWriteCrcError:
+            logPair("编程器:写flash crc出错!", "Write flash crc err!");
+            end(false);
+            return;
+        case LinkCode::FlashReadError:
+            logPair("编程器:读FLASH CRC 出错，请重新连接烧录！", "Read FLASH CRC Err！");
+            end(false);
+            return;
+        case LinkCode::FlashVerifyMismatch:
+            logPair("编程器:读FLASH CHECK出错，请重新连接烧录！",
+                    "Read FLASH CHECK Err.Please check the connection！");
+            end(false);
+            return;
+        case LinkCode::FlashReadStarted:
+            if (step_ != Step::FlashRead)
+                return;
+            if (state_.english()) {
+                view_.appendLog(QStringLiteral("Start to Read Mainblock："));
+                view_.appendLog(QStringLiteral("Length to Read……"));
+            } else {
+                view_.appendLog(QStringLiteral("编程器:读器件开始："));
+                view_.appendLog(QString::asprintf("读取%u字节……", n.total));
+            }
+            view_.showProgress(0);
+            return;
+        case LinkCode::FlashReadProgress:
+            if (step_ == Step::FlashRead)
+                view_.showProgress(progressOf(n));
+            return;
+        case LinkCode::FlashReadFinished: {
+            if (step_ != Step::FlashRead)
+                return;
+            logPair("编程器:读器件完成!", "Finish Reading Mainblock!");
+            view_.showProgress(100);
+            const uint32_t checksum = computeChecksum(image_.readBuffer.data(), readLength_);
+            view_.appendLog(QString::asprintf("Value of CheckSum：0x%08X", checksum));
+            bool ok = true;
+            if (operation_ == Operation::WriteFlash)
+                ok = verifyFlash(image_.imageLength) == 0;
+            const uint32_t shown = readLength_;
+            end(ok);
+            view_.readBufferChanged(shown);
+            return;
+        }
+        case LinkCode::EepromWriteStarted:
+            if (step_ != Step::EepromWrite)
+                return;
+            view_.appendLog(QStringLiteral("编程器:开始写EEPROM"));
+            view_.showProgress(0);
+            return;
+        case LinkCode::EepromBlock:
+            if (step_ == Step::EepromWrite || step_ == Step::EepromRead) {
+                view_.showProgress(progressOf(n));
+            }
+            return;
+        case LinkCode::EepromWriteFinished:
+            if (step_ != Step::EepromWrite)
+                return;
+            view_.appendLog(QStringLiteral("编程器:写EEPROM完成"));
+            view_.showProgress(100);
+            startEepromRead();
+            return;
+        case LinkCode::EepromReadStarted:
+            if (step_ != Step::EepromRead)
+                return;
+            view_.appendLog(QStringLiteral("编程器:开始读EEPROM"));
+            view_.showProgress(0);
+            return;
+        case LinkCode::EepromReadFinished: {
+            if (step_ != Step::EepromRead)
+                return;
+            view_.appendLog(QStringLiteral("编程器:读EEPROM完成"));
+            view_.showProgress(100);
+            bool ok = true;
+            if (operation_ == Operation::EepromWrite) {
+                ok = verifyEeprom(eepromInFlashBuffer(chip_) ? 2048 : 1024, chip_) == 0;
+            }
+            end(ok);
+            view_.eepromReadBufferChanged();
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void OperationSequencer::onEnteredProgramming(const Report& reply) {
+    if (chip_ >= 2) {
+        if (reply[2] != 0x87) {
+            logPair("进入烧录模式失败!", "Enter Debug Mode Failed!");
+            end(false);
+            return;
+        }
+        logPair("进入烧录模式成功!", "Enter Debug Mode OK!");
+    }
+    switch (operation_) {
+        case Operation::ReadFlash:
+            startFlashRead();
+            return;
+        case Operation::EepromRead:
+            startEepromRead();
+            return;
+        case Operation::EepromWrite:
+            if (eepromInFlashBuffer(chip_)) {
+                sendCommand(command(kEraseEeprom, static_cast<uint8_t>(eepromSizeCode_)),
+                            Step::EraseEeprom);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void OperationSequencer::startFlashRead() {
+    readLength_ = opAfterErase_ ? image_.imageLength : chipInfo(chip_).flashReadLength;
+    std::fill(image_.readBuffer.begin(), image_.readBuffer.end(), 0xFF);
+    step_ = Step::FlashRead;
+    // While a write is being verified (or a verify was cut short) the read compares every
+    // byte of the image with what comes back.
+    if (!transport_.startFlashRead(image_.readBuffer.data(), readLength_, image_.writeBuffer.data(),
+                                   image_.imageLength)) {
+        logPair("无USB设备!", "NO USB Device!");
+        end(false);
+    }
+}
+
+uint8_t* OperationSequencer::eepromReadDestination(uint32_t* length) {
+    if (eepromInFlashBuffer(chip_)) {
+        *length = 2048;
+        auto first = image_.readBuffer.begin() + kEepromOffsetInFlashBuffer;
+        std::fill(first, first + 4096, 0xFF);
+        return image_.readBuffer.data() + kEepromOffsetInFlashBuffer;
+    }
+    *length = 1024;
+    std::fill(image_.eepromReadBuffer.begin(), image_.eepromReadBuffer.end(), 0xFF);
+    return image_.eepromReadBuffer.data();
+}
+
+void OperationSequencer::startEepromRead() {
+    uint32_t length = 0;
+    uint8_t* destination = eepromReadDestination(&length);
+    step_ = Step::EepromRead;
+    if (!transport_.startEepromRead(destination, length)) {
+        logPair("无USB设备!", "NO USB Device!");
+        end(false);
+    }
+}
+
+void OperationSequencer::startEepromWrite() {
+    const uint8_t* source = eepromInFlashBuffer(chip_)
+                                ? image_.writeBuffer.data() + kEepromOffsetInFlashBuffer
+                                : image_.eepromWriteBuffer.data();
+    step_ = Step::EepromWrite;
+    if (!transport_.startEepromWrite(source)) {
+        logPair("无USB设备!", "NO USB Device!");
+        end(false);
+    }
+}
+
+// --- verification ------------------------------------------------------------------------------
+
+int OperationSequencer::verifyFlash(uint32_t length) {
+    length = std::min<uint32_t>(length, kFlashBufferSize);
+    int errors = 0;
+    for (uint32_t i = 0; i < length; ++i)
+        errors += image_.writeBuffer[i] != image_.readBuffer[i];
+    const bool en = state_.english();
+    view_.appendLog(en ? QStringLiteral("-------------------Check Start------------------")
+                       : QStringLiteral("-------------------效验开始------------------"));
+    view_.appendLog(en ? QString::asprintf("The Num Of Err Bytes :%5d", errors)
+                       : QString::asprintf("共发现%5d个单元不对!", errors));
+    view_.appendLog(en ? QStringLiteral("-------------------Check End------------------")
+                       : QStringLiteral("-------------------效验结束------------------"));
+    if (errors == 0) {
+        logPair("芯片烧录成功!", "Program OK!");
+        view_.setResult(ProgramView::Result::Ok);
+    } else {
+        logPair("芯片烧录失败！", "Program NG！");
+        logPair("请检查跳线连接及芯片状态", "Please Check the Connection!");
+        view_.setResult(ProgramView::Result::Ng);
+    }
+    return errors;
+}
+
+int OperationSequencer::verifyEeprom(uint32_t length, int chip) {
+    view_.appendLog(QStringLiteral("-------------------效验开始------------------"));
+    int errors = 0;
+    if (eepromInFlashBuffer(chip)) {
+        length = std::min<uint32_t>(length, 2048);
+        for (uint32_t i = 0; i < length; ++i) {
+            const uint32_t at = kEepromOffsetInFlashBuffer + i;
+            errors += image_.writeBuffer[at] != image_.readBuffer[at];
+        }
+    } else if (chip >= 10) {
+        length = std::min<uint32_t>(length, kEepromBufferSize);
+        for (uint32_t i = 0; i < length; ++i) {
+            errors += image_.eepromWriteBuffer[i] != image_.eepromReadBuffer[i];
+        }
+    }
+    view_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
+    view_.appendLog(QStringLiteral("-------------------效验结束------------------"));
+    if (errors) {
+        view_.appendLog(QStringLiteral("写EEPROM失败"));
+        view_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
+        view_.setResult(ProgramView::Result::Ng);
+    } else {
+        view_.appendLog(QStringLiteral("写EEPROM成功"));
+        view_.setResult(ProgramView::Result::Ok);
+    }
+    return errors;
+}
+
+}  // namespace tessel

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "app/sharedstate.h"
+#include "link/notifications.h"
+#include "link/programview.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+
+namespace tessel {
+
+class CMUSBHid;
+struct ImageState;
+
+// The chain of commands and replies behind every button of the programming page. Each
+// operation starts with select chip; every notification of the link is checked against the
+// step the running operation is waiting for; every end, success or failure, goes through
+// finishOperation(), which leaves programming mode and restores the controls.
+class OperationSequencer : public QObject {
+    Q_OBJECT
+public:
+    enum class Operation {
+        None,
+        WriteFlash,
+        ReadFlash,
+        ReadConfig,
+        WriteConfig,
+        EepromWrite,
+        EepromRead
+    };
+    enum class Supply { V3, V5, Off };
+
+    static constexpr int kDefaultReplyTimeoutMs = 10000;
+
+    OperationSequencer(SharedState& state, CMUSBHid& transport, ImageState& image,
+                       ProgramView& view, QObject* parent = nullptr);
+
+    // Buttons. Each returns false when the operation could not start.
+    bool startReadFlash();
+    bool startReadEeprom();
+    bool startWriteEeprom();
+    void switchSupply(Supply supply);
+
+    // The connection handshake's verdict on the board (version accepted or refused).
+    void setButtonsEnabled(bool enabled);
+    // The chip selection or trim mode changed: refresh the controls that depend on them.
+    void refreshControls();
+    void setTrimMode(bool on);
+    bool trimMode() const { return trimMode_; }
+
+    // Every link notification goes here.
+    void handle(const LinkNotification& n);
+    // The board went away (pulled out, read error or closed): a running operation ends now.
+    void onDisconnected();
+
+    // Ends the running operation: marks an interrupted write NG, clears every operation flag,
+    // leaves programming mode, hides the progress bar and restores the controls.
+    void finishOperation();
+
+    // Counts and logs the differing bytes of the write and read buffers; sets OK or NG.
+    int verifyFlash(uint32_t length);
+    int verifyEeprom(uint32_t length, int chip);
+
+    Operation operation() const { return operation_; }
+    bool busy() const { return operation_ != Operation::None; }
+    int operationChip() const { return chip_; }
+    // A single exchange without a reply ends the operation after this time.
+    void setReplyTimeoutMs(int ms) { replyTimeoutMs_ = ms; }
+
+    // Operation state kept for the configuration sequences and the mass-production page.
+    const std::array<uint8_t, 64>& configCopy() const { return configCopy_; }
+    bool opAfterErase() const { return opAfterErase_; }
+
+private:
+    enum class Step {
+        Idle,
+        SelectChip,
+        EnterProgramming,
+        FlashRead,
+        EraseEeprom,
+        EepromWrite,
+        EepromRead,
+    };
+
+    bool begin(Operation op, ProgramView::Result picture);
+    bool sendCommand(const Report& report, Step next);
+    void end(bool success);
+    void onEnteredProgramming(const Report& reply);
+    void startFlashRead();
+    void startEepromWrite();
+    void startEepromRead();
+    void onReplyTimeout();
+    void logPair(const char* chinese, const char* english);
+    int progressOf(const LinkNotification& n) const;
+    uint8_t* eepromReadDestination(uint32_t* length);
+
+    SharedState& state_;
+    CMUSBHid& transport_;
+    ImageState& image_;
+    ProgramView& view_;
+
+    Operation operation_ = Operation::None;
+    Step step_ = Step::Idle;
+    int chip_ = 0;  // latched when the operation starts
+    bool buttonsEnabled_ = true;
+    bool supplyHold_ = false;  // 3V or 5V pressed: programming waits for "掉电"
+    bool trimMode_ = false;
+    bool succeeded_ = false;
+
+    bool opAfterErase_ = false;
+    std::array<uint8_t, 64> configCopy_{};
+    bool eepromEnabled_ = false;
+    int eepromSizeCode_ = 0;
+    uint8_t protectByte_ = 0;
+    uint32_t readLength_ = 0;
+
+    QTimer replyTimer_;
+    int replyTimeoutMs_ = kDefaultReplyTimeoutMs;
+};
+
+}  // namespace tessel

@@ -1,0 +1,343 @@
+// The operation sequences end to end on the simulated board: read flash, supply, EEPROM read
+// and write, time-outs, read errors and a board pulled out mid-read, checked through what the
+// page is shown and through the reports the board received.
+#include "image/imagestate.h"
+#include "link/cmusbhid.h"
+#include "link/sequencer.h"
+#include "recordingview.h"
+#include "sim/simboard.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace tessel;
+using namespace tessel::test;
+using Control = ProgramView::Control;
+
+namespace {
+
+int countCode(const std::vector<Report>& trace, uint8_t code) {
+    return static_cast<int>(std::count_if(trace.begin(), trace.end(),
+                                          [code](const Report& r) { return r[1] == code; }));
+}
+
+}  // namespace
+
+class SequencerTest : public QObject {
+    Q_OBJECT
+
+    SharedState state_;
+    std::unique_ptr<SimBackend> backend_;
+    std::unique_ptr<CMUSBHid> transport_;
+    std::unique_ptr<ImageState> image_;
+    std::unique_ptr<RecordingView> view_;
+    std::unique_ptr<OperationSequencer> seq_;
+
+    void connectBoard(const SimOptions& options) {
+        backend_ = std::make_unique<SimBackend>(options);
+        transport_ = std::make_unique<CMUSBHid>(state_, *backend_);
+        transport_->setAnswerTimeoutMs(100);
+        image_ = std::make_unique<ImageState>();
+        view_ = std::make_unique<RecordingView>();
+        seq_ = std::make_unique<OperationSequencer>(state_, *transport_, *image_, *view_);
+        seq_->setReplyTimeoutMs(300);
+        connect(transport_.get(), &CMUSBHid::linkNotification, seq_.get(),
+                &OperationSequencer::handle);
+        connect(transport_.get(), &CMUSBHid::disconnected, seq_.get(),
+                &OperationSequencer::onDisconnected);
+        transport_->open();
+        QVERIFY(transport_->isConnected());
+        QCoreApplication::processEvents();
+        seq_->refreshControls();
+    }
+
+    SimOptions fastBoard() {
+        SimOptions o;
+        o.latencyMs = 0;
+        return o;
+    }
+
+    std::vector<Report> trace() { return backend_->board().trace(); }
+
+    // The reports after select chip and enter programming mode.
+    void expectCommonStart(const std::vector<Report>& t, int chip) {
+        QVERIFY(t.size() >= 2);
+        QCOMPARE(int(t[0][1]), 0x80);
+        QCOMPARE(int(t[0][2]), chip);
+        QCOMPARE(int(t[1][1]), 0x81);
+    }
+
+private Q_SLOTS:
+    void init() { state_.language = 0; }
+
+    void cleanup() {
+        seq_.reset();
+        transport_.reset();
+        backend_.reset();
+    }
+
+    void readFlashFetchesTheChipsLength_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("length");
+        QTest::newRow("VE5812DUZI") << 13 << 16384;
+        QTest::newRow("KR5815") << 10 << 64511;
+        QTest::newRow("KR4111") << 1 << 8191;
+    }
+
+    void readFlashFetchesTheChipsLength() {
+        QFETCH(int, chip);
+        QFETCH(int, length);
+        connectBoard(fastBoard());
+        state_.chipIndex = chip;
+        SimChip& target = backend_->board().chip(chip);
+        for (int i = 0; i < length; ++i)
+            target.flash[i] = static_cast<uint8_t>(i * 13);
+        backend_->board().clearTrace();
+
+        QVERIFY(seq_->startReadFlash());
+        QVERIFY(!view_->isEnabled(Control::ReadFlash));
+        QVERIFY(!view_->isEnabled(Control::ChipCombo));
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 20000);
+        QVERIFY(view_->lastSuccess);
+        QCOMPARE(view_->readShown, uint32_t(length));
+        QCOMPARE(int(image_->readBuffer[length - 1]), int(static_cast<uint8_t>((length - 1) * 13)));
+        QCOMPARE(int(image_->readBuffer[length]), 0xFF);
+
+        const auto t = trace();
+        expectCommonStart(t, chip);
+        QCOMPARE(int(t[2][1]), 0x86);  // header: 0xFF, then the length big-endian
+        QCOMPARE(int(t[2][2]), 0xFF);
+        QCOMPARE(t[2][3] << 8 | t[2][4], length);
+        const int blocks = (length + 63) / 64;
+        QCOMPARE(int(t.size()), 3 + blocks + 1);
+        const Report& last = t[2 + blocks];
+        QCOMPARE(int(last[2]), length - (blocks - 1) * 64);  // n of the last request
+        QCOMPARE(last[3] << 8 | last[4], blocks - 1);        // block number, big-endian
+        QCOMPARE(int(t.back()[1]), 0x87);
+        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读器件完成!")));
+        QVERIFY(view_->lines.contains(QString::asprintf("读取%d字节……", length)));
+        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        QCOMPARE(view_->progress, -1);
+    }
+
+    void supplyReplies_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("fail");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("3V ok") << 0 << false << 0 << "3V 上电成功!若要烧录相关操作,请先选择“掉电”!";
+        QTest::newRow("5V ok") << 1 << false << 0 << "5V 上电成功!若要烧录相关操作,请先选择“掉电”!";
+        QTest::newRow("off ok") << 2 << false << 0 << "掉电成功!";
+        QTest::newRow("3V failed") << 0 << true << 0 << "上电失败!请检查负载和调试版供电系统!";
+        QTest::newRow("5V failed en") << 1 << true << 1 << "5V POWER ON Failed!";
+        QTest::newRow("off failed") << 2 << true << 0 << "掉电失败!请检查调试版供电系统!";
+        QTest::newRow("off ok en") << 2 << false << 1 << "Power Off OK!";
+    }
+
+    void supplyReplies() {
+        QFETCH(int, button);
+        QFETCH(bool, fail);
+        QFETCH(int, language);
+        QFETCH(QString, line);
+        SimOptions o = fastBoard();
+        o.supplyFail = fail;
+        connectBoard(o);
+        state_.language = static_cast<uint8_t>(language);
+        backend_->board().clearTrace();
+        seq_->switchSupply(static_cast<OperationSequencer::Supply>(button));
+        QTRY_COMPARE(view_->lines.size(), 1);
+        QCOMPARE(view_->lines.first(), line);
+        const auto t = trace();
+        QCOMPARE(int(t.size()), 1);
+        QCOMPARE(int(t[0][1]), 0x8A + button);
+    }
+
+    void supplyHoldsProgrammingUntilPowerOff_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<bool>("eepromAfterOff");
+        QTest::newRow("KR4111") << 1 << false;
+        QTest::newRow("KR5814") << 11 << true;
+        QTest::newRow("KR4116") << 7 << true;
+    }
+
+    void supplyHoldsProgrammingUntilPowerOff() {
+        QFETCH(int, chip);
+        QFETCH(bool, eepromAfterOff);
+        connectBoard(fastBoard());
+        state_.chipIndex = chip;
+        seq_->switchSupply(OperationSequencer::Supply::V3);
+        QVERIFY(!view_->isEnabled(Control::WriteFlash));
+        QVERIFY(!view_->isEnabled(Control::ReadFlash));
+        QVERIFY(!view_->isEnabled(Control::WriteEeprom));
+        QVERIFY(view_->isEnabled(Control::PowerOff));
+        QTRY_COMPARE(view_->lines.size(), 1);
+        QVERIFY(!view_->isEnabled(Control::WriteFlash));  // the reply changes nothing
+        seq_->switchSupply(OperationSequencer::Supply::Off);
+        QVERIFY(view_->isEnabled(Control::WriteFlash));
+        QCOMPARE(view_->isEnabled(Control::WriteEeprom), eepromAfterOff);
+        QCOMPARE(view_->isEnabled(Control::ReadEeprom), eepromAfterOff);
+    }
+
+    void readEeprom_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("length");
+        QTest::newRow("KR4116 2 KiB") << 7 << 2048;
+        QTest::newRow("KR5813 1 KiB") << 12 << 1024;
+    }
+
+    void readEeprom() {
+        QFETCH(int, chip);
+        QFETCH(int, length);
+        connectBoard(fastBoard());
+        state_.chipIndex = chip;
+        SimChip& target = backend_->board().chip(chip);
+        for (size_t i = 0; i < target.eeprom.size(); ++i)
+            target.eeprom[i] = uint8_t(i % 253);
+        backend_->board().clearTrace();
+        QVERIFY(seq_->startReadEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
+        QVERIFY(view_->lastSuccess);
+        QCOMPARE(view_->eepromShown, 1);
+        const uint8_t* got =
+            chip == 7 ? image_->readBuffer.data() + 0x9000 : image_->eepromReadBuffer.data();
+        for (int i = 0; i < length; ++i)
+            QCOMPARE(int(got[i]), i % 253);
+        const auto t = trace();
+        expectCommonStart(t, chip);
+        QCOMPARE(int(t[2][1]), 0x90);
+        QCOMPARE(t[2][3] << 8 | t[2][4], length);
+        QCOMPARE(countCode(t, 0x90), 1 + length / 64);
+        QCOMPARE(int(t.back()[1]), 0x87);
+        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读EEPROM完成")));
+    }
+
+    void writeEepromOfKr4116() {
+        connectBoard(fastBoard());
+        state_.chipIndex = 5;
+        for (int i = 0; i < 1024; ++i)
+            image_->writeBuffer[0x9000 + i] = uint8_t(i * 3);
+        QVERIFY(seq_->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
+        QVERIFY(view_->lastSuccess);
+        QCOMPARE(view_->result, ProgramView::Result::Ok);
+        QVERIFY(view_->lines.contains(QStringLiteral("写EEPROM成功")));
+        QVERIFY(view_->lines.contains(QStringLiteral("共发现    0个单元不对!")));
+        QCOMPARE(int(backend_->board().chip(5).eeprom[1023]), int(uint8_t(1023 * 3)));
+        const auto t = trace();
+        QCOMPARE(countCode(t, 0x8E), 1);
+        QCOMPARE(countCode(t, 0x87), 1);
+    }
+
+    void silentBoardEndsWithOneLeave() {
+        SimOptions o = fastBoard();
+        connectBoard(o);
+        state_.chipIndex = 3;
+        o.silentAfter =
+            backend_->board().received() + 1;  // the select-chip command goes unanswered
+        backend_->board().setOptions(o);
+        backend_->board().clearTrace();
+        QVERIFY(seq_->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
+        QVERIFY(!view_->lastSuccess);
+        QCOMPARE(view_->lines.last(), QStringLiteral("等待数据超时!"));
+        QTest::qWait(400);  // nothing else follows
+        const auto t = trace();
+        QCOMPARE(int(t.size()), 2);
+        QCOMPARE(int(t[0][1]), 0x80);
+        QCOMPARE(int(t[1][1]), 0x87);
+        QVERIFY(view_->isEnabled(Control::ReadFlash));
+    }
+
+    void bulkReadTimeoutEndsWithOneLeave() {
+        SimOptions o = fastBoard();
+        connectBoard(o);
+        state_.chipIndex = 12;
+        o.silentAfter = backend_->board().received() + 5;  // a few blocks, then silence
+        backend_->board().setOptions(o);
+        backend_->board().clearTrace();
+        QVERIFY(seq_->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
+        QVERIFY(!view_->lastSuccess);
+        QVERIFY(view_->lines.contains(QStringLiteral("等待数据超时!")));
+        QCOMPARE(countCode(trace(), 0x87), 1);
+        QCOMPARE(int(state_.transferMode), 0);
+    }
+
+    void readFailureIsReported() {
+        SimOptions o = fastBoard();
+        o.flashReadFail = 3;
+        connectBoard(o);
+        state_.chipIndex = 2;
+        QVERIFY(seq_->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
+        QVERIFY(!view_->lastSuccess);
+        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读FLASH CRC 出错，请重新连接烧录！")));
+        QCOMPARE(countCode(trace(), 0x87), 1);
+    }
+
+    void boardPulledOutMidRead() {
+        connectBoard(fastBoard());
+        state_.chipIndex = 10;
+        SimOptions o = backend_->board().options();
+        o.pullAfter = backend_->board().received() + 40;
+        backend_->board().setOptions(o);
+        backend_->board().clearTrace();
+        QVERIFY(seq_->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
+        QVERIFY(!view_->lastSuccess);
+        QTRY_VERIFY(!transport_->isConnected());
+        QVERIFY(!seq_->busy());
+        QCOMPARE(int(state_.transferMode), 0);
+        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        QCOMPARE(countCode(trace(), 0x87), 0);  // nothing is sent to a board that is gone
+    }
+
+    void noBoardSaysSo() {
+        connectBoard(fastBoard());
+        transport_->close();
+        QVERIFY(!seq_->startReadFlash());
+        QCOMPARE(view_->lines.last(), QStringLiteral("无USB设备!"));
+        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        QVERIFY(!seq_->busy());
+    }
+
+    void enterProgrammingRefusedOnChip2() {
+        SimOptions o = fastBoard();
+        o.targetFail = true;
+        connectBoard(o);
+        state_.chipIndex = 2;
+        QVERIFY(seq_->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
+        QVERIFY(view_->lines.contains(QStringLiteral("进入烧录模式失败!")));
+        QCOMPARE(countCode(trace(), 0x86), 0);
+    }
+
+    void versionRefusedKeepsButtonsOff() {
+        connectBoard(fastBoard());
+        seq_->setButtonsEnabled(false);
+        QVERIFY(!view_->isEnabled(Control::ReadFlash));
+        QVERIFY(!view_->isEnabled(Control::Power3V));
+        QVERIFY(view_->isEnabled(Control::ChipCombo));
+        seq_->setButtonsEnabled(true);
+        QVERIFY(view_->isEnabled(Control::ReadFlash));
+    }
+
+    void verifyCountsDifferences() {
+        connectBoard(fastBoard());
+        for (int i : {3, 50, 99})
+            image_->readBuffer[i] = 0x00;
+        QCOMPARE(seq_->verifyFlash(100), 3);
+        QVERIFY(view_->lines.contains(QStringLiteral("共发现    3个单元不对!")));
+        QCOMPARE(view_->lines.last(), QStringLiteral("请检查跳线连接及芯片状态"));
+        QCOMPARE(view_->result, ProgramView::Result::Ng);
+        state_.language = 1;
+        QCOMPARE(seq_->verifyFlash(3), 0);
+        QVERIFY(view_->lines.contains(QStringLiteral("The Num Of Err Bytes :    0")));
+        QCOMPARE(view_->lines.last(), QStringLiteral("Program OK!"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SequencerTest)
+#include "tst_sequencer.moc"
