@@ -35,6 +35,14 @@ std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profil
     switch (page) {
         case ConfigPage::KR4121:
             return std::make_unique<CKR4121Confg>(profile);
+        case ConfigPage::KR4111:
+            return std::make_unique<CKR4111Confg>(profile);
+        case ConfigPage::KR4112:
+            return std::make_unique<CKR4112Confg>(profile);
+        case ConfigPage::KR4113:
+            return std::make_unique<CKR4113Confg>(profile);
+        case ConfigPage::KR4116:
+            return std::make_unique<CKR4116Confg>(profile);
         default:
             return nullptr;
     }
