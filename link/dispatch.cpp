@@ -34,35 +34,75 @@ Routing ReceiveDispatch::route(const Report& reply, int transferMode, int chipIn
         case 0x7F:
             link(versionAccepted(reply) ? LinkCode::VersionAccepted : LinkCode::VersionRefused);
             break;
-        case 0x80: link(LinkCode::ChipSelected); break;
-        case 0x81: link(LinkCode::ProgrammingEntered); break;
+        case 0x80:
+            link(LinkCode::ChipSelected);
+            break;
+        case 0x81:
+            link(LinkCode::ProgrammingEntered);
+            break;
         case 0x82:
-        case 0x89: link(LinkCode::ConfigReadBack); break;
-        case 0x83: link(LinkCode::MainBlockErased); break;
-        case 0x84: link(LinkCode::Cfg0Written); break;
-        case 0x85: out.target = T::FlashWrite; break;
-        case 0x87: link(LinkCode::ProgrammingLeft); break;
-        case 0x88: link(LinkCode::InfoBlockErased); break;
-        case 0x8A: link(LinkCode::Supply3V); break;
-        case 0x8B: link(LinkCode::Supply5V); break;
-        case 0x8C: link(LinkCode::SupplyOff); break;
-        case 0x8D: link(LinkCode::TrimWritten); break;
-        case 0x8E: link(LinkCode::EepromErased); break;
-        case 0x8F: out.target = T::EepromWrite; break;
-        case 0xB0: debug(DebugCode::Started); break;
-        case 0xB1: debug(DebugCode::SupplyReply); break;
-        case 0xB2: debug(DebugCode::StartupContinued); break;
+        case 0x89:
+            link(LinkCode::ConfigReadBack);
+            break;
+        case 0x83:
+            link(LinkCode::MainBlockErased);
+            break;
+        case 0x84:
+            link(LinkCode::Cfg0Written);
+            break;
+        case 0x85:
+            out.target = T::FlashWrite;
+            break;
+        case 0x87:
+            link(LinkCode::ProgrammingLeft);
+            break;
+        case 0x88:
+            link(LinkCode::InfoBlockErased);
+            break;
+        case 0x8A:
+            link(LinkCode::Supply3V);
+            break;
+        case 0x8B:
+            link(LinkCode::Supply5V);
+            break;
+        case 0x8C:
+            link(LinkCode::SupplyOff);
+            break;
+        case 0x8D:
+            link(LinkCode::TrimWritten);
+            break;
+        case 0x8E:
+            link(LinkCode::EepromErased);
+            break;
+        case 0x8F:
+            out.target = T::EepromWrite;
+            break;
+        case 0xB0:
+            debug(DebugCode::Started);
+            break;
+        case 0xB1:
+            debug(DebugCode::SupplyReply);
+            break;
+        case 0xB2:
+            debug(DebugCode::StartupContinued);
+            break;
         case 0xB3:
             switch (frames_.feed(reply, chipIndex, debugChannels, &out.sample)) {
-                case DebugFrameAssembler::Outcome::Accepted: debug(DebugCode::Sample); break;
+                case DebugFrameAssembler::Outcome::Accepted:
+                    debug(DebugCode::Sample);
+                    break;
                 case DebugFrameAssembler::Outcome::Malformed:
                     debug(DebugCode::MalformedFrame);
                     break;
-                case DebugFrameAssembler::Outcome::None: break;
+                case DebugFrameAssembler::Outcome::None:
+                    break;
             }
             break;
-        case 0xB6: debug(DebugCode::ParametersWritten); break;
-        default: break;  // unknown replies are dropped
+        case 0xB6:
+            debug(DebugCode::ParametersWritten);
+            break;
+        default:
+            break;  // unknown replies are dropped
     }
     return out;
 }
