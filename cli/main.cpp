@@ -1,9 +1,72 @@
+#include "cli/command.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
 
+using tessel::cli::Command;
+
+namespace {
+
+std::vector<Command> allCommands() {
+    std::vector<Command> commands = tessel::cli::imageCommands();
+    return commands;
+}
+
+void printUsage(std::FILE* out, const std::vector<Command>& commands) {
+    std::fputs(
+        "Usage: tessel-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
+        "       tessel-cli COMMAND --help\n"
+        "\n"
+        "Commands:\n",
+        out);
+    for (const Command& c : commands)
+        std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
+    std::fputs(
+        "\n"
+        "Shared options:\n"
+        "  --chip C     chip index 0 to 13 or chip combo text (e.g. KR5814)\n"
+        "  --lang en    English messages (Chinese by default)\n"
+        "\n"
+        "Exit status: 0 success, 1 refused or failed, 2 usage error.\n",
+        out);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::fputs("Usage: tessel-cli COMMAND ...\n", stdout);
-    return 2;
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const std::vector<Command> commands = allCommands();
+
+    if (args.isEmpty()) {
+        printUsage(stderr, commands);
+        return tessel::cli::kExitUsage;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help")) {
+        if (!args.isEmpty()) {
+            for (const Command& c : commands) {
+                if (args[0] == QLatin1String(c.name)) {
+                    std::fputs(c.help, stdout);
+                    return tessel::cli::kExitOk;
+                }
+            }
+        }
+        printUsage(stdout, commands);
+        return tessel::cli::kExitOk;
+    }
+    for (const Command& c : commands) {
+        if (name != QLatin1String(c.name))
+            continue;
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            std::fputs(c.help, stdout);
+            return tessel::cli::kExitOk;
+        }
+        return c.run(args);
+    }
+    std::fprintf(stderr, "tessel-cli: unknown command '%s'\n\n", qPrintable(name));
+    printUsage(stderr, commands);
+    return tessel::cli::kExitUsage;
 }

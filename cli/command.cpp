@@ -1,0 +1,101 @@
+#include "cli/command.h"
+
+#include "app/chipcatalogue.h"
+#include "app/sharedstate.h"
+
+#include <QByteArray>
+
+namespace tessel::cli {
+
+const std::vector<OptionSpec> kCommonOptions = {
+    {"--chip", OptionSpec::Value},
+    {"--lang", OptionSpec::Value},
+};
+
+bool Arguments::parse(const QStringList& args, const std::vector<OptionSpec>& specs,
+                      QString* error) {
+    positional.clear();
+    values_.clear();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--")) {
+            positional += args.mid(i + 1);
+            break;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            positional << arg;
+            continue;
+        }
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        const QString name = eq < 0 ? arg : arg.left(eq);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : specs) {
+            if (name == QLatin1String(s.name))
+                spec = &s;
+        }
+        if (!spec) {
+            *error = QStringLiteral("unknown option %1").arg(name);
+            return false;
+        }
+        if (spec->kind == OptionSpec::Flag) {
+            if (eq >= 0) {
+                *error = QStringLiteral("option %1 takes no value").arg(name);
+                return false;
+            }
+            values_.insert(name, QString());
+        } else if (eq >= 0) {
+            values_.insert(name, arg.mid(eq + 1));
+        } else if (spec->kind == OptionSpec::OptionalValue) {
+            values_.insert(name, QString());
+        } else if (i + 1 < args.size()) {
+            values_.insert(name, args[++i]);
+        } else {
+            *error = QStringLiteral("option %1 needs a value").arg(name);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool applyCommonOptions(const Arguments& args, SharedState& shared, QString* error) {
+    if (args.has(QStringLiteral("--lang"))) {
+        const QString lang = args.value(QStringLiteral("--lang")).toLower();
+        if (lang == QLatin1String("en")) {
+            shared.language = 1;
+        } else if (lang == QLatin1String("zh") || lang == QLatin1String("cn")) {
+            shared.language = 0;
+        } else {
+            *error = QStringLiteral("--lang must be en or zh");
+            return false;
+        }
+    }
+    if (args.has(QStringLiteral("--chip"))) {
+        const int chip = chipIndexFromText(args.value(QStringLiteral("--chip")));
+        if (chip < 0) {
+            *error = QStringLiteral("unknown chip %1 (give 0 to 13 or the combo text)")
+                         .arg(args.value(QStringLiteral("--chip")));
+            return false;
+        }
+        shared.chipIndex = uint32_t(chip);
+    }
+    return true;
+}
+
+bool parseByte(const QString& text, uint8_t* value) {
+    const QString t = text.trimmed();
+    const bool hex = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    bool ok = false;
+    const uint v = hex ? t.mid(2).toUInt(&ok, 16) : t.toUInt(&ok, 10);
+    if (!ok || v > 0xFF)
+        return false;
+    *value = uint8_t(v);
+    return true;
+}
+
+void printLine(std::FILE* out, const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+    std::fflush(out);
+}
+
+}  // namespace tessel::cli

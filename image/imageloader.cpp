@@ -1,0 +1,209 @@
+#include "image/imageloader.h"
+
+#include "app/chipcatalogue.h"
+#include "app/prompts.h"
+#include "app/sharedstate.h"
+#include "image/imageformat.h"
+#include "image/imageloadeffects.h"
+#include "image/imagestate.h"
+#include "image/massproduction.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tessel {
+
+namespace {
+
+uint32_t clampedSize(qint64 size) {
+    return uint32_t(std::min<qint64>(size, std::numeric_limits<uint32_t>::max()));
+}
+
+}  // namespace
+
+ImageLoader::ImageLoader(SharedState& shared, ImageState& image, LogSink& log, Prompts& prompts,
+                         ImageLoadEffects& effects)
+    : shared_(shared), image_(image), log_(log), prompts_(prompts), effects_(effects) {}
+
+QString ImageLoader::openFilter() {
+    return QString::fromUtf8(
+        "烧录文件(*.hex/*.tk/*.ntk/*.mtk) (*.hex *.tk *.ntk *.mtk *.HEX *.TK *.NTK *.MTK)");
+}
+
+QString ImageLoader::extensionOf(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+void ImageLoader::openImage() {
+    effects_.openStarted();
+    const QString path = prompts_.openFileName(openFilter());
+    if (!path.isEmpty()) {
+        image_.lastImagePath = path;
+        image_.lastImageExtension = extensionOf(path).toLower();
+        image_.freshlyOpened = true;
+        const uint32_t raw = loadImageFile(image_.lastImagePath, image_.lastImageExtension);
+        image_.imageLength = trimmedLength(raw);
+        checkImageSize(CheckKind::Open);
+    }
+    effects_.openFinished();
+}
+
+uint32_t ImageLoader::loadImageFile(const QString& path, const QString& extension) {
+    oversize_ = false;
+    std::fill(image_.writeBuffer.begin(), image_.writeBuffer.end(), uint8_t(0xFF));
+    const QString ext = extension.toLower();
+    if (ext == QLatin1String("hex")) {
+        const int64_t length = parseIntelHex(path, image_.writeBuffer.data());
+        effects_.hexLoaded();
+        return length < 0 ? 0 : uint32_t(length);
+    }
+    if (ext == QLatin1String("bin"))
+        return readBinaryFile(path);
+    if (ext == QLatin1String("tk") || ext == QLatin1String("ntk") || ext == QLatin1String("mtk"))
+        return readMassProductionFile(path);
+    return 0;
+}
+
+uint32_t ImageLoader::trimmedLength(uint32_t rawLength) const {
+    // A file too long to be read keeps its length, which every chip refuses.
+    if (oversize_ || rawLength > kFlashBufferSize)
+        return rawLength;
+    return trimErasedTail(image_.writeBuffer.data(), kFlashBufferSize, rawLength);
+}
+
+int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompts_.showMessage(QString::fromUtf8("文件打开错误！"));
+        return -1;
+    }
+    const HexParseResult result = parseIntelHexText(crlfToLf(file.readAll()), buffer);
+    switch (result.status) {
+        case HexStatus::Ok:
+            return result.length;
+        case HexStatus::NotHex:
+            prompts_.showMessage(QString::fromUtf8("文件不是HEX文件！"));
+            break;
+        case HexStatus::Unsupported64K:
+            prompts_.showMessage(QString::fromUtf8("不支持超过64K的文件!"));
+            break;
+        case HexStatus::ChecksumError:
+            prompts_.showMessage(QString::fromUtf8("打开的文件校验有错误！"));
+            break;
+    }
+    return 0;
+}
+
+uint32_t ImageLoader::readBinaryFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompts_.showMessage(QString::fromUtf8("Bin文件打开错误!"));
+        return 0;
+    }
+    if (file.size() > kLargestReadableFile) {
+        oversize_ = true;
+        return clampedSize(file.size());
+    }
+    const QByteArray data = file.readAll();
+    const uint32_t n = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
+    std::memcpy(image_.writeBuffer.data(), data.constData(), n);
+    return n;
+}
+
+void ImageLoader::refuse(const char* message) {
+    prompts_.showMessage(QString::fromUtf8(message));
+    std::fill(image_.writeBuffer.begin(), image_.writeBuffer.end(), uint8_t(0xFF));
+}
+
+uint32_t ImageLoader::readMassProductionFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompts_.showMessage(QString::fromUtf8("tk文件打开错误!"));
+        return 0;
+    }
+    if (file.size() > kLargestReadableFile) {
+        oversize_ = true;
+        return clampedSize(file.size());
+    }
+    const QByteArray data = file.readAll();
+    const uint32_t n = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
+    uint8_t* buffer = image_.writeBuffer.data();
+    std::memcpy(buffer, data.constData(), n);
+    log_.appendLog(QString::fromUtf8("打开TK文件，信息如下："));
+
+    const TkContents tk = decodeMassProductionFile(buffer, n);
+    if (tk.status == TkStatus::NotTk) {
+        refuse("文件不是TK文件！");
+        return 0;
+    }
+    if (tk.status == TkStatus::ContentError) {
+        refuse("TK文件内容错误，请重新生成！");
+        return 0;
+    }
+    const int t = tk.chip;
+    const bool kr5815 = t >= 10 && t <= 12;
+    log_.appendLog(massProductionModelLine(t));
+    if (t != 0 && !kr5815) {
+        log_.appendLog(QStringLiteral("CFG0 = 0x%1").arg(tk.cfg0, 2, 16, QLatin1Char('0')));
+    }
+
+    shared_.chipIndex = uint32_t(t);
+    effects_.massProductionChipSelected(t);
+    if (kr5815)
+        image_.fileModeSelection = modeSelectionFromByte(tk.modeByte);
+    if (t >= 1 && t <= 12)
+        effects_.massProductionConfigApplied(t, tk.cfg0);
+    effects_.chipComboChangeRequested(t);
+
+    if (eepromInFlashBuffer(t)) {
+        // Keep the image and the EEPROM image; pad, EEPROM copy and trailer become erased.
+        std::vector<uint8_t> eeprom(buffer + tk.eepromOffset,
+                                    buffer + tk.eepromOffset + kFlashEepromImageSize);
+        std::fill(buffer + tk.imageLength, buffer + n, uint8_t(0xFF));
+        std::copy(eeprom.begin(), eeprom.end(), buffer + kEepromOffsetInFlashBuffer);
+        effects_.eepromImageLoaded();
+        return tk.imageLength;
+    }
+    std::fill(buffer + tk.imageLength, buffer + n, uint8_t(0xFF));
+    return tk.imageLength;
+}
+
+bool ImageLoader::checkImageSize(CheckKind kind) {
+    const int chip = int(shared_.chipIndex.load());
+    const uint32_t bound = chipInfo(chip).maxImageLength;
+    const uint32_t length = image_.imageLength;
+    // The reload of the KR41xx chips checks the upper bound only.
+    const bool lowerOk = length >= 1 || (kind == CheckKind::Reload && chip <= 7);
+    if (lowerOk && length <= bound) {
+        const uint32_t checksum = computeChecksum(image_.writeBuffer.data(), length);
+        log_.appendLog(checksumLogLine(chip, checksum, kind));
+        image_.writeBufferDump = formatHexDump(image_.writeBuffer.data(), length);
+        image_.imageChecksum = checksum;
+        image_.imageLoaded = true;
+        effects_.writeBufferDumpChanged(image_.writeBufferDump);
+        return true;
+    }
+    prompts_.showMessage(sizeMessage(chip, shared_.language, kind));
+    image_.imageLoaded = false;
+    image_.imageChecksum = 0;
+    return false;
+}
+
+bool ImageLoader::reloadBeforeFlashWrite() {
+    if (image_.freshlyOpened || image_.lastImagePath.isEmpty() ||
+        !QFileInfo::exists(image_.lastImagePath)) {
+        return false;
+    }
+    const uint32_t raw = loadImageFile(image_.lastImagePath, image_.lastImageExtension);
+    image_.imageLength = trimmedLength(raw);
+    checkImageSize(CheckKind::Reload);
+    return true;
+}
+
+}  // namespace tessel
