@@ -1,5 +1,7 @@
 #include "link/cmusbhid.h"
 
+#include "link/commands.h"
+
 #include <QMetaObject>
 
 #include <algorithm>
@@ -10,23 +12,6 @@ namespace tessel {
 namespace {
 
 constexpr int kReadPollMs = 50;  // the reader wakes this often to see whether it must stop
-
-Report header(uint8_t code, uint8_t b2, uint8_t b3, uint8_t b4 = 0) {
-    Report r = makeReport(code);
-    r[2] = b2;
-    r[3] = b3;
-    r[4] = b4;
-    return r;
-}
-
-// A bulk data report: 64 bytes from bytes 1 on, 0xFF after the data, no command code.
-Report dataReport(const uint8_t* data, uint32_t n) {
-    Report r;
-    r.fill(0xFF);
-    r[0] = 0;
-    std::memcpy(&r[1], data, n);
-    return r;
-}
 
 bool flashCrcError(const Report& a) {
     return a[1] == 0x85 && a[4] == 0x56;
@@ -100,9 +85,7 @@ bool CMUSBHid::send(const Report& report) {
 
 bool CMUSBHid::requestDebugData(uint8_t channels) {
     debugChannel_ = channels;
-    Report r = makeReport(0xB3);
-    r[2] = channels;
-    return send(r);
+    return send(cmd::requestDebugData(channels));
 }
 
 void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
@@ -264,7 +247,7 @@ void CMUSBHid::flashWriteBody() {
     Report answer;
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         post(LinkCode::FlashWriteStarted, 0, total);
-        Wait w = exchange(Waiter::FlashWrite, header(0x85, total >> 8, total & 0xFF), &answer);
+        Wait w = exchange(Waiter::FlashWrite, cmd::flashWriteHeader(total), &answer);
         if (w == Wait::Aborted)
             return;
         if (w == Wait::Timeout)
@@ -276,7 +259,7 @@ void CMUSBHid::flashWriteBody() {
         uint32_t offset = 0;
         while (offset < total) {
             const uint32_t n = std::min<uint32_t>(64, total - offset);
-            w = exchange(Waiter::FlashWrite, dataReport(source_ + offset, n), &answer);
+            w = exchange(Waiter::FlashWrite, cmd::flashWriteData(source_ + offset, n), &answer);
             if (w != Wait::Answer)
                 break;
             if (flashCrcError(answer)) {
@@ -305,7 +288,7 @@ void CMUSBHid::flashReadBody() {
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         state_.transferMode = 1;
         post(LinkCode::FlashReadStarted, 0, total);
-        Wait w = exchange(Waiter::FlashRead, header(0x86, 0xFF, total >> 8, total & 0xFF), &answer);
+        Wait w = exchange(Waiter::FlashRead, cmd::flashReadHeader(total), &answer);
         if (w == Wait::Aborted)
             break;
         if (w == Wait::Timeout)
@@ -319,7 +302,7 @@ void CMUSBHid::flashReadBody() {
         uint32_t block = 0;
         while (offset < total) {
             const uint32_t n = std::min<uint32_t>(64, total - offset);
-            w = exchange(Waiter::FlashRead, header(0x86, n, block >> 8, block & 0xFF), &answer);
+            w = exchange(Waiter::FlashRead, cmd::flashReadRequest(n, block), &answer);
             if (w != Wait::Answer)
                 break;
             if (answer[1] == 0xAA && answer[2] == 0xBB && answer[3] == 0xCC) {
@@ -362,10 +345,10 @@ void CMUSBHid::eepromWriteBody() {
     const uint32_t total = totalLength_;
     Report answer;
     post(LinkCode::EepromWriteStarted, 0, total);
-    Wait w = exchange(Waiter::EepromWrite, header(0x8F, 0x04, 0x00), &answer);
+    Wait w = exchange(Waiter::EepromWrite, cmd::eepromWriteHeader(), &answer);
     uint32_t offset = 0;
     while (w == Wait::Answer && offset < total) {
-        w = exchange(Waiter::EepromWrite, dataReport(source_ + offset, 64), &answer);
+        w = exchange(Waiter::EepromWrite, cmd::eepromWriteData(source_ + offset), &answer);
         if (w != Wait::Answer)
             break;
         offset += 64;
@@ -386,10 +369,10 @@ void CMUSBHid::eepromReadBody() {
     Report answer;
     state_.transferMode = 2;
     post(LinkCode::EepromReadStarted, 0, total);
-    Wait w = exchange(Waiter::EepromRead, header(0x90, 0xFF, total >> 8, total & 0xFF), &answer);
+    Wait w = exchange(Waiter::EepromRead, cmd::eepromReadHeader(total), &answer);
     uint32_t offset = 0;
     for (uint32_t block = 0; w == Wait::Answer && offset < total; ++block) {
-        w = exchange(Waiter::EepromRead, header(0x90, 0x40, block >> 8, block & 0xFF), &answer);
+        w = exchange(Waiter::EepromRead, cmd::eepromReadRequest(block), &answer);
         if (w != Wait::Answer)
             break;
         std::memcpy(destination_ + offset, &answer[1], 64);

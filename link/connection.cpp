@@ -1,6 +1,7 @@
 #include "link/connection.h"
 
 #include "link/cmusbhid.h"
+#include "link/commands.h"
 #include "link/dispatch.h"
 
 namespace tessel {
@@ -22,9 +23,7 @@ bool ConnectionSequence::handle(const LinkNotification& n) {
             return true;
         case LinkCode::DeviceOpened: {
             log_.appendLog(state_.text("发现USB设备!", "Find USB Device!"));
-            Report r = makeReport(0x7F);
-            r[2] = r[3] = r[4] = 0xCD;
-            transport_.send(r);
+            transport_.send(cmd::requestBoardVersion());
             return true;
         }
         case LinkCode::VersionAccepted:

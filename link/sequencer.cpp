@@ -4,6 +4,7 @@
 #include "image/imageformat.h"
 #include "image/imagestate.h"
 #include "link/cmusbhid.h"
+#include "link/commands.h"
 
 #include <algorithm>
 
@@ -11,20 +12,6 @@ namespace tessel {
 namespace {
 
 using Control = ProgramView::Control;
-
-Report command(uint8_t code, uint8_t b2 = 0) {
-    Report r = makeReport(code);
-    r[2] = b2;
-    return r;
-}
-
-constexpr uint8_t kSelectChip = 0x80;
-constexpr uint8_t kEnterProgramming = 0x81;
-constexpr uint8_t kLeaveProgramming = 0x87;
-constexpr uint8_t kSupply3V = 0x8A;
-constexpr uint8_t kSupply5V = 0x8B;
-constexpr uint8_t kSupplyOff = 0x8C;
-constexpr uint8_t kEraseEeprom = 0x8E;
 
 }  // namespace
 
@@ -86,7 +73,7 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
     succeeded_ = false;
     refreshControls();
     view_.setResult(picture);
-    if (!sendCommand(command(kSelectChip, static_cast<uint8_t>(chip_)), Step::SelectChip)) {
+    if (!sendCommand(cmd::selectChip(static_cast<uint8_t>(chip_)), Step::SelectChip)) {
         logPair("无USB设备!", "NO USB Device!");
         operation_ = Operation::None;
         step_ = Step::Idle;
@@ -123,10 +110,10 @@ void OperationSequencer::switchSupply(Supply supply) {
     // 3 V or 5 V on the target keeps programming off until the supply is switched off.
     supplyHold_ = supply != Supply::Off;
     refreshControls();
-    const uint8_t code = supply == Supply::V3   ? kSupply3V
-                         : supply == Supply::V5 ? kSupply5V
-                                                : kSupplyOff;
-    if (!transport_.send(command(code)))
+    const Report report = supply == Supply::V3   ? cmd::supply3V()
+                          : supply == Supply::V5 ? cmd::supply5V()
+                                                 : cmd::supplyOff();
+    if (!transport_.send(report))
         logPair("无USB设备!", "NO USB Device!");
 }
 
@@ -145,7 +132,7 @@ void OperationSequencer::finishOperation() {
     step_ = Step::Idle;
     opAfterErase_ = false;
     if (transport_.isConnected())
-        transport_.send(command(kLeaveProgramming));
+        transport_.send(cmd::leaveProgrammingMode());
     view_.hideProgress();
     refreshControls();
     if (wasBusy)
@@ -220,7 +207,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
                 return;
             replyTimer_.stop();
             logPair("编程器就绪!", "Programmer is ready!");
-            sendCommand(command(kEnterProgramming), Step::EnterProgramming);
+            sendCommand(cmd::enterProgrammingMode(), Step::EnterProgramming);
             return;
         case LinkCode::ProgrammingEntered:
             if (step_ != Step::EnterProgramming)
@@ -348,7 +335,7 @@ void OperationSequencer::onEnteredProgramming(const Report& reply) {
             return;
         case Operation::EepromWrite:
             if (eepromInFlashBuffer(chip_)) {
-                sendCommand(command(kEraseEeprom, static_cast<uint8_t>(eepromSizeCode_)),
+                sendCommand(cmd::eraseEeprom(static_cast<uint8_t>(eepromSizeCode_)),
                             Step::EraseEeprom);
             }
             return;
