@@ -32,8 +32,7 @@ bool MassProductionWriter::createMassProductionFile(uint8_t cfg0, uint8_t cfg1, 
     const int chip = int(shared_.chipIndex.load());
     const TkBuild file = buildMassProductionFile(image_, chip, cfg0, cfg1, modeSelection, clock_());
     if (!file.fits) {
-        fail("图像加量产信息超过64K，未能生成TK文件！",
-             "The image with its mass-production data exceeds 64K, no *.tk created!");
+        fail("生成的TK文件将超过64K，未能生成！", "The *.tk file would exceed 64K, not created!");
         return false;
     }
 

@@ -269,9 +269,8 @@ private Q_SLOTS:
         QTest::newRow("cancel en") << 1 << 1 << u("Please choose the file path!") << false;
         QTest::newRow("cannot create zh") << 2 << 0 << u("未能创建TK文件！") << false;
         QTest::newRow("cannot create en") << 2 << 1 << u("Create *.tk failed !") << false;
-        QTest::newRow("past 64K") << 3 << 1
-                                  << u("The image with its mass-production data exceeds 64K, no "
-                                       "*.tk created!")
+        QTest::newRow("past 64K zh") << 3 << 0 << u("生成的TK文件将超过64K，未能生成！") << false;
+        QTest::newRow("past 64K") << 3 << 1 << u("The *.tk file would exceed 64K, not created!")
                                   << false;
     }
     void createRefusals() {
