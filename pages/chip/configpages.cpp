@@ -1,6 +1,7 @@
 #include "pages/chip/configpages.h"
 
 #include "pages/chip/kr41xx/kr41xxconfg.h"
+#include "pages/chip/mcu/mcuconfg.h"
 
 namespace tessel::chip {
 
@@ -43,9 +44,14 @@ std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profil
             return std::make_unique<CKR4113Confg>(profile);
         case ConfigPage::KR4116:
             return std::make_unique<CKR4116Confg>(profile);
-        default:
-            return nullptr;
+        case ConfigPage::MCU01:
+            return std::make_unique<CMCU01Confg>(profile);
+        case ConfigPage::MCU02:
+            return std::make_unique<CMCU02Confg>(profile);
+        case ConfigPage::MCU04:
+            return std::make_unique<CMCU04>(profile);
     }
+    return nullptr;
 }
 
 ConfigPages::ConfigPages(const Profile& profile) {

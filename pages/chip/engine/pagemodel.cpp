@@ -308,6 +308,15 @@ void PageModel::loadFromProfile(int chipIndex) {
     Q_EMIT changed();
 }
 
+void PageModel::finishReadBack(int chipIndex) {
+    chip_ = chipIndex;
+    if (const Variant* v = variant())
+        captionVariant_ = static_cast<int>(v - desc_.variants.data());
+    std::fill(changedLabel_.begin(), changedLabel_.end(), false);
+    normaliseSelections();
+    Q_EMIT changed();
+}
+
 void PageModel::initialise(int chipIndex) {
     loadFromProfile(chipIndex);
     setFullView(false);

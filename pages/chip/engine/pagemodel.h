@@ -90,6 +90,9 @@ public:
     void encodeField(int f);
     void markChanged(int number);
     void notify() { Q_EMIT changed(); }
+    // Ends taking read-back words into the page: the chip's caption, the labels in their
+    // after-load form, the lists checked against their items.
+    void finishReadBack(int chipIndex);
 
 Q_SIGNALS:
     void changed();
