@@ -2,9 +2,13 @@
 
 #include "app/chipcatalogue.h"
 #include "image/imageformat.h"
+#include "image/imagemessages.h"
 #include "image/imagestate.h"
 #include "link/cmusbhid.h"
 #include "link/commands.h"
+#include "link/configreadback.h"
+#include "link/configsource.h"
+#include "link/readback.h"
 
 #include <algorithm>
 
@@ -92,6 +96,29 @@ bool OperationSequencer::sendCommand(const Report& report, Step next) {
     return true;
 }
 
+bool OperationSequencer::startWriteFlash() {
+    if (busy())
+        return false;
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    // A chip is never erased when there is nothing valid to write.
+    if (image_.imageLength < 1 || image_.imageLength > chipInfo(chip).maxImageLength) {
+        const QString message = sizeMessage(chip, state_.language, CheckKind::Open);
+        if (prompts_) {
+            prompts_->showMessage(message);
+        } else {
+            view_.appendLog(message);
+        }
+        view_.operationFinished(false);
+        return false;
+    }
+    image_.freshlyOpened = false;
+    return begin(Operation::WriteFlash, ProgramView::Result::Busy);
+}
+
+bool OperationSequencer::startReadConfig() {
+    return begin(Operation::ReadConfig, ProgramView::Result::Hidden);
+}
+
 bool OperationSequencer::startReadFlash() {
     return begin(Operation::ReadFlash, ProgramView::Result::Hidden);
 }
@@ -124,7 +151,9 @@ void OperationSequencer::end(bool success) {
 
 void OperationSequencer::finishOperation() {
     replyTimer_.stop();
-    if (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig) {
+    // A write that did not reach its verification shows NG.
+    if (!succeeded_ &&
+        (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig)) {
         view_.setResult(ProgramView::Result::Ng);
     }
     const bool wasBusy = busy();
@@ -214,6 +243,50 @@ void OperationSequencer::handle(const LinkNotification& n) {
                 return;
             replyTimer_.stop();
             onEnteredProgramming(r);
+            return;
+        case LinkCode::ConfigReadBack:
+            if (step_ == Step::ReadConfig) {
+                replyTimer_.stop();
+                onConfigReadBack(r);
+            } else if (step_ == Step::WriteKr4121Config) {
+                replyTimer_.stop();
+                onKr4121ConfigWritten(r);
+            }
+            return;
+        case LinkCode::MainBlockErased:
+            if (step_ != Step::EraseMain)
+                return;
+            replyTimer_.stop();
+            onMainBlockErased(r);
+            return;
+        case LinkCode::Cfg0Written:
+            if (step_ != Step::WriteCfg0)
+                return;
+            replyTimer_.stop();
+            onCfg0Written(r);
+            return;
+        case LinkCode::FlashWriteStarted:
+            if (step_ != Step::FlashWrite)
+                return;
+            if (state_.english()) {
+                view_.appendLog(QStringLiteral("Start to Write Mainblock："));
+                view_.appendLog(QString::asprintf("The bytes to write %u", n.total));
+            } else {
+                view_.appendLog(QStringLiteral("编程器:写器件开始："));
+                view_.appendLog(QString::asprintf("写入%u字节……", n.total));
+            }
+            view_.showProgress(0);
+            return;
+        case LinkCode::FlashWriteProgress:
+            if (step_ == Step::FlashWrite)
+                view_.showProgress(progressOf(n));
+            return;
+        case LinkCode::FlashWriteFinished:
+            if (step_ != Step::FlashWrite)
+                return;
+            logPair("编程器:写器件完成!", "Write Mainblock Finished!");
+            view_.showProgress(100);
+            startFlashRead();
             return;
         case LinkCode::EepromErased:
             if (step_ != Step::EraseEeprom)
@@ -306,7 +379,12 @@ void OperationSequencer::handle(const LinkNotification& n) {
             view_.showProgress(100);
             bool ok = true;
             if (operation_ == Operation::EepromWrite) {
-                ok = verifyEeprom(eepromInFlashBuffer(chip_) ? 2048 : 1024, chip_) == 0;
+                // The board writes 1024 bytes; that is what can be compared.
+                ok = verifyEeprom(1024, chip_) == 0;
+                if (eepromInFlashBuffer(chip_) && !upperEepromHalfErased()) {
+                    logPair("EEPROM数据超过1024字节的部分未写入",
+                            "EEPROM data beyond 1024 bytes was not written");
+                }
             }
             end(ok);
             view_.eepromReadBufferChanged();
@@ -327,6 +405,10 @@ void OperationSequencer::onEnteredProgramming(const Report& reply) {
         logPair("进入烧录模式成功!", "Enter Debug Mode OK!");
     }
     switch (operation_) {
+        case Operation::WriteFlash:
+        case Operation::ReadConfig:
+            sendCommand(cmd::readConfigurationWords(), Step::ReadConfig);
+            return;
         case Operation::ReadFlash:
             startFlashRead();
             return;
@@ -334,13 +416,131 @@ void OperationSequencer::onEnteredProgramming(const Report& reply) {
             startEepromRead();
             return;
         case Operation::EepromWrite:
-            if (eepromInFlashBuffer(chip_)) {
+            if (chip_ >= 10) {
+                // The configuration says whether the EEPROM is enabled.
+                sendCommand(cmd::readConfigurationWords(), Step::ReadConfig);
+            } else {
                 sendCommand(cmd::eraseEeprom(static_cast<uint8_t>(eepromSizeCode_)),
                             Step::EraseEeprom);
             }
             return;
         default:
             return;
+    }
+}
+
+void OperationSequencer::onConfigReadBack(const Report& reply) {
+    const bool locked = chip_ == 0 && config_ && config_->kr4121Locked();
+    if (judgeConfigReadBack(chip_, reply, locked, state_, view_) != ReadBackVerdict::Passed) {
+        end(false);
+        return;
+    }
+    configCopy_.fill(0);
+    std::copy_n(reply.begin() + 2, configCopyLength(chip_), configCopy_.begin());
+    const bool mcu = chip_ >= 10;
+    if (chip_ >= 10 && chip_ <= 12 && config_)
+        config_->showReadBack(chip_, reply);
+
+    switch (operation_) {
+        case Operation::ReadConfig:
+            if (chip_ >= 10 && chip_ <= 12) {
+                view_.appendLog(QStringLiteral("读配置完成，具体的测试厂信息有待确认"));
+            }
+            end(true);
+            return;
+        case Operation::EepromWrite:
+            eepromEnabled_ = eepromEnabledIn(chip_, reply);
+            eepromSizeCode_ = 0;
+            if (!eepromEnabled_) {
+                view_.appendLog(QStringLiteral("EEPROM功能已经关闭，结束操作，请重新配置"));
+                end(false);
+                return;
+            }
+            view_.appendLog(
+                QString::asprintf("EEPROM功能打开，EEPROM SIZE :0x%x", eepromSizeCode_));
+            sendCommand(cmd::eraseEeprom(static_cast<uint8_t>(eepromSizeCode_)), Step::EraseEeprom);
+            return;
+        case Operation::WriteFlash:
+            protectByte_ = 0;
+            if (mcu) {
+                protectByte_ = reply[readback::protectPos(chip_)];
+                view_.appendLog(QString::asprintf("MAIN PASSWORD : %02x", protectByte_));
+            }
+            sendCommand(cmd::eraseMainBlock(protectByte_), Step::EraseMain);
+            return;
+        default:
+            return;
+    }
+}
+
+void OperationSequencer::onMainBlockErased(const Report& reply) {
+    if ((chip_ == 5 || chip_ >= 7) && reply[2] != 1) {
+        logPair("擦除Mainblock命令CRC出错!", "Erase Mainblock Error!");
+        end(false);
+        return;
+    }
+    logPair("擦除Mainblock完成!", "Erase Mainblock OK!");
+    opAfterErase_ = true;
+    if (chip_ == 0) {
+        // KR4121 takes all three words; while CFG0/CFG1 are locked the chip keeps its own.
+        std::array<uint8_t, 3> words = config_ ? config_->kr4121Words() : std::array<uint8_t, 3>{};
+        if (config_ && config_->kr4121Locked()) {
+            words[0] = configCopy_[0];
+            words[1] = configCopy_[1];
+            view_.appendLog(QString::asprintf("编程器:写入配置字: 锁定 锁定 0x%02x", words[2]));
+        } else {
+            view_.appendLog(QString::asprintf("编程器:写入配置字: 0x%02x 0x%02x 0x%02x", words[0],
+                                              words[1], words[2]));
+        }
+        std::copy(words.begin(), words.end(), configCopy_.begin());
+        sendCommand(cmd::writeConfigurationWords(words.data(), words.size()),
+                    Step::WriteKr4121Config);
+    } else if (chip_ <= 9) {
+        cfg0Sent_ = config_ ? config_->cfg0(chip_) : 0;
+        configCopy_[0] = cfg0Sent_;
+        sendCommand(cmd::writeConfigurationWord0(cfg0Sent_), Step::WriteCfg0);
+    } else {
+        startFlashWrite();
+    }
+}
+
+void OperationSequencer::onKr4121ConfigWritten(const Report& reply) {
+    if (reply[readback::writeStatusPos(chip_)] != 1) {
+        view_.appendLog(QStringLiteral("配置字CRC校验错误!"));
+        end(false);
+        return;
+    }
+    view_.appendLog(QStringLiteral("配置字CRC校验正确!"));
+    const int at = readback::writeCompareStart(chip_);
+    if (!std::equal(configCopy_.begin(), configCopy_.begin() + 3, reply.begin() + at)) {
+        view_.appendLog(QStringLiteral("写入配置错误!"));
+        end(false);
+        return;
+    }
+    view_.appendLog(QStringLiteral("写入配置字正确!"));
+    startFlashWrite();
+}
+
+void OperationSequencer::onCfg0Written(const Report& reply) {
+    const int back = reply[readback::cfg0ReadBackPos(chip_)];
+    view_.appendLog(state_.english() ? QString::asprintf("CFG0 TO Write: 0x%02x", cfg0Sent_)
+                                     : QString::asprintf("编程器:写入配置字0: 0x%02x", cfg0Sent_));
+    view_.appendLog(state_.english() ? QString::asprintf("CFG0 OF Reading Back: 0x%02x", back)
+                                     : QString::asprintf("编程器:读回配置字0: 0x%02x", back));
+    if (back != cfg0Sent_) {
+        logPair("配置字0错误!", "CFG0 ERR!");
+        end(false);
+        return;
+    }
+    logPair("配置字0正确!", "CFG0 OK!");
+    startFlashWrite();
+}
+
+void OperationSequencer::startFlashWrite() {
+    step_ = Step::FlashWrite;
+    if (!transport_.startFlashWrite(image_.writeBuffer.data(), image_.imageLength)) {
+        logPair("无USB设备!", "NO USB Device!");
+        end(false);
     }
 }
 
@@ -388,6 +588,11 @@ void OperationSequencer::startEepromWrite() {
         logPair("无USB设备!", "NO USB Device!");
         end(false);
     }
+}
+
+bool OperationSequencer::upperEepromHalfErased() const {
+    const auto first = image_.writeBuffer.begin() + kEepromOffsetInFlashBuffer + 1024;
+    return std::all_of(first, first + 1024, [](uint8_t b) { return b == 0xFF; });
 }
 
 // --- verification ------------------------------------------------------------------------------

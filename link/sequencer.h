@@ -13,6 +13,8 @@
 namespace tessel {
 
 class CMUSBHid;
+class ConfigSource;
+class Prompts;
 struct ImageState;
 
 // The chain of commands and replies behind every button of the programming page. Each
@@ -38,7 +40,15 @@ public:
     OperationSequencer(SharedState& state, CMUSBHid& transport, ImageState& image,
                        ProgramView& view, QObject* parent = nullptr);
 
+    // Where the configuration words come from, and where message boxes go.
+    void setConfigSource(ConfigSource* source) { config_ = source; }
+    void setPrompts(Prompts* prompts) { prompts_ = prompts; }
+
     // Buttons. Each returns false when the operation could not start.
+    // The one-key write: configuration check, erase, configuration word(s), image, verify.
+    // The image must already be (re)loaded; its length is checked against the chip's bound.
+    bool startWriteFlash();
+    bool startReadConfig();
     bool startReadFlash();
     bool startReadEeprom();
     bool startWriteEeprom();
@@ -79,6 +89,11 @@ private:
         Idle,
         SelectChip,
         EnterProgramming,
+        ReadConfig,
+        EraseMain,
+        WriteKr4121Config,
+        WriteCfg0,
+        FlashWrite,
         FlashRead,
         EraseEeprom,
         EepromWrite,
@@ -89,7 +104,13 @@ private:
     bool sendCommand(const Report& report, Step next);
     void end(bool success);
     void onEnteredProgramming(const Report& reply);
+    void onConfigReadBack(const Report& reply);
+    void onMainBlockErased(const Report& reply);
+    void onKr4121ConfigWritten(const Report& reply);
+    void onCfg0Written(const Report& reply);
+    void startFlashWrite();
     void startFlashRead();
+    bool upperEepromHalfErased() const;
     void startEepromWrite();
     void startEepromRead();
     void onReplyTimeout();
@@ -101,6 +122,8 @@ private:
     CMUSBHid& transport_;
     ImageState& image_;
     ProgramView& view_;
+    ConfigSource* config_ = nullptr;
+    Prompts* prompts_ = nullptr;
 
     Operation operation_ = Operation::None;
     Step step_ = Step::Idle;
@@ -115,6 +138,7 @@ private:
     bool eepromEnabled_ = false;
     int eepromSizeCode_ = 0;
     uint8_t protectByte_ = 0;
+    uint8_t cfg0Sent_ = 0;
     uint32_t readLength_ = 0;
 
     QTimer replyTimer_;

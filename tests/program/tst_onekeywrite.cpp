@@ -1,0 +1,372 @@
+// The one-key write, the configuration read and the EEPROM write on every chip family,
+// end to end on the simulated board, checked through the reports the board received.
+#include "image/imagestate.h"
+#include "link/cmusbhid.h"
+#include "link/configsource.h"
+#include "link/sequencer.h"
+#include "recordingview.h"
+#include "sim/simboard.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace tessel;
+using namespace tessel::test;
+
+namespace {
+
+// The configuration page as the sequences see it.
+class FakeConfig : public ConfigSource {
+public:
+    std::array<uint8_t, 3> words{0x0F, 0x87, 0x07};
+    bool locked = false;
+    uint8_t cfg0Value = 0x5C;
+    int readBacksShown = 0;
+    std::array<uint8_t, 3> kr4121Words() override { return words; }
+    bool kr4121Locked() override { return locked; }
+    uint8_t cfg0(int) override { return cfg0Value; }
+    void showReadBack(int, const Report&) override { ++readBacksShown; }
+};
+
+QList<int> codes(const std::vector<Report>& trace) {
+    QList<int> out;
+    for (const Report& r : trace)
+        out << r[1];
+    return out;
+}
+
+int count(const std::vector<Report>& trace, uint8_t code) {
+    return static_cast<int>(std::count_if(trace.begin(), trace.end(),
+                                          [code](const Report& r) { return r[1] == code; }));
+}
+
+}  // namespace
+
+class OneKeyWriteTest : public QObject {
+    Q_OBJECT
+
+    SharedState state_;
+    std::unique_ptr<SimBackend> backend_;
+    std::unique_ptr<CMUSBHid> transport_;
+    std::unique_ptr<ImageState> image_;
+    std::unique_ptr<RecordingView> view_;
+    std::unique_ptr<OperationSequencer> seq_;
+    FakeConfig config_;
+    ScriptedPrompts prompts_;
+
+    void connectBoard(SimOptions o = {}) {
+        o.latencyMs = 0;
+        backend_ = std::make_unique<SimBackend>(o);
+        transport_ = std::make_unique<CMUSBHid>(state_, *backend_);
+        transport_->setAnswerTimeoutMs(100);
+        image_ = std::make_unique<ImageState>();
+        view_ = std::make_unique<RecordingView>();
+        seq_ = std::make_unique<OperationSequencer>(state_, *transport_, *image_, *view_);
+        seq_->setReplyTimeoutMs(500);
+        seq_->setConfigSource(&config_);
+        seq_->setPrompts(&prompts_);
+        connect(transport_.get(), &CMUSBHid::linkNotification, seq_.get(),
+                &OperationSequencer::handle);
+        transport_->open();
+        QCoreApplication::processEvents();
+        backend_->board().clearTrace();
+    }
+
+    void loadImage(int length) {
+        for (int i = 0; i < length; ++i)
+            image_->writeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
+        image_->imageLength = length;
+        image_->imageLoaded = true;
+        image_->freshlyOpened = true;
+    }
+
+    bool runWrite(int chip, int length = 100) {
+        state_.chipIndex = chip;
+        loadImage(length);
+        if (!seq_->startWriteFlash())
+            return false;
+        if (!QTest::qWaitFor([this] { return view_->finished == 1; }, 20000))
+            return false;
+        QTest::qWait(20);
+        return view_->lastSuccess;
+    }
+
+    std::vector<Report> trace() { return backend_->board().trace(); }
+
+private Q_SLOTS:
+    void init() {
+        state_.language = 0;
+        state_.verifyAfterWrite = 0;
+        config_ = FakeConfig();
+        prompts_.messages.clear();
+    }
+
+    void cleanup() {
+        seq_.reset();
+        transport_.reset();
+        backend_.reset();
+    }
+
+    void kr4111WritesAHundredBytes() {
+        connectBoard();
+        QVERIFY(runWrite(1));
+        const auto t = trace();
+        const QList<int> expected{0x80, 0x81, 0x82, 0x83, 0x84, 0x85,
+                                  0x00, 0x00, 0x86, 0x86, 0x86, 0x87};
+        QList<int> got = codes(t);
+        got[6] = got[7] = 0;  // data reports carry image bytes, not a code
+        QCOMPARE(got, expected);
+        QCOMPARE(int(t[4][2]), 0x5C);                           // CFG0 of the page
+        QCOMPARE(t[5][2] << 8 | t[5][3], 100);                  // write header: length 100
+        QCOMPARE(int(t[7][1 + 35]), int(uint8_t(99 * 5 + 1)));  // last image byte
+        QCOMPARE(int(t[7][1 + 36]), 0xFF);                      // filler
+        QCOMPARE(t[8][3] << 8 | t[8][4], 100);                  // read header: 100, not 8191
+        QCOMPARE(int(t[10][2]), 36);
+        QVERIFY(view_->lines.contains(QStringLiteral("配置字0正确!")));
+        QVERIFY(view_->lines.contains(QStringLiteral("共发现    0个单元不对!")));
+        QCOMPARE(view_->lines.last(), QStringLiteral("芯片烧录成功!"));
+        QCOMPARE(view_->result, ProgramView::Result::Ok);
+        QCOMPARE(int(backend_->board().chip(1).flash[99]), int(uint8_t(99 * 5 + 1)));
+    }
+
+    void everyChipWrites_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<bool>("cfg0Write");
+        for (int chip = 0; chip < 14; ++chip) {
+            QTest::addRow("chip %d", chip) << chip << (chip >= 1 && chip <= 9);
+        }
+    }
+
+    void everyChipWrites() {
+        QFETCH(int, chip);
+        QFETCH(bool, cfg0Write);
+        connectBoard();
+        QVERIFY(runWrite(chip, 300));
+        const auto t = trace();
+        QCOMPARE(count(t, 0x84), cfg0Write ? 1 : 0);
+        QCOMPARE(count(t, 0x89), chip == 0 ? 1 : 0);
+        QCOMPARE(count(t, 0x87), 1);
+        QCOMPARE(int(t.back()[1]), 0x87);
+    }
+
+    void kr5814ErasesWithItsProtectionByte() {
+        connectBoard();
+        backend_->board().chip(11).protect = 0x5A;
+        QVERIFY(runWrite(11));
+        const auto t = trace();
+        QCOMPARE(int(t[3][1]), 0x83);
+        QCOMPARE(int(t[3][2]), 0x5A);
+        QVERIFY(view_->lines.contains(QStringLiteral("MAIN PASSWORD : 5a")));
+    }
+
+    void kr4121Lock_data() {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("unlocked") << false;
+        QTest::newRow("locked") << true;
+    }
+
+    void kr4121Lock() {
+        QFETCH(bool, locked);
+        connectBoard();
+        SimChip& chip = backend_->board().chip(0);
+        chip.cfg[0] = 0x3C;
+        chip.cfg[1] = 0xC7;
+        config_.locked = locked;
+        config_.words = {0x11, 0x87, 0x22};
+        QVERIFY(runWrite(0));
+        const auto t = trace();
+        const Report& write = t[4];
+        QCOMPARE(int(write[1]), 0x89);
+        QCOMPARE(int(write[2]), locked ? 0x3C : 0x11);
+        QCOMPARE(int(write[3]), locked ? 0xC7 : 0x87);
+        QCOMPARE(int(write[4]), 0x22);
+        QVERIFY(view_->lines.contains(locked
+                                          ? QStringLiteral("编程器:写入配置字: 锁定 锁定 0x22")
+                                          : QStringLiteral("编程器:写入配置字: 0x11 0x87 0x22")));
+        QVERIFY(view_->lines.contains(QStringLiteral("写入配置字正确!")));
+    }
+
+    void enterProgrammingRefused_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<bool>("readsConfig");
+        QTest::newRow("KR4121 goes on") << 0 << true;
+        QTest::newRow("KR4112 ends") << 2 << false;
+    }
+
+    void enterProgrammingRefused() {
+        QFETCH(int, chip);
+        QFETCH(bool, readsConfig);
+        SimOptions o;
+        o.targetFail = true;
+        connectBoard(o);
+        QVERIFY(!runWrite(chip));
+        const auto t = trace();
+        QCOMPARE(count(t, 0x82), readsConfig ? 1 : 0);
+        QCOMPARE(count(t, 0x83), 0);
+        QCOMPARE(count(t, 0x87), 1);
+        QCOMPARE(view_->lines.contains(QStringLiteral("进入烧录模式失败!")), !readsConfig);
+        QCOMPARE(view_->result, ProgramView::Result::Ng);
+    }
+
+    void wrongChipOnTheConnector_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("KR4161 variant") << 4 << "配置字CRC校验错误!";
+        QTest::newRow("KR4116 variant") << 7 << "配置字CRC校验错误!";
+        QTest::newRow("RO5812DA") << 8 << "ICTYPE不正确，请确认选择的芯片类型是否正确！";
+        QTest::newRow("KR5815") << 10 << "IC_TYPE芯片类型不对，请检查连接的芯片是否正确!";
+        QTest::newRow("KR5813") << 12 << "IC_TYPE芯片类型不对，请检查连接的芯片是否正确!";
+        QTest::newRow("VE5812DUZI") << 13 << "IC_TYPE芯片类型不对，请检查连接的芯片是否正确!";
+    }
+
+    void wrongChipOnTheConnector() {
+        QFETCH(int, chip);
+        QFETCH(QString, line);
+        SimOptions o;
+        o.wrongIcType = true;
+        connectBoard(o);
+        QVERIFY(!runWrite(chip));
+        QVERIFY(view_->lines.contains(line));
+        const auto t = trace();
+        QCOMPARE(count(t, 0x83), 0);  // never erased
+        QCOMPARE(count(t, 0x87), 1);
+    }
+
+    void mcu01ChipBit_data() {
+        QTest::addColumn<int>("chip");
+        QTest::newRow("RO5812DA") << 8;
+        QTest::newRow("ZU5712RA16") << 9;
+    }
+
+    void mcu01ChipBit() {
+        QFETCH(int, chip);
+        connectBoard();
+        QVERIFY(runWrite(chip));
+        QVERIFY(view_->lines.contains(QStringLiteral("配置字CRC校验正确!")));
+    }
+
+    void transferFaultsEndWithOneLeave_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("CRC error") << "flash-crc=2"
+                                   << "编程器:写flash crc出错!";
+        QTest::newRow("verify mismatch") << "flip-flash=40"
+                                         << "编程器:读FLASH CHECK出错，请重新连接烧录！";
+        QTest::newRow("silence") << "silent-after=9"
+                                 << "等待数据超时!";
+    }
+
+    void transferFaultsEndWithOneLeave() {
+        QFETCH(QString, fault);
+        QFETCH(QString, line);
+        SimOptions o;
+        QString error;
+        QVERIFY2(SimOptions::parse(fault, &o, &error), qPrintable(error));
+        connectBoard(o);
+        QVERIFY(!runWrite(3, 200));
+        QTest::qWait(150);
+        QVERIFY(view_->lines.contains(line));
+        QCOMPARE(view_->result, ProgramView::Result::Ng);
+        if (!fault.startsWith(QLatin1String("silent")))
+            QCOMPARE(count(trace(), 0x87), 1);
+    }
+
+    void imageOutsideTheBoundIsRefusedBeforeAnythingIsSent_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << 3 << 0 << "KR4152不支持超过16k的文件!";
+        QTest::newRow("too long") << 1 << 8192 << "KR4111A不支持超过8k的文件!";
+    }
+
+    void imageOutsideTheBoundIsRefusedBeforeAnythingIsSent() {
+        QFETCH(int, chip);
+        QFETCH(int, length);
+        QFETCH(QString, message);
+        connectBoard();
+        state_.chipIndex = chip;
+        loadImage(length);
+        QVERIFY(!seq_->startWriteFlash());
+        QCOMPARE(prompts_.messages, QStringList{message});
+        QVERIFY(trace().empty());
+        QVERIFY(!seq_->busy());
+    }
+
+    void readConfig_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("KR4111") << 1 << "配置字CRC校验正确!" << 0;
+        QTest::newRow("ZU5712RA16") << 9 << "配置字CRC校验正确!" << 0;
+        QTest::newRow("KR5814") << 11 << "读配置完成，具体的测试厂信息有待确认" << 1;
+        QTest::newRow("VE5812DUZI") << 13 << "配置字CRC以及反码校验正确!" << 0;
+    }
+
+    void readConfig() {
+        QFETCH(int, chip);
+        QFETCH(QString, last);
+        QFETCH(int, shown);
+        connectBoard();
+        state_.chipIndex = chip;
+        QVERIFY(seq_->startReadConfig());
+        QTRY_COMPARE(view_->finished, 1);
+        QVERIFY(view_->lastSuccess);
+        QCOMPARE(view_->lines.last(), last);
+        QCOMPARE(config_.readBacksShown, shown);
+        QCOMPARE(codes(trace()), (QList<int>{0x80, 0x81, 0x82, 0x87}));
+        QCOMPARE(int(seq_->configCopy()[0]),
+                 int(backend_->board().chip(chip).word(chip >= 10 ? 1 : 0)));
+    }
+
+    void writeEeprom_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QList<int>>("sequence");
+        QTest::newRow("KR4116") << 7 << true << QList<int>{0x80, 0x81, 0x8E, 0x8F};
+        QTest::newRow("KR5813") << 12 << true << QList<int>{0x80, 0x81, 0x82, 0x8E, 0x8F};
+        QTest::newRow("KR5813 disabled") << 12 << false << QList<int>{0x80, 0x81, 0x82, 0x87};
+    }
+
+    void writeEeprom() {
+        QFETCH(int, chip);
+        QFETCH(bool, enabled);
+        QFETCH(QList<int>, sequence);
+        connectBoard();
+        state_.chipIndex = chip;
+        SimChip& target = backend_->board().chip(chip);
+        if (!enabled)
+            target.cfg[8] &= ~0x02;
+        uint8_t* source =
+            chip == 7 ? image_->writeBuffer.data() + 0x9000 : image_->eepromWriteBuffer.data();
+        for (int i = 0; i < 1024; ++i)
+            source[i] = static_cast<uint8_t>(i ^ 0x5A);
+        QVERIFY(seq_->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
+        QCOMPARE(view_->lastSuccess, enabled);
+        const QList<int> got = codes(trace()).mid(0, sequence.size());
+        QCOMPARE(got, sequence);
+        QCOMPARE(count(trace(), 0x87), 1);
+        if (enabled) {
+            QCOMPARE(int(target.eeprom[1023]), int(uint8_t(1023 ^ 0x5A)));
+            QCOMPARE(view_->lines.last(), QStringLiteral("写EEPROM成功"));
+        } else {
+            QCOMPARE(view_->lines.last(),
+                     QStringLiteral("EEPROM功能已经关闭，结束操作，请重新配置"));
+        }
+    }
+
+    void eepromBeyondWhatTheBoardWrites() {
+        connectBoard();
+        state_.chipIndex = 5;
+        image_->writeBuffer[0x9000 + 1500] = 0x12;  // in the upper 1024 bytes
+        QVERIFY(seq_->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
+        QVERIFY(view_->lastSuccess);
+        QVERIFY(view_->lines.contains(QStringLiteral("写EEPROM成功")));
+        QCOMPARE(view_->lines.last(), QStringLiteral("EEPROM数据超过1024字节的部分未写入"));
+    }
+};
+
+QTEST_GUILESS_MAIN(OneKeyWriteTest)
+#include "tst_onekeywrite.moc"
