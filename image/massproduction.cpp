@@ -169,7 +169,8 @@ TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0,
         b.defaultName += hexField(cfg0, 2, names.upper) + QLatin1Char('_');
     b.defaultName += massProductionTimeStamp(utcNow);
 
-    if (total > kFlashBufferSize)
+    // A file the reader would refuse as too long is not written either.
+    if (total > kLargestReadableFile)
         return b;
     b.fits = true;
 

@@ -50,7 +50,7 @@ QString massProductionModelLine(int chip);
 QString massProductionTimeStamp(const QDateTime& utc);
 
 struct TkBuild {
-    bool fits = false;    // false: image plus trailer would pass 65536 bytes
+    bool fits = false;    // false: the file would pass 65535 bytes (unreadable)
     QByteArray content;   // the whole file
     QString extension;    // ".tk", ".ntk" or ".mtk"
     QString defaultName;  // prefix, checksum part and time stamp, without extension

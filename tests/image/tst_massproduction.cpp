@@ -222,6 +222,30 @@ private Q_SLOTS:
         QCOMPARE(b.defaultName, name);
     }
 
+    // Every file written stays short enough to be read back.
+    void largestFile_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<uint>("length");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("1 65535 bytes") << 1 << 65532u << true;
+        QTest::newRow("1 65536 bytes") << 1 << 65533u << false;
+        QTest::newRow("0 65535 bytes") << 0 << 65531u << true;
+        QTest::newRow("7 65525 bytes") << 7 << 63471u << true;   // pad 1
+        QTest::newRow("7 65541 bytes") << 7 << 63472u << false;  // pad 16
+    }
+    void largestFile() {
+        QFETCH(int, chip);
+        QFETCH(uint, length);
+        QFETCH(bool, fits);
+        ImageState image;
+        image.imageLength = length;
+        const TkBuild b = buildMassProductionFile(image, chip, 0, 0, 2, kClock);
+        QCOMPARE(b.fits, fits);
+        if (fits) {
+            QCOMPARE(b.content.size(), chip == 7 ? 65525 : 65535);
+        }
+    }
+
     void messages_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<QStringList>("log");
