@@ -78,6 +78,7 @@ Routing ReceiveDispatch::route(const Report& reply, int transferMode, int chipIn
             out.target = T::EepromWrite;
             break;
         case 0xB0:
+            frames_.reset();  // a new debug run: no half frame of the last one survives
             debug(DebugCode::Started);
             break;
         case 0xB1:

@@ -375,6 +375,9 @@ void TestProtocol::debugFrames_data() {
         << 10 << 32
         << QList<Report>{segment(three, 0), segment(three, 1), segment(three, 2), segment(three, 2)}
         << std::vector<int>{0, 0, 1, 0} << 0x20u;
+    QTest::newRow("a new debug run drops a half frame")
+        << 6 << 24 << QList<Report>{segment(two, 0), makeReport(0xB0), segment(two, 1)}
+        << std::vector<int>{0, -1, 0} << 0u;
     QTest::newRow("three segments on chip 4 are ignored")
         << 4 << 29 << QList<Report>{segment(three, 0), segment(three, 1), segment(three, 2)}
         << std::vector<int>{0, 0, 0} << 0u;
@@ -392,6 +395,10 @@ void TestProtocol::debugFrames() {
     ReceiveDispatch d;
     for (int i = 0; i < reports.size(); ++i) {
         const Routing r = d.route(reports[i], 0, chip, channels);
+        if (reports[i][1] != 0xB3) {
+            QCOMPARE(outcomes[i], -1);
+            continue;
+        }
         const int got = r.target == Routing::Target::Drop      ? 0
                         : r.debug == DebugCode::Sample         ? 1
                         : r.debug == DebugCode::MalformedFrame ? 2

@@ -51,7 +51,7 @@ class TestSimLink : public QObject {
         o.latencyMs = 0;
         backend_ = std::make_unique<SimBackend>(o);
         transport_ = std::make_unique<CMUSBHid>(state_, *backend_);
-        transport_->setAnswerTimeoutMs(60);
+        transport_->setAnswerTimeoutMs(300);  // short, yet safe on a busy machine
         transport_->open();
         QVERIFY(transport_->isConnected());
         QCoreApplication::processEvents();
@@ -236,6 +236,7 @@ private Q_SLOTS:
         backend_->plugIn();
         transport_->open();
         QVERIFY(transport_->isConnected());
+        QCoreApplication::processEvents();  // the opening notification
         QCOMPARE(exchange(cmd::selectChip(0)).code, LinkCode::ChipSelected);
     }
 
