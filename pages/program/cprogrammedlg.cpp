@@ -5,6 +5,9 @@
 #include "image/imageloader.h"
 #include "image/massproductionwriter.h"
 #include "link/cmusbhid.h"
+#include "pages/chip/configpages.h"
+#include "pages/chip/engine/pageview.h"
+#include "pages/chip/pagesconfigsource.h"
 #include "pages/program/cmlistctrl.h"
 #include "res/artwork.h"
 
@@ -15,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -71,10 +75,15 @@ CMListCtrl* makeGrid(QWidget* parent) {
 CProgrammeDlg::CProgrammeDlg(SharedState& state, CMUSBHid& transport, Prompts& prompts,
                              QWidget* parent)
     : QWidget(parent), state_(state), transport_(transport), prompts_(prompts) {
+    configPages_ = std::make_unique<chip::ConfigPages>(Profile(state_.profilePath));
+    configPages_->initialiseAll(static_cast<int>(state_.chipIndex.load()));
+    configSource_ = std::make_unique<chip::PagesConfigSource>(*configPages_);
     loader_ = std::make_unique<ImageLoader>(state_, image_, *this, prompts_,
                                             static_cast<ImageLoadEffects&>(*this));
     writer_ = std::make_unique<MassProductionWriter>(state_, image_, *this, prompts_);
     sequencer_ = std::make_unique<OperationSequencer>(state_, transport_, image_, *this);
+    sequencer_->setConfigSource(configSource_.get());
+    sequencer_->setPrompts(&prompts_);
     connection_ = std::make_unique<ConnectionSequence>(state_, transport_, *this,
                                                        [this](bool on) { setButtonsEnabled(on); });
     buildUi();
@@ -157,7 +166,13 @@ void CProgrammeDlg::buildUi() {
     // Right: the frame that hosts the chip pages.
     pageFrame_ = new QGroupBox(this);
     pageFrame_->setMinimumWidth(420);
-    new QVBoxLayout(pageFrame_);
+    pageStack_ = new QStackedWidget(pageFrame_);
+    for (int p = 0; p < chip::kConfigPageCount; ++p) {
+        auto* view = new chip::ChipPageView(configPages_->page(static_cast<chip::ConfigPage>(p)));
+        pageViews_.push_back(view);
+        pageStack_->addWidget(view);
+    }
+    (new QVBoxLayout(pageFrame_))->addWidget(pageStack_);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
@@ -166,6 +181,10 @@ void CProgrammeDlg::buildUi() {
 
     connect(button(Control::OpenFile), &QPushButton::clicked, this,
             [this] { loader_->openImage(); });
+    connect(button(Control::WriteFlash), &QPushButton::clicked, this, &CProgrammeDlg::onWriteFlash);
+    connect(button(Control::ReadConfig), &QPushButton::clicked, this,
+            [this] { sequencer_->startReadConfig(); });
+    connect(button(Control::CreateFile), &QPushButton::clicked, this, &CProgrammeDlg::onCreateFile);
     connect(button(Control::ReadFlash), &QPushButton::clicked, this,
             [this] { sequencer_->startReadFlash(); });
     connect(button(Control::ReadEeprom), &QPushButton::clicked, this,
@@ -222,6 +241,7 @@ QString CProgrammeDlg::readDumpText() const {
 
 void CProgrammeDlg::applyLanguage() {
     retitle();
+    configPages_->page(chip::ConfigPage::MCU01).applyLanguage(state_.language);
     if (state_.english()) {
         setDumps(QStringLiteral("NULL\n"), QStringLiteral("NULL\n"));
     } else {
@@ -317,8 +337,17 @@ void CProgrammeDlg::showEepromImage(const uint8_t* bytes, int rows, int which) {
     }
 }
 
+chip::ChipPageView* CProgrammeDlg::currentPageView() const {
+    return static_cast<chip::ChipPageView*>(pageStack_->currentWidget());
+}
+
 void CProgrammeDlg::layoutForChip() {
     const int chip = static_cast<int>(state_.chipIndex.load());
+    // The chip's configuration page; pages shared by several chips are refreshed for it.
+    const chip::ConfigPage page = chip::configPageOf(chip);
+    if (chip > 2)
+        configPages_->page(page).loadFromProfile(chip);
+    pageStack_->setCurrentWidget(pageViews_[static_cast<int>(page)]);
     // The grids show the whole EEPROM image: 2 KiB (256 rows) for the chips that keep it
     // inside the flash buffers, 1 KiB (128 rows) otherwise.
     const bool inFlash = eepromInFlashBuffer(chip) && !sequencer_->trimMode();
@@ -353,6 +382,25 @@ void CProgrammeDlg::onGridEdit(int index, int value) {
     }
 }
 
+void CProgrammeDlg::onWriteFlash() {
+    if (sequencer_->busy())
+        return;
+    // An image that was not freshly opened is read again from its file, as it now stands.
+    if (!image_.freshlyOpened && loader_->reloadBeforeFlashWrite() && !image_.imageLoaded) {
+        setResult(Result::Ng);
+        return;
+    }
+    sequencer_->startWriteFlash();
+}
+
+void CProgrammeDlg::onCreateFile() {
+    if (sequencer_->busy())
+        return;
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    writer_->createMassProductionFile(configSource_->fileCfg0(chip), configSource_->fileCfg1(chip),
+                                      image_.fileModeSelection);
+}
+
 void CProgrammeDlg::onLinkNotification(const LinkNotification& n) {
     if (!connection_->handle(n))
         sequencer_->handle(n);
@@ -374,8 +422,24 @@ void CProgrammeDlg::writeBufferDumpChanged(const QString& dump) {
     writeDump_->setPlainText(dump);
 }
 
+void CProgrammeDlg::hexLoaded() {
+    configPages_->page(chip::ConfigPage::KR4111).enableCfg0Controls(true);
+    configPages_->page(chip::ConfigPage::KR4112).enableCfg0Controls(true);
+    configPages_->page(chip::ConfigPage::KR4113).enableCfg0Controls(false);
+}
+
 void CProgrammeDlg::massProductionChipSelected(int) {
     layoutForChip();
+}
+
+void CProgrammeDlg::massProductionConfigApplied(int chip, uint8_t cfg0) {
+    if (chip >= 1 && chip <= 7) {
+        chip::PageModel& page = configPages_->forChip(chip);
+        page.applyCfg0(cfg0);
+        page.enableCfg0Controls(false);
+    } else if (chip >= 8 && chip <= 12) {
+        configPages_->page(chip::ConfigPage::MCU01).enableCfg0Controls(false);
+    }
 }
 
 void CProgrammeDlg::chipComboChangeRequested(int chip) {

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -27,6 +28,11 @@ namespace tessel {
 
 class CMListCtrl;
 class CMUSBHid;
+namespace chip {
+class ChipPageView;
+class ConfigPages;
+class PagesConfigSource;
+}  // namespace chip
 class ImageLoader;
 class MassProductionWriter;
 
@@ -61,6 +67,9 @@ public:
     void showEepromImage(const uint8_t* bytes, int rows, int which);
 
     ImageState& image() { return image_; }
+    chip::ConfigPages& configPages() { return *configPages_; }
+    // The configuration page shown in the right-hand frame.
+    chip::ChipPageView* currentPageView() const;
     OperationSequencer& sequencer() { return *sequencer_; }
     QPushButton* button(Control control) const;
     QPushButton* clearButton() const { return clearButton_; }
@@ -82,6 +91,8 @@ private:
     QPushButton* addButton(Control control, QGroupBox* group);
     void onLinkNotification(const LinkNotification& n);
     void onGridEdit(int index, int value);
+    void onWriteFlash();
+    void onCreateFile();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -89,7 +100,9 @@ private:
     void openStarted() override;
     void openFinished() override;
     void writeBufferDumpChanged(const QString& dump) override;
+    void hexLoaded() override;
     void massProductionChipSelected(int chip) override;
+    void massProductionConfigApplied(int chip, uint8_t cfg0) override;
     void chipComboChangeRequested(int chip) override;
     void eepromImageLoaded() override;
 
@@ -97,6 +110,8 @@ private:
     CMUSBHid& transport_;
     Prompts& prompts_;
     ImageState image_;
+    std::unique_ptr<chip::ConfigPages> configPages_;
+    std::unique_ptr<chip::PagesConfigSource> configSource_;
     std::unique_ptr<ImageLoader> loader_;
     std::unique_ptr<MassProductionWriter> writer_;
     std::unique_ptr<OperationSequencer> sequencer_;
@@ -120,6 +135,8 @@ private:
     QProgressBar* progress_ = nullptr;
     QLabel* resultPicture_ = nullptr;
     QGroupBox* pageFrame_ = nullptr;
+    QStackedWidget* pageStack_ = nullptr;
+    std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
 };
 
 }  // namespace tessel
