@@ -46,9 +46,10 @@ struct FieldDesc {
     uint8_t clearBits = 0;  // bits of the word outside the field cleared by every write
     uint8_t setBits = 0;    // bits of the word set by every write
     unsigned flags = 0;
-    QString captionEn;   // English caption where the page follows the language
-    QString hint;        // a note shown next to the control
-    int extraWord = -1;  // a second word the field writes (hooks), for label refresh
+    QString captionEn;    // English caption where the page follows the language
+    QString hint;         // a note shown next to the control
+    int extraWord = -1;   // a second word the field writes (hooks), for label refresh
+    int sectionSlot = 0;  // 1: the key lives in the page's second section (trim pages)
     // Special codings that do not fit a transform: both directions together.
     void (*encodeHook)(PageModel&, int index) = nullptr;
     int (*decodeHook)(const PageModel&) = nullptr;
@@ -101,7 +102,8 @@ struct WordDesc {
     QString loadLabel;    // label after a load, "%1" the byte in two hex digits
     QString changeLabel;  // label after a change of one of its fields
     unsigned flags = 0;
-    QString note;  // text of a reserved group without controls
+    QString note;         // text of a reserved group without controls
+    int sectionSlot = 0;  // 1: the byte key lives in the page's second section
 
     WordDesc& labels(const char* afterLoad, const char* afterChange) {
         loadLabel = QString::fromUtf8(afterLoad);
@@ -124,6 +126,7 @@ struct Variant {
     QString caption;
     QString captionEn;
     QString section;                        // empty: the page's section
+    QString section2;                       // empty: the page's second section
     QString keyTag;                         // replaces "%1" in keys
     QVector<QPair<QString, int>> defaults;  // key defaults that differ for this model
     int infoItem = -1;                      // item shown by Info fields
@@ -143,6 +146,7 @@ struct PageDesc {
     QString className;
     QString caption;  // the template's frame caption
     QString section;
+    QString section2;         // a second section some keys live in (the trim pages' "...ADTS")
     QVector<WordDesc> words;  // in page order (the order of cfgBytes)
     QVector<FieldDesc> fields;
     QStringList keyOrder;  // the order of load and save

@@ -40,8 +40,10 @@ const Variant* PageModel::variant() const {
     return nullptr;
 }
 
-QString PageModel::section() const {
+QString PageModel::section(int slot) const {
     const Variant* v = variant();
+    if (slot == 1)
+        return v && !v->section2.isEmpty() ? v->section2 : desc_.section2;
     return v && !v->section.isEmpty() ? v->section : desc_.section;
 }
 
@@ -274,14 +276,14 @@ void PageModel::loadFromProfile(int chipIndex) {
     if (v)
         captionVariant_ = static_cast<int>(v - desc_.variants.data());
 
-    const QString sec = section();
     for (int k = 0; k < desc_.keyOrder.size(); ++k) {
         const auto& [isWord, index] = keyTargets_[k];
         if (index < 0)
             continue;
         const QString& key = desc_.keyOrder[k];
         const int def = isWord ? desc_.words[index].defaultValue : desc_.fields[index].defaultValue;
-        const int value = profile_.readInt(sec, keyName(key), defaultFor(key, def));
+        const int slot = isWord ? desc_.words[index].sectionSlot : desc_.fields[index].sectionSlot;
+        const int value = profile_.readInt(section(slot), keyName(key), defaultFor(key, def));
         if (isWord) {
             bytes_[index] = static_cast<uint8_t>(value & 0xFF);
         } else {
@@ -327,14 +329,14 @@ bool PageModel::saveToProfile() {
         return false;
     if (!variant() && desc_.saveOnlyForVariants)
         return false;
-    const QString sec = section();
     bool ok = true;
     for (int k = 0; k < desc_.keyOrder.size(); ++k) {
         const auto& [isWord, index] = keyTargets_[k];
         if (index < 0)
             continue;
         const int value = isWord ? bytes_[index] : selectionToKey(index);
-        ok = profile_.writeInt(sec, keyName(desc_.keyOrder[k]), value) && ok;
+        const int slot = isWord ? desc_.words[index].sectionSlot : desc_.fields[index].sectionSlot;
+        ok = profile_.writeInt(section(slot), keyName(desc_.keyOrder[k]), value) && ok;
     }
     return ok;
 }

@@ -98,7 +98,7 @@ Q_SIGNALS:
     void changed();
 
 protected:
-    QString section() const;
+    QString section(int slot = 0) const;
     QString keyName(const QString& key) const;
     bool lockTicked() const;
     int keyToSelection(int f, int value) const;
