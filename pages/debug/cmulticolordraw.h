@@ -56,7 +56,8 @@ public:
     std::int32_t sample(int channel, int index) const;
 
     // The number of points kept and drawn per channel: plot width / 2 + 1, within 1 to 1024.
-    int sampleWindow() const { return sampleWindow_; }
+    // Follows the control's width at once, also while the control is hidden.
+    int sampleWindow() const { return sampleWindowFor(width()); }
     static int sampleWindowFor(int width);
 
     // The plot rectangle; its right and bottom are the frame's right and bottom lines.
@@ -68,7 +69,8 @@ public:
     // The family the labels are drawn in: Times New Roman, or an installed serif font.
     QString labelFontFamily() const { return font_.family(); }
 
-    // Paints the whole control, as shown on the screen, into an image of the control's size.
+    // Paints the whole control, as shown on the screen, into an image of the control's size
+    // times the image's device pixel ratio (a new image of that size when it has another).
     void renderInto(QImage& image) const;
     QImage renderImage() const;
 
@@ -77,16 +79,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void updateSampleWindow();
+    // The black control with the frame, the value axis, the labels and the title.
     void paintChart(QPainter& p) const;
+    // The grid and the curves inside the frame.
+    void paintPlot(QImage& image) const;
 
     std::int32_t upper_ = 0x4000;
     std::int32_t lower_ = 0;
     QString title_;
-    int sampleWindow_ = 1;
     std::array<bool, kChannels> visible_{};
     std::array<std::uint32_t, kChannels> colour_{};
     std::array<std::array<std::int32_t, kMaxSamples>, kChannels> samples_{};
