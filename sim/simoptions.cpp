@@ -134,8 +134,8 @@ bool SimOptions::parse(const QString& text, SimOptions* out, QString* error) {
 QString SimOptions::help() {
     QString text;
     for (const Key& k : keys()) {
-        text += QStringLiteral("  %1%2\n")
-                    .arg(QString::fromLatin1(k.name) + QLatin1String(k.arg), -20)
+        text += QStringLiteral("    %1 %2\n")
+                    .arg(QString::fromLatin1(k.name) + QLatin1String(k.arg), -21)
                     .arg(QString::fromLatin1(k.help));
     }
     return text;
