@@ -1,16 +1,23 @@
-// The commands that talk to a board: the same transport and operation sequences as the
-// window program, with the messages list printed on standard output.
+// The commands that talk to a board: the same transport, operation sequences and
+// configuration pages as the window program, with the messages list printed on standard
+// output and progress on standard error.
 #include "app/chipcatalogue.h"
+#include "app/profile.h"
 #include "app/sharedstate.h"
 #include "cli/command.h"
+#include "image/imageloadeffects.h"
+#include "image/imageloader.h"
 #include "image/imagestate.h"
 #include "link/cmusbhid.h"
 #include "link/connection.h"
 #include "link/hid/hidapibackend.h"
 #include "link/sequencer.h"
+#include "pages/chip/configpages.h"
+#include "pages/chip/pagesconfigsource.h"
 #include "sim/simboard.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -26,14 +33,34 @@ const std::vector<OptionSpec> kBoardOptions = {
     {"--simulate", OptionSpec::OptionalValue},
     {"--trace", OptionSpec::Value},
     {"-o", OptionSpec::Value},
+    {"--profile", OptionSpec::Value},
 };
 
-// The programming page as the command line shows it: messages on standard output, progress
-// on standard error.
-class ConsoleView : public ProgramView {
+const std::vector<OptionSpec> kConfigOptions = {
+    {"--chip", OptionSpec::Value},
+    {"--lang", OptionSpec::Value},
+    {"--profile", OptionSpec::Value},
+};
+
+// Parameters.ini as the window program finds it, unless --profile names another file.
+QString profilePath(const Arguments& args) {
+    if (args.has(QStringLiteral("--profile")))
+        return args.value(QStringLiteral("--profile"));
+    return Profile::chooseLocation(QDir(QCoreApplication::applicationDirPath()).absolutePath() +
+                                   QLatin1Char('/'));
+}
+
+// The programming page as the command line shows it: messages and message boxes on
+// standard output, progress on standard error.
+class ConsoleView : public ProgramView, public Prompts {
 public:
     std::function<void(bool)> finished;
+    uint32_t readLength = 0;
+
     void appendLog(const QString& line) override { printLine(stdout, line); }
+    void showMessage(const QString& text) override { printLine(stdout, text); }
+    QString openFileName(const QString&) override { return QString(); }
+    QString saveFileName(const QString&, const QString&) override { return QString(); }
     void setControlEnabled(Control, bool) override {}
     void showProgress(int percent) override {
         if (percent == lastPercent_)
@@ -52,17 +79,33 @@ public:
         if (finished)
             finished(success);
     }
-    uint32_t readLength = 0;
 
 private:
     int lastPercent_ = -1;
 };
 
-enum class Job { ReadFlash, EepromRead, Power };
+// What loading a mass-production file does to the configuration pages.
+class PageEffects : public ImageLoadEffects {
+public:
+    explicit PageEffects(chip::ConfigPages& pages) : pages_(pages) {}
+    void massProductionChipSelected(int chip) override {
+        pages_.forChip(chip).loadFromProfile(chip);
+    }
+    void massProductionConfigApplied(int chip, uint8_t cfg0) override {
+        if (chip >= 1 && chip <= 7)
+            pages_.forChip(chip).applyCfg0(cfg0);
+    }
+
+private:
+    chip::ConfigPages& pages_;
+};
+
+enum class Job { ReadFlash, EepromRead, Power, Program, ReadConfig, EepromWrite };
 
 struct Request {
     Job job = Job::ReadFlash;
     OperationSequencer::Supply supply = OperationSequencer::Supply::Off;
+    QString inFile;
     QString outFile;
     QString traceFile;
     bool simulate = false;
@@ -71,9 +114,32 @@ struct Request {
 
 bool writeFile(const QString& path, const uint8_t* data, uint32_t length) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(reinterpret_cast<const char*>(data), length) == qint64(length);
+}
+
+// Reads the raw EEPROM image of the chip into its write buffer.
+bool loadEepromImage(const QString& path, int chip, ImageState& image) {
+    const uint32_t size = eepromInFlashBuffer(chip) ? 2048 : 1024;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        printLine(stderr, QStringLiteral("cannot read %1").arg(path));
         return false;
-    return f.write(reinterpret_cast<const char*>(data), length) == qint64(length);
+    }
+    const QByteArray data = f.readAll();
+    if (data.size() > qsizetype(size)) {
+        printLine(stderr, QStringLiteral("%1 holds %2 bytes; the chip's EEPROM has %3")
+                              .arg(path)
+                              .arg(data.size())
+                              .arg(size));
+        return false;
+    }
+    uint8_t* dest = eepromInFlashBuffer(chip)
+                        ? image.writeBuffer.data() + kEepromOffsetInFlashBuffer
+                        : image.eepromWriteBuffer.data();
+    std::fill(dest, dest + size, 0xFF);
+    std::copy(data.begin(), data.end(), dest);
+    return true;
 }
 
 int runJob(const Request& req, SharedState& state) {
@@ -86,10 +152,32 @@ int runJob(const Request& req, SharedState& state) {
     } else {
         backend = std::make_unique<HidapiBackend>();
     }
-    CMUSBHid transport(state, *backend);
-    ImageState image;
     ConsoleView view;
+    ImageState image;
+    chip::ConfigPages pages{Profile(state.profilePath)};
+    pages.initialiseAll(static_cast<int>(state.chipIndex.load()));
+    chip::PagesConfigSource configSource(pages);
+
+    if (req.job == Job::Program) {
+        PageEffects effects(pages);
+        ImageLoader loader(state, image, view, view, effects);
+        const QString extension = ImageLoader::extensionOf(req.inFile).toLower();
+        image.lastImagePath = req.inFile;
+        image.lastImageExtension = extension;
+        image.imageLength = loader.trimmedLength(loader.loadImageFile(req.inFile, extension));
+        if (!loader.checkImageSize())
+            return kExitRefused;
+        image.freshlyOpened = true;
+    } else if (req.job == Job::EepromWrite) {
+        if (!loadEepromImage(req.inFile, static_cast<int>(state.chipIndex.load()), image)) {
+            return kExitRefused;
+        }
+    }
+
+    CMUSBHid transport(state, *backend);
     OperationSequencer sequencer(state, transport, image, view);
+    sequencer.setConfigSource(&configSource);
+    sequencer.setPrompts(&view);
     int exitCode = kExitRefused;
     bool done = false;
     auto finish = [&](int code) {
@@ -108,6 +196,15 @@ int runJob(const Request& req, SharedState& state) {
             case Job::EepromRead:
                 started = sequencer.startReadEeprom();
                 break;
+            case Job::Program:
+                started = sequencer.startWriteFlash();
+                break;
+            case Job::ReadConfig:
+                started = sequencer.startReadConfig();
+                break;
+            case Job::EepromWrite:
+                started = sequencer.startWriteEeprom();
+                break;
             case Job::Power:
                 sequencer.switchSupply(req.supply);
                 break;
@@ -124,14 +221,13 @@ int runJob(const Request& req, SharedState& state) {
     });
     view.finished = [&](bool success) {
         if (success && !req.outFile.isEmpty()) {
-            const bool flash = req.job == Job::ReadFlash;
             const int chip = sequencer.operationChip();
-            const uint8_t* data = flash                       ? image.readBuffer.data()
-                                  : eepromInFlashBuffer(chip) ? image.readBuffer.data() + 0x9000
-                                                              : image.eepromReadBuffer.data();
-            const uint32_t length = flash                       ? view.readLength
-                                    : eepromInFlashBuffer(chip) ? 2048
-                                                                : 1024;
+            const bool flash = req.job == Job::ReadFlash;
+            const bool inFlash = eepromInFlashBuffer(chip);
+            const uint8_t* data = flash     ? image.readBuffer.data()
+                                  : inFlash ? image.readBuffer.data() + kEepromOffsetInFlashBuffer
+                                            : image.eepromReadBuffer.data();
+            const uint32_t length = flash ? view.readLength : inFlash ? 2048 : 1024;
             if (!writeFile(req.outFile, data, length)) {
                 printLine(stderr, QStringLiteral("cannot write %1").arg(req.outFile));
                 success = false;
@@ -140,13 +236,11 @@ int runJob(const Request& req, SharedState& state) {
         finish(success ? kExitOk : kExitRefused);
     };
     QObject::connect(&transport, &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
-        if (n.code == LinkCode::NoDevice) {
-            connection.handle(n);
-            finish(kExitRefused);
+        if (connection.handle(n)) {
+            if (n.code == LinkCode::NoDevice)
+                finish(kExitRefused);
             return;
         }
-        if (connection.handle(n))
-            return;
         sequencer.handle(n);
         if (req.job == Job::Power &&
             (n.code == LinkCode::Supply3V || n.code == LinkCode::Supply5V ||
@@ -157,12 +251,17 @@ int runJob(const Request& req, SharedState& state) {
     QObject::connect(&transport, &CMUSBHid::disconnected, &sequencer,
                      &OperationSequencer::onDisconnected);
     QTimer::singleShot(0, &transport, [&] { transport.open(); });
-    // A board that stops answering ends the operation on its own; this only guards the
-    // handshake and the supply commands, which have no time-out of their own.
-    QTimer::singleShot(120000, [&] {
+    // Operations end on their own when the board stops answering; this guards the handshake
+    // and the supply commands, which have no time-out of their own.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (sequencer.busy())
+            return;
         view.appendLog(state.text("等待数据超时!", "Waiting for data timeout!"));
         finish(kExitRefused);
     });
+    guard.start(30000);
     QCoreApplication::exec();
     transport.close();
 
@@ -172,8 +271,9 @@ int runJob(const Request& req, SharedState& state) {
             printLine(stderr, QStringLiteral("cannot write %1").arg(req.traceFile));
             return kExitRefused;
         }
-        for (const Report& r : sim->board().trace())
+        for (const Report& r : sim->board().trace()) {
             f.write((reportToHex(r) + QLatin1Char('\n')).toLatin1());
+        }
     }
     return exitCode;
 }
@@ -182,12 +282,15 @@ int runBoard(const QStringList& argv, Job job) {
     Arguments args;
     QString error;
     SharedState state;
+
     Request req;
     req.job = job;
     if (!args.parse(argv, kBoardOptions, &error) || !applyCommonOptions(args, state, &error)) {
         printLine(stderr, error);
         return kExitUsage;
     }
+    state.profilePath = profilePath(args);
+    const bool needsFile = job == Job::Program || job == Job::EepromWrite;
     if (job == Job::Power) {
         const QString v = args.positional.value(0).toLower();
         if (args.positional.size() != 1 ||
@@ -198,13 +301,20 @@ int runBoard(const QStringList& argv, Job job) {
         req.supply = v == QLatin1String("3v")   ? OperationSequencer::Supply::V3
                      : v == QLatin1String("5v") ? OperationSequencer::Supply::V5
                                                 : OperationSequencer::Supply::Off;
-    } else {
-        if (!args.positional.isEmpty() || !args.has(QStringLiteral("--chip"))) {
-            printLine(stderr, QStringLiteral("usage: see --help"));
-            return kExitUsage;
-        }
-        req.outFile = args.value(QStringLiteral("-o"));
+    } else if (args.positional.size() != (needsFile ? 1 : 0) ||
+               !args.has(QStringLiteral("--chip"))) {
+        printLine(stderr, QStringLiteral("wrong arguments; see tessel-cli help"));
+        return kExitUsage;
     }
+    if (needsFile)
+        req.inFile = args.positional.first();
+    const int chip = static_cast<int>(state.chipIndex.load());
+    if ((job == Job::EepromRead || job == Job::EepromWrite) && !chipInfo(chip).eepromOperations) {
+        printLine(stderr, QStringLiteral("%1 has no EEPROM operations")
+                              .arg(QString::fromUtf8(chipInfo(chip).comboText)));
+        return kExitUsage;
+    }
+    req.outFile = args.value(QStringLiteral("-o"));
     req.simulate = args.has(QStringLiteral("--simulate"));
     if (req.simulate &&
         !SimOptions::parse(args.value(QStringLiteral("--simulate")), &req.sim, &error)) {
@@ -219,36 +329,81 @@ int runBoard(const QStringList& argv, Job job) {
     return runJob(req, state);
 }
 
-int runReadFlash(const QStringList& args) {
-    return runBoard(args, Job::ReadFlash);
+int runReadFlash(const QStringList& a) {
+    return runBoard(a, Job::ReadFlash);
 }
-int runEepromRead(const QStringList& args) {
-    return runBoard(args, Job::EepromRead);
+int runEepromRead(const QStringList& a) {
+    return runBoard(a, Job::EepromRead);
 }
-int runPower(const QStringList& args) {
-    return runBoard(args, Job::Power);
+int runPower(const QStringList& a) {
+    return runBoard(a, Job::Power);
 }
+int runProgram(const QStringList& a) {
+    return runBoard(a, Job::Program);
+}
+int runReadConfig(const QStringList& a) {
+    return runBoard(a, Job::ReadConfig);
+}
+int runEepromWrite(const QStringList& a) {
+    return runBoard(a, Job::EepromWrite);
+}
+
+int runConfig(const QStringList& argv) {
+    Arguments args;
+    QString error;
+    SharedState state;
+    if (!args.parse(argv, kConfigOptions, &error) || !applyCommonOptions(args, state, &error) ||
+        !args.positional.isEmpty() || !args.has(QStringLiteral("--chip"))) {
+        printLine(stderr,
+                  error.isEmpty() ? QStringLiteral("usage: tessel-cli config --chip C") : error);
+        return kExitUsage;
+    }
+    const Profile profile(profilePath(args));
+    for (const QString& line :
+         chip::configReport(static_cast<int>(state.chipIndex.load()), profile)) {
+        printLine(stdout, line);
+    }
+    return kExitOk;
+}
+
+#define BOARD_OPTIONS " [--simulate[=OPTIONS]] [--trace FILE] [--lang en] [--profile FILE]"
 
 }  // namespace
 
 std::vector<Command> boardCommands() {
     return {
-        {"read-flash", "read the chip's flash (the chip's read length)",
-         "Usage: tessel-cli read-flash --chip C [-o FILE] [--simulate[=OPTIONS]] [--trace FILE]"
-         " [--lang en]\n"
-         "Reads the flash of chip C and prints the messages of the programming page.\n"
-         "-o FILE writes the bytes read. --trace FILE (simulated board) writes every report\n"
-         "the board received, one line of 65 hex bytes each.\n",
+        {"read-flash", "read the chip's flash",
+         "Usage: tessel-cli read-flash --chip C [-o FILE]" BOARD_OPTIONS "\n"
+         "Reads the chip's flash (its read length) and prints the messages of the programming\n"
+         "page. -o FILE writes the bytes read.\n",
          runReadFlash},
         {"eeprom-read", "read the chip's EEPROM",
-         "Usage: tessel-cli eeprom-read --chip C [-o FILE] [--simulate[=OPTIONS]] [--trace FILE]"
-         " [--lang en]\n"
-         "Reads the EEPROM of chip C (1024 bytes, 2048 for KR4115/56/17 and KR4116/4311/12A).\n",
+         "Usage: tessel-cli eeprom-read --chip C [-o FILE]" BOARD_OPTIONS "\n"
+         "Reads the EEPROM: 1024 bytes, 2048 for KR4115/56/17 and KR4116/4311/12A.\n",
          runEepromRead},
         {"power", "switch the target supply: 3v, 5v or off",
-         "Usage: tessel-cli power 3v|5v|off [--simulate[=OPTIONS]] [--trace FILE] [--lang en]\n"
+         "Usage: tessel-cli power 3v|5v|off" BOARD_OPTIONS "\n"
          "Exits 0 when the board confirmed the switch.\n",
          runPower},
+        {"program", "one-key write of an image with its configuration, and verify",
+         "Usage: tessel-cli program FILE --chip C" BOARD_OPTIONS "\n"
+         "Loads FILE (HEX, BIN or mass-production file) as the open-file button does, then\n"
+         "checks the chip's configuration, erases, writes the configuration word(s) of the\n"
+         "chip's configuration page (from Parameters.ini), writes the image and verifies it.\n"
+         "Exits 0 only when the write was verified (\"芯片烧录成功!\" / \"Program OK!\").\n",
+         runProgram},
+        {"read-config", "read and check the configuration words",
+         "Usage: tessel-cli read-config --chip C" BOARD_OPTIONS "\n", runReadConfig},
+        {"eeprom-write", "write a raw EEPROM image and verify it",
+         "Usage: tessel-cli eeprom-write FILE --chip C" BOARD_OPTIONS "\n"
+         "FILE is the raw EEPROM image (at most 1024 bytes, 2048 for KR4115/56/17 and\n"
+         "KR4116/4311/12A; the board writes the first 1024).\n",
+         runEepromWrite},
+        {"config", "print the configuration bytes of the chip's page",
+         "Usage: tessel-cli config --chip C [--profile FILE]\n"
+         "Prints the configuration page's byte labels after loading Parameters.ini, then\n"
+         "bytes= and the bytes in the order the writes send them.\n",
+         runConfig},
     };
 }
 

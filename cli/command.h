@@ -61,5 +61,6 @@ struct Command {
 
 // Command groups, one file each; main() lists them.
 std::vector<Command> imageCommands();
+std::vector<Command> boardCommands();
 
 }  // namespace tessel::cli

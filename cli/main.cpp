@@ -10,6 +10,8 @@ namespace {
 
 std::vector<Command> allCommands() {
     std::vector<Command> commands = tessel::cli::imageCommands();
+    for (Command& c : tessel::cli::boardCommands())
+        commands.push_back(c);
     return commands;
 }
 
@@ -37,6 +39,20 @@ void printUsage(std::FILE* out, const std::vector<Command>& commands) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
+    // Options given before the command belong to it: tessel-cli --simulate --lang en power off.
+    QStringList leading;
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--")) &&
+           args.first() != QLatin1String("--help")) {
+        const QString option = args.takeFirst();
+        leading << option;
+        const bool takesValue =
+            option == QLatin1String("--trace") || option == QLatin1String("--lang") ||
+            option == QLatin1String("--chip") || option == QLatin1String("--profile");
+        if (takesValue && !args.isEmpty())
+            leading << args.takeFirst();
+    }
+    if (!args.isEmpty())
+        args = args.mid(0, 1) + leading + args.mid(1);
     const std::vector<Command> commands = allCommands();
 
     if (args.isEmpty()) {

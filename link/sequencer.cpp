@@ -343,9 +343,8 @@ void OperationSequencer::handle(const LinkNotification& n) {
             bool ok = true;
             if (operation_ == Operation::WriteFlash)
                 ok = verifyFlash(image_.imageLength) == 0;
-            const uint32_t shown = readLength_;
+            view_.readBufferChanged(readLength_);
             end(ok);
-            view_.readBufferChanged(shown);
             return;
         }
         case LinkCode::EepromWriteStarted:
@@ -386,8 +385,8 @@ void OperationSequencer::handle(const LinkNotification& n) {
                             "EEPROM data beyond 1024 bytes was not written");
                 }
             }
-            end(ok);
             view_.eepromReadBufferChanged();
+            end(ok);
             return;
         }
         default:

@@ -1,0 +1,171 @@
+// tessel-cli's board commands on the simulated board: exit codes, the printed messages and
+// the trace of every report the board received.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QStringList L(std::initializer_list<const char*> items) {
+    QStringList out;
+    for (const char* i : items)
+        out << QString::fromUtf8(i);
+    return out;
+}
+
+struct Run {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+Run run(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(TESSEL_CLI_PATH), args);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+// The trace file: one line of 65 hex bytes per report.
+QList<QByteArray> traceCodes(const QString& path, QList<QByteArray>* lines = nullptr) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QList<QByteArray> codes;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (lines)
+            *lines << line;
+        codes << line.split(' ').value(1);
+    }
+    return codes;
+}
+
+}  // namespace
+
+class BoardCliTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    QString path(const char* name) { return dir_.filePath(QString::fromLatin1(name)); }
+    QStringList board(const QStringList& args) {
+        return L({"--simulate=latency=0", "--profile"}) << path("Parameters.ini") << args;
+    }
+
+private Q_SLOTS:
+    void exitCodes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("read flash")
+            << L({"read-flash", "--chip", "2"}) << 0 << "Value of CheckSum：0x4016284E";
+        QTest::newRow("read flash fails")
+            << L({"read-flash", "--chip", "2", "--simulate=flash-read-fail=2,latency=0"}) << 1
+            << "编程器:读FLASH CRC 出错，请重新连接烧录！";
+        QTest::newRow("power 5v") << L({"power", "5v"}) << 0
+                                  << "5V 上电成功!若要烧录相关操作,请先选择“掉电”!";
+        QTest::newRow("power fails en")
+            << L({"--lang", "en", "power", "off", "--simulate=supply-fail,latency=0"}) << 1
+            << "Power Off Failed!";
+        QTest::newRow("wrong version")
+            << L({"read-config", "--chip", "3", "--simulate=wrong-version,latency=0"}) << 1
+            << "下位机版本:V1.0.1.1b";
+        QTest::newRow("read config")
+            << L({"read-config", "--chip", "8"}) << 0 << "配置字CRC校验正确!";
+        QTest::newRow("no chip") << L({"read-flash"}) << 2 << QString();
+        QTest::newRow("bad supply") << L({"power", "7v"}) << 2 << QString();
+        QTest::newRow("no EEPROM") << L({"eeprom-read", "--chip", "1"}) << 2 << QString();
+        QTest::newRow("bad option")
+            << L({"read-flash", "--chip", "1", "--simulate=nope=1"}) << 2 << QString();
+    }
+
+    void exitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, lastLine);
+        const Run r = run(board(args));
+        QCOMPARE(r.exitCode, code);
+        if (!lastLine.isEmpty())
+            QCOMPARE(r.lines.value(r.lines.size() - 1), lastLine);
+    }
+
+    void readFlashTrace() {
+        const QString trace = path("read.trace");
+        const QString out = path("flash.bin");
+        const Run r = run(board(L({"read-flash", "--chip", "KR5815/KR5715", "--trace"})
+                                << trace << S("-o") << out));
+        QCOMPARE(r.exitCode, 0);
+        QList<QByteArray> lines;
+        const QList<QByteArray> codes = traceCodes(trace, &lines);
+        // version, select chip 10, enter, read header, 1008 block requests, leave
+        QCOMPARE(codes.size(), 1 + 1 + 1 + 1 + 1008 + 1);
+        QCOMPARE(lines[1].left(8), QByteArray("00 80 0a"));
+        QCOMPARE(lines[3].left(14), QByteArray("00 86 ff fb ff"));  // 64511 big-endian
+        QCOMPARE(lines[3].split(' ').size(), 65);
+        QCOMPARE(lines[1011].left(14), QByteArray("00 86 3f 03 ef"));  // 63 bytes of block 1007
+        QCOMPARE(codes.last(), QByteArray("87"));
+        QCOMPARE(QFileInfo(out).size(), 64511);
+    }
+
+    void programAndVerify_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("code");
+        QTest::newRow("ok") << "latency=0" << 0;
+        QTest::newRow("verify mismatch") << "latency=0,flip-flash=3" << 1;
+        QTest::newRow("silent board") << "latency=0,silent-after=4" << 1;
+    }
+
+    void programAndVerify() {
+        QFETCH(QString, fault);
+        QFETCH(int, code);
+        const QString hex = path("a.hex");
+        QFile f(hex);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(":0400000001020304F2\n:00000001FF\n");
+        f.close();
+        const QString trace = path("program.trace");
+        const Run r = run(board(L({"program"}) << hex << L({"--chip", "11", "--trace"}) << trace
+                                               << S("--simulate=") + fault));
+        QCOMPARE(r.exitCode, code);
+        QCOMPARE(r.lines.contains(QStringLiteral("芯片烧录成功!")), code == 0);
+        const QList<QByteArray> codes = traceCodes(trace);
+        QCOMPARE(codes.count("87"), 1);  // sent at the end of every path
+        QVERIFY(!codes.contains("84"));  // the MCU02 chips take no word-0 write here
+    }
+
+    void eepromWriteAndRead() {
+        const QString image = path("eeprom.bin");
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray data(1024, '\0');
+        for (int i = 0; i < 1024; ++i)
+            data[i] = char(i * 7);
+        f.write(data);
+        f.close();
+        const Run w = run(board(L({"eeprom-write"}) << image << L({"--chip", "13"})));
+        QCOMPARE(w.exitCode, 0);
+        QCOMPARE(w.lines.last(), QStringLiteral("写EEPROM成功"));
+        const Run tooBig =
+            run(board(L({"eeprom-write"}) << path("flash.bin") << L({"--chip", "13"})));
+        QCOMPARE(tooBig.exitCode, 1);
+    }
+
+    void configBytes() {
+        QFile::remove(path("Parameters.ini"));
+        const Run r = run(L({"config", "--chip", "0", "--profile"}) << path("Parameters.ini"));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.lines, (L({"CFG_0 = 0x0f", "CFG_1 = 0x87", "CFG_2 = 0x07", "bytes=0f 87 07"})));
+    }
+};
+
+QTEST_GUILESS_MAIN(BoardCliTest)
+#include "tst_boardcli.moc"
