@@ -38,39 +38,75 @@ QPen thinPen(std::uint32_t colorref) {
     return pen;
 }
 
+// One 1-pixel segment with both of its ends, checking every pixel against the picture.
+void drawClippedSegment(QImage& image, int x, int y, int x1, int y1, QRgb colour) {
+    const int w = image.width();
+    const int h = image.height();
+    const int dx = x < x1 ? x1 - x : x - x1;
+    const int dy = y < y1 ? y - y1 : y1 - y;
+    const int sx = x < x1 ? 1 : -1;
+    const int sy = y < y1 ? 1 : -1;
+    int err = dx + dy;
+    for (;;) {
+        if (x >= 0 && x < w && y >= 0 && y < h)
+            reinterpret_cast<QRgb*>(image.scanLine(y))[x] = colour;
+        if (x == x1 && y == y1)
+            break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
 // A 1-pixel line through the points (xs[i], ys[i]), every segment with both of its ends,
-// straight into a 32-bit picture; pixels outside the picture are skipped.
+// straight into a 32-bit picture. A segment is drawn as runs: for step t of the longer
+// direction the shorter one is at round(t * short / long), halves rounded up; each run of
+// equal rounded values is one straight stretch of pixels.
 void drawPolyline(QImage& image, const int* xs, const int* ys, int count, QRgb colour) {
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
     const int w = image.width();
     const int h = image.height();
     for (int i = 0; i + 1 < count; ++i) {
-        int x = xs[i];
-        int y = ys[i];
+        const int x0 = xs[i];
+        const int y0 = ys[i];
         const int x1 = xs[i + 1];
         const int y1 = ys[i + 1];
-        const bool clip =
-            x < 0 || x >= w || x1 < 0 || x1 >= w || y < 0 || y >= h || y1 < 0 || y1 >= h;
-        const int dx = x < x1 ? x1 - x : x - x1;
-        const int dy = y < y1 ? y - y1 : y1 - y;
-        const int sx = x < x1 ? 1 : -1;
-        const int sy = y < y1 ? 1 : -1;
-        int err = dx + dy;
-        for (;;) {
-            if (!clip || (x >= 0 && x < w && y >= 0 && y < h))
-                reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
-            if (x == x1 && y == y1)
-                break;
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x += sx;
+        if (x0 < 0 || x0 >= w || x1 < 0 || x1 >= w || y0 < 0 || y0 >= h || y1 < 0 || y1 >= h) {
+            drawClippedSegment(image, x0, y0, x1, y1, colour);
+            continue;
+        }
+        const int adx = x0 < x1 ? x1 - x0 : x0 - x1;
+        const int ady = y0 < y1 ? y1 - y0 : y0 - y1;
+        const bool steep = ady > adx;
+        const int longSteps = steep ? ady : adx;
+        const int shortSteps = steep ? adx : ady;
+        // Moving one step along the long and the short direction, in pixels of the picture.
+        const qsizetype xStep = x0 < x1 ? 1 : -1;
+        const qsizetype yStep = y0 < y1 ? stride / 4 : -stride / 4;
+        const qsizetype longStep = steep ? yStep : xStep;
+        const qsizetype shortStep = steep ? xStep : yStep;
+        QRgb* p = reinterpret_cast<QRgb*>(bits + y0 * stride) + x0;
+        int t = 0;
+        for (int j = 0; j <= shortSteps; ++j) {
+            // The last step whose rounded short coordinate is j.
+            const int end = j == shortSteps
+                                ? longSteps
+                                : static_cast<int>((static_cast<qint64>(2 * j + 1) * longSteps +
+                                                    2 * shortSteps - 1) /
+                                                       (2 * shortSteps) -
+                                                   1);
+            for (; t <= end; ++t) {
+                *p = colour;
+                p += longStep;
             }
-            if (e2 <= dx) {
-                err += dx;
-                y += sy;
-            }
+            p += shortStep;
         }
     }
 }
@@ -164,7 +200,8 @@ int CMultiColorDraw::valueToY(std::int32_t value, int plotTop, int plotBottom) c
         return plotTop;
     const double span = static_cast<double>(upper_) - static_cast<double>(lower_);
     const double offset = static_cast<double>(value) - static_cast<double>(lower_);
-    return plotBottom - static_cast<int>(std::trunc(offset / span * (plotBottom - plotTop)));
+    // Positive, so the conversion truncates towards zero.
+    return plotBottom - static_cast<int>(offset / span * (plotBottom - plotTop));
 }
 
 std::array<qint64, 8> CMultiColorDraw::innerLabels() const {
@@ -269,6 +306,10 @@ void CMultiColorDraw::paintPlot(QImage& image) const {
     const int n = sampleWindow();
     if (n < 2)
         return;
+    const std::int32_t lower = lower_;
+    const std::int32_t upper = upper_;
+    const double lowerD = lower;
+    const double span = static_cast<double>(upper) - lowerD;
     std::vector<int> xs(n);
     std::vector<int> ys(n);
     std::vector<QPoint> points(direct ? 0 : n);
@@ -277,9 +318,17 @@ void CMultiColorDraw::paintPlot(QImage& image) const {
     for (int ch = 0; ch < kChannels; ++ch) {
         if (!visible_[ch])
             continue;
-        const auto& s = samples_[ch];
-        for (int i = 0; i < n; ++i)
-            ys[i] = valueToY(s[i], top, bottom);
+        const std::int32_t* s = samples_[ch].data();
+        int* y = ys.data();
+        for (int i = 0; i < n; ++i) {
+            // valueToY, written out: this loop runs 32 x 1024 times a paint.
+            const std::int32_t v = s[i];
+            y[i] =
+                v <= lower ? bottom
+                : v >= upper
+                    ? top
+                    : bottom - static_cast<int>((static_cast<double>(v) - lowerD) / span * plotH);
+        }
         if (direct) {
             drawPolyline(image, xs.data(), ys.data(), n, colorFromColorref(colour_[ch]).rgb());
         } else {

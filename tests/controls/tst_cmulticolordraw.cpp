@@ -3,7 +3,9 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 
@@ -309,6 +311,52 @@ private Q_SLOTS:
         // The segment between them crosses the middle of the plot.
         QVERIFY(countPixels(img, QRect(lastX - 2, 100, 3, 10),
                             [&](QColor c) { return c == green; }) > 0);
+    }
+
+    void segment_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("flat") << 70 << 70;
+        QTest::newRow("one up") << 50 << 51;
+        QTest::newRow("two down") << 52 << 50;
+        QTest::newRow("three up") << 10 << 13;
+        QTest::newRow("steep up") << 0 << 200;
+        QTest::newRow("steep down") << 199 << 3;
+        QTest::newRow("odd steep") << 20 << 157;
+    }
+    void segment() {
+        // A 2-pixel plot holds two points: one segment from (51, y0) to (53, y1).
+        QFETCH(int, from);
+        QFETCH(int, to);
+        CMultiColorDraw chart;
+        chart.resize(57, kHeight);
+        QCOMPARE(chart.sampleWindow(), 2);
+        chart.setUpperEnd(200);
+        chart.setLowerEnd(0);
+        for (int ch = 1; ch < CMultiColorDraw::kChannels; ++ch)
+            chart.setChannelVisible(ch, false);
+        chart.setChannelColour(0, 0x00FF00);
+        chart.addSample(0, from);
+        chart.addSample(0, to);
+        const QImage img = chart.renderImage();
+        const QColor green(0, 0xFF, 0);
+        const int y0 = kBottom - from;
+        const int y1 = kBottom - to;
+        const int rise = std::abs(y1 - y0);
+        QCOMPARE(at(img, 51, y0), green);
+        QCOMPARE(at(img, 53, y1), green);
+        const auto isGreen = [&](QColor c) { return c == green; };
+        // One pixel per step along the longer direction, all inside the segment's box.
+        QCOMPARE(countPixels(img, img.rect(), isGreen), std::max(2, rise) + 1);
+        QCOMPARE(countPixels(img, QRect(51, std::min(y0, y1), 3, rise + 1), isGreen),
+                 std::max(2, rise) + 1);
+        if (rise > 2) {
+            for (int y = std::min(y0, y1); y <= std::max(y0, y1); ++y)
+                QCOMPARE(countPixels(img, QRect(51, y, 3, 1), isGreen), 1);
+        } else {
+            for (int x = 51; x <= 53; ++x)
+                QCOMPARE(countPixels(img, QRect(x, 0, 1, kHeight), isGreen), 1);
+        }
     }
 
     void hiddenChannelKeepsHistory() {
