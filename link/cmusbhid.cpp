@@ -159,6 +159,12 @@ void CMUSBHid::post(const LinkNotification& n) {
         this, [this, n] { Q_EMIT linkNotification(n); }, Qt::QueuedConnection);
 }
 
+void CMUSBHid::postLast(LinkCode code, uint32_t offset, uint32_t total) {
+    // The transfer is over before anyone hears of it, so the next one can start at once.
+    transferRunning_ = false;
+    post(code, offset, total);
+}
+
 void CMUSBHid::post(LinkCode code, uint32_t offset, uint32_t total) {
     LinkNotification n;
     n.code = code;
@@ -253,7 +259,7 @@ void CMUSBHid::flashWriteBody() {
         if (w == Wait::Timeout)
             continue;
         if (flashCrcError(answer)) {
-            post(LinkCode::FlashWriteCrcError, 0, total);
+            postLast(LinkCode::FlashWriteCrcError, 0, total);
             return;
         }
         uint32_t offset = 0;
@@ -263,7 +269,7 @@ void CMUSBHid::flashWriteBody() {
             if (w != Wait::Answer)
                 break;
             if (flashCrcError(answer)) {
-                post(LinkCode::FlashWriteCrcError, offset, total);
+                postLast(LinkCode::FlashWriteCrcError, offset, total);
                 return;
             }
             offset += n;
@@ -274,10 +280,10 @@ void CMUSBHid::flashWriteBody() {
         if (w == Wait::Timeout)
             continue;
         state_.verifyAfterWrite = 1;  // before the notification the next step depends on
-        post(LinkCode::FlashWriteFinished, total, total);
+        postLast(LinkCode::FlashWriteFinished, total, total);
         return;
     }
-    post(LinkCode::TransferTimeout, 0, total);
+    postLast(LinkCode::TransferTimeout, 0, total);
 }
 
 // Flash read: a header with the length, then one request per 64-byte block. While it runs
@@ -295,7 +301,7 @@ void CMUSBHid::flashReadBody() {
             continue;
         if (flashCrcError(answer)) {
             state_.transferMode = 0;
-            post(LinkCode::FlashReadError, 0, total);
+            postLast(LinkCode::FlashReadError, 0, total);
             return;
         }
         uint32_t offset = 0;
@@ -307,7 +313,7 @@ void CMUSBHid::flashReadBody() {
                 break;
             if (answer[1] == 0xAA && answer[2] == 0xBB && answer[3] == 0xCC) {
                 state_.transferMode = 0;
-                post(LinkCode::FlashReadError, offset, total);
+                postLast(LinkCode::FlashReadError, offset, total);
                 return;
             }
             std::memcpy(destination_ + offset, &answer[1], n);
@@ -316,7 +322,7 @@ void CMUSBHid::flashReadBody() {
                 for (uint32_t i = offset; i < end; ++i) {
                     if (destination_[i] != verifySource_[i]) {
                         state_.transferMode = 0;
-                        post(LinkCode::FlashVerifyMismatch, i, total);
+                        postLast(LinkCode::FlashVerifyMismatch, i, total);
                         return;
                     }
                 }
@@ -331,12 +337,12 @@ void CMUSBHid::flashReadBody() {
             continue;
         state_.verifyAfterWrite = 0;
         state_.transferMode = 0;
-        post(LinkCode::FlashReadFinished, total, total);
+        postLast(LinkCode::FlashReadFinished, total, total);
         return;
     }
     state_.transferMode = 0;
     if (!abort_.load())
-        post(LinkCode::TransferTimeout, 0, total);
+        postLast(LinkCode::TransferTimeout, 0, total);
 }
 
 // EEPROM write: a header, then sixteen 64-byte data reports, each acknowledged with 0x8F.
@@ -357,10 +363,10 @@ void CMUSBHid::eepromWriteBody() {
     if (w == Wait::Aborted)
         return;
     if (w == Wait::Timeout) {
-        post(LinkCode::TransferTimeout, offset, total);
+        postLast(LinkCode::TransferTimeout, offset, total);
         return;
     }
-    post(LinkCode::EepromWriteFinished, total, total);
+    postLast(LinkCode::EepromWriteFinished, total, total);
 }
 
 // EEPROM read: a header with the length, then one request per 64-byte block (transferMode 2).
@@ -383,10 +389,10 @@ void CMUSBHid::eepromReadBody() {
     if (w == Wait::Aborted)
         return;
     if (w == Wait::Timeout) {
-        post(LinkCode::TransferTimeout, offset, total);
+        postLast(LinkCode::TransferTimeout, offset, total);
         return;
     }
-    post(LinkCode::EepromReadFinished, total, total);
+    postLast(LinkCode::EepromReadFinished, total, total);
 }
 
 }  // namespace tessel

@@ -85,6 +85,8 @@ private:
     void deliver(const Report& report);
     void post(const LinkNotification& n);
     void post(LinkCode code, uint32_t offset = 0, uint32_t total = 0);
+    // Posts the last notification of a transfer.
+    void postLast(LinkCode code, uint32_t offset, uint32_t total);
     void onDeviceLost();
 
     bool startWorker(void (CMUSBHid::*body)());
