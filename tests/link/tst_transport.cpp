@@ -271,6 +271,24 @@ private Q_SLOTS:
         QCOMPARE(codes(spy).first(), LinkCode::FlashWriteStarted);
     }
 
+    void nextTransferStartsFromTheFinishNotification() {
+        openMemoryBoard();
+        std::vector<uint8_t> image(300, 0x42);
+        std::vector<uint8_t> dest(65536, 0xFF);
+        bool readStarted = false;
+        connect(
+            transport_.get(), &CMUSBHid::linkNotification, this, [&](const LinkNotification& n) {
+                if (n.code == LinkCode::FlashWriteFinished) {
+                    readStarted = transport_->startFlashRead(dest.data(), 300, image.data(), 300);
+                }
+            });
+        QSignalSpy spy(transport_.get(), &CMUSBHid::linkNotification);
+        QVERIFY(transport_->startFlashWrite(image.data(), 300));
+        QTRY_VERIFY(seen(spy, LinkCode::FlashReadFinished));
+        QVERIFY(readStarted);
+        QCOMPARE(int(dest[299]), 0x42);
+    }
+
     void silentBoardGetsFiveHeadersThenTimeout() {
         openBoard(nullptr);
         std::vector<uint8_t> image(10, 0x12);
