@@ -64,7 +64,7 @@ QString caption(const Caption& c, bool english) {
 
 CMListCtrl* makeGrid(QWidget* parent) {
     auto* grid = new CMListCtrl(parent);
-    grid->addColumn(QStringLiteral("EEPROM"), 52);
+    grid->addColumn(QStringLiteral("EEPROM"), 64);  // wide enough for "0x07f8" in any font
     for (int c = 0; c < 8; ++c)
         grid->addColumn(QString::number(c), 38);
     return grid;

@@ -2,6 +2,7 @@
 // their time-outs and error replies, opening the right board, and losing it.
 #include "fakedevice.h"
 #include "link/cmusbhid.h"
+#include "link/connection.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -191,6 +192,15 @@ private Q_SLOTS:
         QCOMPARE(transport_->lastOpenResult(), OpenResult::PermissionDenied);
         QTRY_COMPARE(spy.count(), 1);
         QCOMPARE(codes(spy).first(), LinkCode::NoDevice);
+
+        // The log says how to grant access.
+        RecordingLog log;
+        ConnectionSequence connection(state_, *transport_, log, nullptr);
+        QVERIFY(connection.handle(spy.first()[0].value<LinkNotification>()));
+        QCOMPARE(log.lines.size(), 2);
+        QCOMPARE(log.lines[0], QStringLiteral("无USB设备!"));
+        QVERIFY(log.lines[1].contains(QStringLiteral("udev")));
+        QVERIFY(log.lines[1].contains(QStringLiteral("0483")));
     }
 
     void sendWritesWholeReportWithId0() {

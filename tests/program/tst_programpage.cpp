@@ -103,8 +103,20 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(40, '\x11') + QByteArray("\x03\x5a\x03", 3));
         f.close();
+        chip::PageModel& shared = page().configPages().forChip(3);
+        QList<int> lockable;  // the option controls a mass-production file locks
+        for (int f = 0; f < shared.fieldCount(); ++f) {
+            if (shared.field(f).flags & chip::kCfg0Control)
+                lockable << f;
+        }
+        QCOMPARE(lockable.size(), 2);
+        shared.enableCfg0Controls(true);
+        for (int f : lockable)
+            QVERIFY(shared.fieldEnabled(f));
         prompts_.openAnswers << file;
         button(Control::OpenFile)->click();
+        for (int f : lockable)
+            QVERIFY(!shared.fieldEnabled(f));
         QCOMPARE(int(state_.chipIndex), 3);
         QCOMPARE(window_->chipCombo().currentIndex(), 3);
         QCOMPARE(page().image().imageLength, 40u);
