@@ -4,8 +4,8 @@
 #include "link/cmusbhid.h"
 #include "link/configsource.h"
 #include "link/sequencer.h"
-#include "recordingview.h"
 #include "sim/simboard.h"
+#include "simbench.h"
 
 #include <QTest>
 
@@ -47,52 +47,35 @@ class OneKeyWriteTest : public QObject {
     Q_OBJECT
 
     SharedState state_;
-    std::unique_ptr<SimBackend> backend_;
-    std::unique_ptr<CMUSBHid> transport_;
-    std::unique_ptr<ImageState> image_;
-    std::unique_ptr<RecordingView> view_;
-    std::unique_ptr<OperationSequencer> seq_;
+    std::unique_ptr<SimBench> bench_;
     FakeConfig config_;
     ScriptedPrompts prompts_;
 
     void connectBoard(SimOptions o = {}) {
-        o.latencyMs = 0;
-        backend_ = std::make_unique<SimBackend>(o);
-        transport_ = std::make_unique<CMUSBHid>(state_, *backend_);
-        transport_->setAnswerTimeoutMs(100);
-        image_ = std::make_unique<ImageState>();
-        view_ = std::make_unique<RecordingView>();
-        seq_ = std::make_unique<OperationSequencer>(state_, *transport_, *image_, *view_);
-        seq_->setReplyTimeoutMs(500);
-        seq_->setConfigSource(&config_);
-        seq_->setPrompts(&prompts_);
-        connect(transport_.get(), &CMUSBHid::linkNotification, seq_.get(),
-                &OperationSequencer::handle);
-        transport_->open();
-        QCoreApplication::processEvents();
-        backend_->board().clearTrace();
+        bench_ = std::make_unique<SimBench>(state_, o, &config_, &prompts_);
+        QVERIFY(bench_->connected());
     }
 
     void loadImage(int length) {
         for (int i = 0; i < length; ++i)
-            image_->writeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
-        image_->imageLength = length;
-        image_->imageLoaded = true;
-        image_->freshlyOpened = true;
+            bench_->image->writeBuffer[i] = static_cast<uint8_t>(i * 5 + 1);
+        bench_->image->imageLength = length;
+        bench_->image->imageLoaded = true;
+        bench_->image->freshlyOpened = true;
     }
 
     bool runWrite(int chip, int length = 100) {
         state_.chipIndex = chip;
         loadImage(length);
-        if (!seq_->startWriteFlash())
+        if (!bench_->seq->startWriteFlash())
             return false;
-        if (!QTest::qWaitFor([this] { return view_->finished == 1; }, 20000))
+        if (!QTest::qWaitFor([this] { return bench_->view->finished == 1; }, 20000))
             return false;
         QTest::qWait(20);
-        return view_->lastSuccess;
+        return bench_->view->lastSuccess;
     }
 
-    std::vector<Report> trace() { return backend_->board().trace(); }
+    std::vector<Report> trace() { return bench_->trace(); }
 
 private Q_SLOTS:
     void init() {
@@ -102,11 +85,7 @@ private Q_SLOTS:
         prompts_.messages.clear();
     }
 
-    void cleanup() {
-        seq_.reset();
-        transport_.reset();
-        backend_.reset();
-    }
+    void cleanup() { bench_.reset(); }
 
     void kr4111WritesAHundredBytes() {
         connectBoard();
@@ -123,11 +102,11 @@ private Q_SLOTS:
         QCOMPARE(int(t[7][1 + 36]), 0xFF);                      // filler
         QCOMPARE(t[8][3] << 8 | t[8][4], 100);                  // read header: 100, not 8191
         QCOMPARE(int(t[10][2]), 36);
-        QVERIFY(view_->lines.contains(QStringLiteral("配置字0正确!")));
-        QVERIFY(view_->lines.contains(QStringLiteral("共发现    0个单元不对!")));
-        QCOMPARE(view_->lines.last(), QStringLiteral("芯片烧录成功!"));
-        QCOMPARE(view_->result, ProgramView::Result::Ok);
-        QCOMPARE(int(backend_->board().chip(1).flash[99]), int(uint8_t(99 * 5 + 1)));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("配置字0正确!")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("共发现    0个单元不对!")));
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("芯片烧录成功!"));
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ok);
+        QCOMPARE(int(bench_->backend->board().chip(1).flash[99]), int(uint8_t(99 * 5 + 1)));
     }
 
     void everyChipWrites_data() {
@@ -152,12 +131,12 @@ private Q_SLOTS:
 
     void kr5814ErasesWithItsProtectionByte() {
         connectBoard();
-        backend_->board().chip(11).protect = 0x5A;
+        bench_->backend->board().chip(11).protect = 0x5A;
         QVERIFY(runWrite(11));
         const auto t = trace();
         QCOMPARE(int(t[3][1]), 0x83);
         QCOMPARE(int(t[3][2]), 0x5A);
-        QVERIFY(view_->lines.contains(QStringLiteral("MAIN PASSWORD : 5a")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("MAIN PASSWORD : 5a")));
     }
 
     void kr4121Lock_data() {
@@ -169,7 +148,7 @@ private Q_SLOTS:
     void kr4121Lock() {
         QFETCH(bool, locked);
         connectBoard();
-        SimChip& chip = backend_->board().chip(0);
+        SimChip& chip = bench_->backend->board().chip(0);
         chip.cfg[0] = 0x3C;
         chip.cfg[1] = 0xC7;
         config_.locked = locked;
@@ -181,10 +160,10 @@ private Q_SLOTS:
         QCOMPARE(int(write[2]), locked ? 0x3C : 0x11);
         QCOMPARE(int(write[3]), locked ? 0xC7 : 0x87);
         QCOMPARE(int(write[4]), 0x22);
-        QVERIFY(view_->lines.contains(locked
-                                          ? QStringLiteral("编程器:写入配置字: 锁定 锁定 0x22")
-                                          : QStringLiteral("编程器:写入配置字: 0x11 0x87 0x22")));
-        QVERIFY(view_->lines.contains(QStringLiteral("写入配置字正确!")));
+        QVERIFY(bench_->view->lines.contains(
+            locked ? QStringLiteral("编程器:写入配置字: 锁定 锁定 0x22")
+                   : QStringLiteral("编程器:写入配置字: 0x11 0x87 0x22")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("写入配置字正确!")));
     }
 
     void enterProgrammingRefused_data() {
@@ -205,8 +184,8 @@ private Q_SLOTS:
         QCOMPARE(count(t, 0x82), readsConfig ? 1 : 0);
         QCOMPARE(count(t, 0x83), 0);
         QCOMPARE(count(t, 0x87), 1);
-        QCOMPARE(view_->lines.contains(QStringLiteral("进入烧录模式失败!")), !readsConfig);
-        QCOMPARE(view_->result, ProgramView::Result::Ng);
+        QCOMPARE(bench_->view->lines.contains(QStringLiteral("进入烧录模式失败!")), !readsConfig);
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ng);
     }
 
     void wrongChipOnTheConnector_data() {
@@ -227,7 +206,7 @@ private Q_SLOTS:
         o.wrongIcType = true;
         connectBoard(o);
         QVERIFY(!runWrite(chip));
-        QVERIFY(view_->lines.contains(line));
+        QVERIFY(bench_->view->lines.contains(line));
         const auto t = trace();
         QCOMPARE(count(t, 0x83), 0);  // never erased
         QCOMPARE(count(t, 0x87), 1);
@@ -243,7 +222,7 @@ private Q_SLOTS:
         QFETCH(int, chip);
         connectBoard();
         QVERIFY(runWrite(chip));
-        QVERIFY(view_->lines.contains(QStringLiteral("配置字CRC校验正确!")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("配置字CRC校验正确!")));
     }
 
     void transferFaultsEndWithOneLeave_data() {
@@ -266,8 +245,8 @@ private Q_SLOTS:
         connectBoard(o);
         QVERIFY(!runWrite(3, 200));
         QTest::qWait(150);
-        QVERIFY(view_->lines.contains(line));
-        QCOMPARE(view_->result, ProgramView::Result::Ng);
+        QVERIFY(bench_->view->lines.contains(line));
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ng);
         if (!fault.startsWith(QLatin1String("silent")))
             QCOMPARE(count(trace(), 0x87), 1);
     }
@@ -287,10 +266,10 @@ private Q_SLOTS:
         connectBoard();
         state_.chipIndex = chip;
         loadImage(length);
-        QVERIFY(!seq_->startWriteFlash());
+        QVERIFY(!bench_->seq->startWriteFlash());
         QCOMPARE(prompts_.messages, QStringList{message});
         QVERIFY(trace().empty());
-        QVERIFY(!seq_->busy());
+        QVERIFY(!bench_->seq->busy());
     }
 
     void readConfig_data() {
@@ -309,14 +288,14 @@ private Q_SLOTS:
         QFETCH(int, shown);
         connectBoard();
         state_.chipIndex = chip;
-        QVERIFY(seq_->startReadConfig());
-        QTRY_COMPARE(view_->finished, 1);
-        QVERIFY(view_->lastSuccess);
-        QCOMPARE(view_->lines.last(), last);
+        QVERIFY(bench_->seq->startReadConfig());
+        QTRY_COMPARE(bench_->view->finished, 1);
+        QVERIFY(bench_->view->lastSuccess);
+        QCOMPARE(bench_->view->lines.last(), last);
         QCOMPARE(config_.readBacksShown, shown);
         QCOMPARE(codes(trace()), (QList<int>{0x80, 0x81, 0x82, 0x87}));
-        QCOMPARE(int(seq_->configCopy()[0]),
-                 int(backend_->board().chip(chip).word(chip >= 10 ? 1 : 0)));
+        QCOMPARE(int(bench_->seq->configCopy()[0]),
+                 int(bench_->backend->board().chip(chip).word(chip >= 10 ? 1 : 0)));
     }
 
     void writeEeprom_data() {
@@ -334,24 +313,24 @@ private Q_SLOTS:
         QFETCH(QList<int>, sequence);
         connectBoard();
         state_.chipIndex = chip;
-        SimChip& target = backend_->board().chip(chip);
+        SimChip& target = bench_->backend->board().chip(chip);
         if (!enabled)
             target.cfg[8] &= ~0x02;
-        uint8_t* source =
-            chip == 7 ? image_->writeBuffer.data() + 0x9000 : image_->eepromWriteBuffer.data();
+        uint8_t* source = chip == 7 ? bench_->image->writeBuffer.data() + 0x9000
+                                    : bench_->image->eepromWriteBuffer.data();
         for (int i = 0; i < 1024; ++i)
             source[i] = static_cast<uint8_t>(i ^ 0x5A);
-        QVERIFY(seq_->startWriteEeprom());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
-        QCOMPARE(view_->lastSuccess, enabled);
+        QVERIFY(bench_->seq->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
+        QCOMPARE(bench_->view->lastSuccess, enabled);
         const QList<int> got = codes(trace()).mid(0, sequence.size());
         QCOMPARE(got, sequence);
         QCOMPARE(count(trace(), 0x87), 1);
         if (enabled) {
             QCOMPARE(int(target.eeprom[1023]), int(uint8_t(1023 ^ 0x5A)));
-            QCOMPARE(view_->lines.last(), QStringLiteral("写EEPROM成功"));
+            QCOMPARE(bench_->view->lines.last(), QStringLiteral("写EEPROM成功"));
         } else {
-            QCOMPARE(view_->lines.last(),
+            QCOMPARE(bench_->view->lines.last(),
                      QStringLiteral("EEPROM功能已经关闭，结束操作，请重新配置"));
         }
     }
@@ -359,12 +338,12 @@ private Q_SLOTS:
     void eepromBeyondWhatTheBoardWrites() {
         connectBoard();
         state_.chipIndex = 5;
-        image_->writeBuffer[0x9000 + 1500] = 0x12;  // in the upper 1024 bytes
-        QVERIFY(seq_->startWriteEeprom());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
-        QVERIFY(view_->lastSuccess);
-        QVERIFY(view_->lines.contains(QStringLiteral("写EEPROM成功")));
-        QCOMPARE(view_->lines.last(), QStringLiteral("EEPROM数据超过1024字节的部分未写入"));
+        bench_->image->writeBuffer[0x9000 + 1500] = 0x12;  // in the upper 1024 bytes
+        QVERIFY(bench_->seq->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
+        QVERIFY(bench_->view->lastSuccess);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("写EEPROM成功")));
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("EEPROM数据超过1024字节的部分未写入"));
     }
 };
 

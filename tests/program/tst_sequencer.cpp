@@ -4,8 +4,8 @@
 #include "image/imagestate.h"
 #include "link/cmusbhid.h"
 #include "link/sequencer.h"
-#include "recordingview.h"
 #include "sim/simboard.h"
+#include "simbench.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -29,28 +29,11 @@ class SequencerTest : public QObject {
     Q_OBJECT
 
     SharedState state_;
-    std::unique_ptr<SimBackend> backend_;
-    std::unique_ptr<CMUSBHid> transport_;
-    std::unique_ptr<ImageState> image_;
-    std::unique_ptr<RecordingView> view_;
-    std::unique_ptr<OperationSequencer> seq_;
+    std::unique_ptr<SimBench> bench_;
 
     void connectBoard(const SimOptions& options) {
-        backend_ = std::make_unique<SimBackend>(options);
-        transport_ = std::make_unique<CMUSBHid>(state_, *backend_);
-        transport_->setAnswerTimeoutMs(100);
-        image_ = std::make_unique<ImageState>();
-        view_ = std::make_unique<RecordingView>();
-        seq_ = std::make_unique<OperationSequencer>(state_, *transport_, *image_, *view_);
-        seq_->setReplyTimeoutMs(300);
-        connect(transport_.get(), &CMUSBHid::linkNotification, seq_.get(),
-                &OperationSequencer::handle);
-        connect(transport_.get(), &CMUSBHid::disconnected, seq_.get(),
-                &OperationSequencer::onDisconnected);
-        transport_->open();
-        QVERIFY(transport_->isConnected());
-        QCoreApplication::processEvents();
-        seq_->refreshControls();
+        bench_ = std::make_unique<SimBench>(state_, options);
+        QVERIFY(bench_->connected());
     }
 
     SimOptions fastBoard() {
@@ -59,7 +42,7 @@ class SequencerTest : public QObject {
         return o;
     }
 
-    std::vector<Report> trace() { return backend_->board().trace(); }
+    std::vector<Report> trace() { return bench_->trace(); }
 
     // The reports after select chip and enter programming mode.
     void expectCommonStart(const std::vector<Report>& t, int chip) {
@@ -72,11 +55,7 @@ class SequencerTest : public QObject {
 private Q_SLOTS:
     void init() { state_.language = 0; }
 
-    void cleanup() {
-        seq_.reset();
-        transport_.reset();
-        backend_.reset();
-    }
+    void cleanup() { bench_.reset(); }
 
     void readFlashFetchesTheChipsLength_data() {
         QTest::addColumn<int>("chip");
@@ -91,19 +70,20 @@ private Q_SLOTS:
         QFETCH(int, length);
         connectBoard(fastBoard());
         state_.chipIndex = chip;
-        SimChip& target = backend_->board().chip(chip);
+        SimChip& target = bench_->backend->board().chip(chip);
         for (int i = 0; i < length; ++i)
             target.flash[i] = static_cast<uint8_t>(i * 13);
-        backend_->board().clearTrace();
+        bench_->backend->board().clearTrace();
 
-        QVERIFY(seq_->startReadFlash());
-        QVERIFY(!view_->isEnabled(Control::ReadFlash));
-        QVERIFY(!view_->isEnabled(Control::ChipCombo));
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 20000);
-        QVERIFY(view_->lastSuccess);
-        QCOMPARE(view_->readShown, uint32_t(length));
-        QCOMPARE(int(image_->readBuffer[length - 1]), int(static_cast<uint8_t>((length - 1) * 13)));
-        QCOMPARE(int(image_->readBuffer[length]), 0xFF);
+        QVERIFY(bench_->seq->startReadFlash());
+        QVERIFY(!bench_->view->isEnabled(Control::ReadFlash));
+        QVERIFY(!bench_->view->isEnabled(Control::ChipCombo));
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 20000);
+        QVERIFY(bench_->view->lastSuccess);
+        QCOMPARE(bench_->view->readShown, uint32_t(length));
+        QCOMPARE(int(bench_->image->readBuffer[length - 1]),
+                 int(static_cast<uint8_t>((length - 1) * 13)));
+        QCOMPARE(int(bench_->image->readBuffer[length]), 0xFF);
 
         const auto t = trace();
         expectCommonStart(t, chip);
@@ -116,10 +96,10 @@ private Q_SLOTS:
         QCOMPARE(int(last[2]), length - (blocks - 1) * 64);  // n of the last request
         QCOMPARE(last[3] << 8 | last[4], blocks - 1);        // block number, big-endian
         QCOMPARE(int(t.back()[1]), 0x87);
-        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读器件完成!")));
-        QVERIFY(view_->lines.contains(QString::asprintf("读取%d字节……", length)));
-        QVERIFY(view_->isEnabled(Control::ReadFlash));
-        QCOMPARE(view_->progress, -1);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("编程器:读器件完成!")));
+        QVERIFY(bench_->view->lines.contains(QString::asprintf("读取%d字节……", length)));
+        QVERIFY(bench_->view->isEnabled(Control::ReadFlash));
+        QCOMPARE(bench_->view->progress, -1);
     }
 
     void supplyReplies_data() {
@@ -145,10 +125,10 @@ private Q_SLOTS:
         o.supplyFail = fail;
         connectBoard(o);
         state_.language = static_cast<uint8_t>(language);
-        backend_->board().clearTrace();
-        seq_->switchSupply(static_cast<OperationSequencer::Supply>(button));
-        QTRY_COMPARE(view_->lines.size(), 1);
-        QCOMPARE(view_->lines.first(), line);
+        bench_->backend->board().clearTrace();
+        bench_->seq->switchSupply(static_cast<OperationSequencer::Supply>(button));
+        QTRY_COMPARE(bench_->view->lines.size(), 1);
+        QCOMPARE(bench_->view->lines.first(), line);
         const auto t = trace();
         QCOMPARE(int(t.size()), 1);
         QCOMPARE(int(t[0][1]), 0x8A + button);
@@ -167,17 +147,17 @@ private Q_SLOTS:
         QFETCH(bool, eepromAfterOff);
         connectBoard(fastBoard());
         state_.chipIndex = chip;
-        seq_->switchSupply(OperationSequencer::Supply::V3);
-        QVERIFY(!view_->isEnabled(Control::WriteFlash));
-        QVERIFY(!view_->isEnabled(Control::ReadFlash));
-        QVERIFY(!view_->isEnabled(Control::WriteEeprom));
-        QVERIFY(view_->isEnabled(Control::PowerOff));
-        QTRY_COMPARE(view_->lines.size(), 1);
-        QVERIFY(!view_->isEnabled(Control::WriteFlash));  // the reply changes nothing
-        seq_->switchSupply(OperationSequencer::Supply::Off);
-        QVERIFY(view_->isEnabled(Control::WriteFlash));
-        QCOMPARE(view_->isEnabled(Control::WriteEeprom), eepromAfterOff);
-        QCOMPARE(view_->isEnabled(Control::ReadEeprom), eepromAfterOff);
+        bench_->seq->switchSupply(OperationSequencer::Supply::V3);
+        QVERIFY(!bench_->view->isEnabled(Control::WriteFlash));
+        QVERIFY(!bench_->view->isEnabled(Control::ReadFlash));
+        QVERIFY(!bench_->view->isEnabled(Control::WriteEeprom));
+        QVERIFY(bench_->view->isEnabled(Control::PowerOff));
+        QTRY_COMPARE(bench_->view->lines.size(), 1);
+        QVERIFY(!bench_->view->isEnabled(Control::WriteFlash));  // the reply changes nothing
+        bench_->seq->switchSupply(OperationSequencer::Supply::Off);
+        QVERIFY(bench_->view->isEnabled(Control::WriteFlash));
+        QCOMPARE(bench_->view->isEnabled(Control::WriteEeprom), eepromAfterOff);
+        QCOMPARE(bench_->view->isEnabled(Control::ReadEeprom), eepromAfterOff);
     }
 
     void readEeprom_data() {
@@ -192,16 +172,16 @@ private Q_SLOTS:
         QFETCH(int, length);
         connectBoard(fastBoard());
         state_.chipIndex = chip;
-        SimChip& target = backend_->board().chip(chip);
+        SimChip& target = bench_->backend->board().chip(chip);
         for (size_t i = 0; i < target.eeprom.size(); ++i)
             target.eeprom[i] = uint8_t(i % 253);
-        backend_->board().clearTrace();
-        QVERIFY(seq_->startReadEeprom());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
-        QVERIFY(view_->lastSuccess);
-        QCOMPARE(view_->eepromShown, 1);
-        const uint8_t* got =
-            chip == 7 ? image_->readBuffer.data() + 0x9000 : image_->eepromReadBuffer.data();
+        bench_->backend->board().clearTrace();
+        QVERIFY(bench_->seq->startReadEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
+        QVERIFY(bench_->view->lastSuccess);
+        QCOMPARE(bench_->view->eepromShown, 1);
+        const uint8_t* got = chip == 7 ? bench_->image->readBuffer.data() + 0x9000
+                                       : bench_->image->eepromReadBuffer.data();
         for (int i = 0; i < length; ++i)
             QCOMPARE(int(got[i]), i % 253);
         const auto t = trace();
@@ -210,21 +190,21 @@ private Q_SLOTS:
         QCOMPARE(t[2][3] << 8 | t[2][4], length);
         QCOMPARE(countCode(t, 0x90), 1 + length / 64);
         QCOMPARE(int(t.back()[1]), 0x87);
-        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读EEPROM完成")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("编程器:读EEPROM完成")));
     }
 
     void writeEepromOfKr4116() {
         connectBoard(fastBoard());
         state_.chipIndex = 5;
         for (int i = 0; i < 1024; ++i)
-            image_->writeBuffer[0x9000 + i] = uint8_t(i * 3);
-        QVERIFY(seq_->startWriteEeprom());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
-        QVERIFY(view_->lastSuccess);
-        QCOMPARE(view_->result, ProgramView::Result::Ok);
-        QVERIFY(view_->lines.contains(QStringLiteral("写EEPROM成功")));
-        QVERIFY(view_->lines.contains(QStringLiteral("共发现    0个单元不对!")));
-        QCOMPARE(int(backend_->board().chip(5).eeprom[1023]), int(uint8_t(1023 * 3)));
+            bench_->image->writeBuffer[0x9000 + i] = uint8_t(i * 3);
+        QVERIFY(bench_->seq->startWriteEeprom());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
+        QVERIFY(bench_->view->lastSuccess);
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ok);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("写EEPROM成功")));
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("共发现    0个单元不对!")));
+        QCOMPARE(int(bench_->backend->board().chip(5).eeprom[1023]), int(uint8_t(1023 * 3)));
         const auto t = trace();
         QCOMPARE(countCode(t, 0x8E), 1);
         QCOMPARE(countCode(t, 0x87), 1);
@@ -235,32 +215,32 @@ private Q_SLOTS:
         connectBoard(o);
         state_.chipIndex = 3;
         o.silentAfter =
-            backend_->board().received() + 1;  // the select-chip command goes unanswered
-        backend_->board().setOptions(o);
-        backend_->board().clearTrace();
-        QVERIFY(seq_->startReadFlash());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
-        QVERIFY(!view_->lastSuccess);
-        QCOMPARE(view_->lines.last(), QStringLiteral("等待数据超时!"));
+            bench_->backend->board().received() + 1;  // the select-chip command goes unanswered
+        bench_->backend->board().setOptions(o);
+        bench_->backend->board().clearTrace();
+        QVERIFY(bench_->seq->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 5000);
+        QVERIFY(!bench_->view->lastSuccess);
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("等待数据超时!"));
         QTest::qWait(400);  // nothing else follows
         const auto t = trace();
         QCOMPARE(int(t.size()), 2);
         QCOMPARE(int(t[0][1]), 0x80);
         QCOMPARE(int(t[1][1]), 0x87);
-        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        QVERIFY(bench_->view->isEnabled(Control::ReadFlash));
     }
 
     void bulkReadTimeoutEndsWithOneLeave() {
         SimOptions o = fastBoard();
         connectBoard(o);
         state_.chipIndex = 12;
-        o.silentAfter = backend_->board().received() + 5;  // a few blocks, then silence
-        backend_->board().setOptions(o);
-        backend_->board().clearTrace();
-        QVERIFY(seq_->startReadFlash());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 10000);
-        QVERIFY(!view_->lastSuccess);
-        QVERIFY(view_->lines.contains(QStringLiteral("等待数据超时!")));
+        o.silentAfter = bench_->backend->board().received() + 5;  // a few blocks, then silence
+        bench_->backend->board().setOptions(o);
+        bench_->backend->board().clearTrace();
+        QVERIFY(bench_->seq->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
+        QVERIFY(!bench_->view->lastSuccess);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("等待数据超时!")));
         QCOMPARE(countCode(trace(), 0x87), 1);
         QCOMPARE(int(state_.transferMode), 0);
     }
@@ -270,37 +250,38 @@ private Q_SLOTS:
         o.flashReadFail = 3;
         connectBoard(o);
         state_.chipIndex = 2;
-        QVERIFY(seq_->startReadFlash());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
-        QVERIFY(!view_->lastSuccess);
-        QVERIFY(view_->lines.contains(QStringLiteral("编程器:读FLASH CRC 出错，请重新连接烧录！")));
+        QVERIFY(bench_->seq->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 5000);
+        QVERIFY(!bench_->view->lastSuccess);
+        QVERIFY(bench_->view->lines.contains(
+            QStringLiteral("编程器:读FLASH CRC 出错，请重新连接烧录！")));
         QCOMPARE(countCode(trace(), 0x87), 1);
     }
 
     void boardPulledOutMidRead() {
         connectBoard(fastBoard());
         state_.chipIndex = 10;
-        SimOptions o = backend_->board().options();
-        o.pullAfter = backend_->board().received() + 40;
-        backend_->board().setOptions(o);
-        backend_->board().clearTrace();
-        QVERIFY(seq_->startReadFlash());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
-        QVERIFY(!view_->lastSuccess);
-        QTRY_VERIFY(!transport_->isConnected());
-        QVERIFY(!seq_->busy());
+        SimOptions o = bench_->backend->board().options();
+        o.pullAfter = bench_->backend->board().received() + 40;
+        bench_->backend->board().setOptions(o);
+        bench_->backend->board().clearTrace();
+        QVERIFY(bench_->seq->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 5000);
+        QVERIFY(!bench_->view->lastSuccess);
+        QTRY_VERIFY(!bench_->transport->isConnected());
+        QVERIFY(!bench_->seq->busy());
         QCOMPARE(int(state_.transferMode), 0);
-        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        QVERIFY(bench_->view->isEnabled(Control::ReadFlash));
         QCOMPARE(countCode(trace(), 0x87), 0);  // nothing is sent to a board that is gone
     }
 
     void noBoardSaysSo() {
         connectBoard(fastBoard());
-        transport_->close();
-        QVERIFY(!seq_->startReadFlash());
-        QCOMPARE(view_->lines.last(), QStringLiteral("无USB设备!"));
-        QVERIFY(view_->isEnabled(Control::ReadFlash));
-        QVERIFY(!seq_->busy());
+        bench_->transport->close();
+        QVERIFY(!bench_->seq->startReadFlash());
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("无USB设备!"));
+        QVERIFY(bench_->view->isEnabled(Control::ReadFlash));
+        QVERIFY(!bench_->seq->busy());
     }
 
     void enterProgrammingRefusedOnChip2() {
@@ -308,34 +289,34 @@ private Q_SLOTS:
         o.targetFail = true;
         connectBoard(o);
         state_.chipIndex = 2;
-        QVERIFY(seq_->startReadFlash());
-        QTRY_COMPARE_WITH_TIMEOUT(view_->finished, 1, 5000);
-        QVERIFY(view_->lines.contains(QStringLiteral("进入烧录模式失败!")));
+        QVERIFY(bench_->seq->startReadFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 5000);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("进入烧录模式失败!")));
         QCOMPARE(countCode(trace(), 0x86), 0);
     }
 
     void versionRefusedKeepsButtonsOff() {
         connectBoard(fastBoard());
-        seq_->setButtonsEnabled(false);
-        QVERIFY(!view_->isEnabled(Control::ReadFlash));
-        QVERIFY(!view_->isEnabled(Control::Power3V));
-        QVERIFY(view_->isEnabled(Control::ChipCombo));
-        seq_->setButtonsEnabled(true);
-        QVERIFY(view_->isEnabled(Control::ReadFlash));
+        bench_->seq->setButtonsEnabled(false);
+        QVERIFY(!bench_->view->isEnabled(Control::ReadFlash));
+        QVERIFY(!bench_->view->isEnabled(Control::Power3V));
+        QVERIFY(bench_->view->isEnabled(Control::ChipCombo));
+        bench_->seq->setButtonsEnabled(true);
+        QVERIFY(bench_->view->isEnabled(Control::ReadFlash));
     }
 
     void verifyCountsDifferences() {
         connectBoard(fastBoard());
         for (int i : {3, 50, 99})
-            image_->readBuffer[i] = 0x00;
-        QCOMPARE(seq_->verifyFlash(100), 3);
-        QVERIFY(view_->lines.contains(QStringLiteral("共发现    3个单元不对!")));
-        QCOMPARE(view_->lines.last(), QStringLiteral("请检查跳线连接及芯片状态"));
-        QCOMPARE(view_->result, ProgramView::Result::Ng);
+            bench_->image->readBuffer[i] = 0x00;
+        QCOMPARE(bench_->seq->verifyFlash(100), 3);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("共发现    3个单元不对!")));
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("请检查跳线连接及芯片状态"));
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ng);
         state_.language = 1;
-        QCOMPARE(seq_->verifyFlash(3), 0);
-        QVERIFY(view_->lines.contains(QStringLiteral("The Num Of Err Bytes :    0")));
-        QCOMPARE(view_->lines.last(), QStringLiteral("Program OK!"));
+        QCOMPARE(bench_->seq->verifyFlash(3), 0);
+        QVERIFY(bench_->view->lines.contains(QStringLiteral("The Num Of Err Bytes :    0")));
+        QCOMPARE(bench_->view->lines.last(), QStringLiteral("Program OK!"));
     }
 };
 
