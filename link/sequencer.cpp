@@ -79,6 +79,9 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
     view_.setResult(picture);
     if (!sendCommand(cmd::selectChip(static_cast<uint8_t>(chip_)), Step::SelectChip)) {
         logPair("无USB设备!", "NO USB Device!");
+        replyTimer_.stop();
+        view_.setResult(op == Operation::WriteFlash ? ProgramView::Result::Ng
+                                                    : ProgramView::Result::Hidden);
         operation_ = Operation::None;
         step_ = Step::Idle;
         refreshControls();
@@ -90,10 +93,9 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
 
 bool OperationSequencer::sendCommand(const Report& report, Step next) {
     step_ = next;
-    if (!transport_.send(report))
-        return false;
+    // Armed even when the write failed: a reply that never comes ends the operation.
     replyTimer_.start(replyTimeoutMs_);
-    return true;
+    return transport_.send(report);
 }
 
 bool OperationSequencer::startWriteFlash() {
