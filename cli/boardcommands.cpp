@@ -120,7 +120,7 @@ bool writeFile(const QString& path, const uint8_t* data, uint32_t length) {
 
 // Reads the raw EEPROM image of the chip into its write buffer.
 bool loadEepromImage(const QString& path, int chip, ImageState& image) {
-    const uint32_t size = eepromInFlashBuffer(chip) ? 2048 : 1024;
+    const uint32_t size = ImageState::eepromImageSize(chip);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         printLine(stderr, QStringLiteral("cannot read %1").arg(path));
@@ -134,9 +134,7 @@ bool loadEepromImage(const QString& path, int chip, ImageState& image) {
                               .arg(size));
         return false;
     }
-    uint8_t* dest = eepromInFlashBuffer(chip)
-                        ? image.writeBuffer.data() + kEepromOffsetInFlashBuffer
-                        : image.eepromWriteBuffer.data();
+    uint8_t* dest = image.eepromWriteImage(chip);
     std::fill(dest, dest + size, 0xFF);
     std::copy(data.begin(), data.end(), dest);
     return true;
@@ -223,11 +221,8 @@ int runJob(const Request& req, SharedState& state) {
         if (success && !req.outFile.isEmpty()) {
             const int chip = sequencer.operationChip();
             const bool flash = req.job == Job::ReadFlash;
-            const bool inFlash = eepromInFlashBuffer(chip);
-            const uint8_t* data = flash     ? image.readBuffer.data()
-                                  : inFlash ? image.readBuffer.data() + kEepromOffsetInFlashBuffer
-                                            : image.eepromReadBuffer.data();
-            const uint32_t length = flash ? view.readLength : inFlash ? 2048 : 1024;
+            const uint8_t* data = flash ? image.readBuffer.data() : image.eepromReadImage(chip);
+            const uint32_t length = flash ? view.readLength : ImageState::eepromImageSize(chip);
             if (!writeFile(req.outFile, data, length)) {
                 printLine(stderr, QStringLiteral("cannot write %1").arg(req.outFile));
                 success = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/chipcatalogue.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -35,6 +37,18 @@ struct ImageState {
 
     // Text of the write-buffer view, replaced by every successful length check.
     QString writeBufferDump;
+
+    // The chip's EEPROM image to write and as read back: 2048 bytes at 0x9000 of the flash
+    // buffers for the chips that keep it there, otherwise the start of the EEPROM buffers.
+    static uint32_t eepromImageSize(int chip) { return eepromInFlashBuffer(chip) ? 2048 : 1024; }
+    uint8_t* eepromWriteImage(int chip) {
+        return eepromInFlashBuffer(chip) ? writeBuffer.data() + kEepromOffsetInFlashBuffer
+                                         : eepromWriteBuffer.data();
+    }
+    uint8_t* eepromReadImage(int chip) {
+        return eepromInFlashBuffer(chip) ? readBuffer.data() + kEepromOffsetInFlashBuffer
+                                         : eepromReadBuffer.data();
+    }
 };
 
 }  // namespace tessel

@@ -558,41 +558,32 @@ void OperationSequencer::startFlashRead() {
     }
 }
 
-uint8_t* OperationSequencer::eepromReadDestination(uint32_t* length) {
-    if (eepromInFlashBuffer(chip_)) {
-        *length = 2048;
-        auto first = image_.readBuffer.begin() + kEepromOffsetInFlashBuffer;
-        std::fill(first, first + 4096, 0xFF);
-        return image_.readBuffer.data() + kEepromOffsetInFlashBuffer;
-    }
-    *length = 1024;
-    std::fill(image_.eepromReadBuffer.begin(), image_.eepromReadBuffer.end(), 0xFF);
-    return image_.eepromReadBuffer.data();
-}
-
 void OperationSequencer::startEepromRead() {
-    uint32_t length = 0;
-    uint8_t* destination = eepromReadDestination(&length);
+    // The read buffer is erased first, as far as the page's views of it reach.
+    if (eepromInFlashBuffer(chip_)) {
+        const auto first = image_.readBuffer.begin() + kEepromOffsetInFlashBuffer;
+        std::fill(first, first + 4096, 0xFF);
+    } else {
+        std::fill(image_.eepromReadBuffer.begin(), image_.eepromReadBuffer.end(), 0xFF);
+    }
     step_ = Step::EepromRead;
-    if (!transport_.startEepromRead(destination, length)) {
+    if (!transport_.startEepromRead(image_.eepromReadImage(chip_),
+                                    ImageState::eepromImageSize(chip_))) {
         logPair("无USB设备!", "NO USB Device!");
         end(false);
     }
 }
 
 void OperationSequencer::startEepromWrite() {
-    const uint8_t* source = eepromInFlashBuffer(chip_)
-                                ? image_.writeBuffer.data() + kEepromOffsetInFlashBuffer
-                                : image_.eepromWriteBuffer.data();
     step_ = Step::EepromWrite;
-    if (!transport_.startEepromWrite(source)) {
+    if (!transport_.startEepromWrite(image_.eepromWriteImage(chip_))) {
         logPair("无USB设备!", "NO USB Device!");
         end(false);
     }
 }
 
-bool OperationSequencer::upperEepromHalfErased() const {
-    const auto first = image_.writeBuffer.begin() + kEepromOffsetInFlashBuffer + 1024;
+bool OperationSequencer::upperEepromHalfErased() {
+    const uint8_t* first = image_.eepromWriteImage(chip_) + 1024;
     return std::all_of(first, first + 1024, [](uint8_t b) { return b == 0xFF; });
 }
 
@@ -624,17 +615,12 @@ int OperationSequencer::verifyFlash(uint32_t length) {
 int OperationSequencer::verifyEeprom(uint32_t length, int chip) {
     view_.appendLog(QStringLiteral("-------------------效验开始------------------"));
     int errors = 0;
-    if (eepromInFlashBuffer(chip)) {
-        length = std::min<uint32_t>(length, 2048);
-        for (uint32_t i = 0; i < length; ++i) {
-            const uint32_t at = kEepromOffsetInFlashBuffer + i;
-            errors += image_.writeBuffer[at] != image_.readBuffer[at];
-        }
-    } else if (chip >= 10) {
-        length = std::min<uint32_t>(length, kEepromBufferSize);
-        for (uint32_t i = 0; i < length; ++i) {
-            errors += image_.eepromWriteBuffer[i] != image_.eepromReadBuffer[i];
-        }
+    if (chipInfo(chip).eepromOperations) {
+        const uint8_t* written = image_.eepromWriteImage(chip);
+        const uint8_t* read = image_.eepromReadImage(chip);
+        length = std::min(length, ImageState::eepromImageSize(chip));
+        for (uint32_t i = 0; i < length; ++i)
+            errors += written[i] != read[i];
     }
     view_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
     view_.appendLog(QStringLiteral("-------------------效验结束------------------"));

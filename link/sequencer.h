@@ -110,13 +110,12 @@ private:
     void onCfg0Written(const Report& reply);
     void startFlashWrite();
     void startFlashRead();
-    bool upperEepromHalfErased() const;
+    bool upperEepromHalfErased();
     void startEepromWrite();
     void startEepromRead();
     void onReplyTimeout();
     void logPair(const char* chinese, const char* english);
     int progressOf(const LinkNotification& n) const;
-    uint8_t* eepromReadDestination(uint32_t* length);
 
     SharedState& state_;
     CMUSBHid& transport_;

@@ -319,11 +319,7 @@ void CProgrammeDlg::readBufferChanged(uint32_t length) {
 
 void CProgrammeDlg::eepromReadBufferChanged() {
     const int chip = sequencer_->operationChip();
-    if (eepromInFlashBuffer(chip)) {
-        showEepromImage(image_.readBuffer.data() + kEepromOffsetInFlashBuffer, 256, 0);
-    } else {
-        showEepromImage(image_.eepromReadBuffer.data(), 128, 0);
-    }
+    showEepromImage(image_.eepromReadImage(chip), ImageState::eepromImageSize(chip) / 8, 0);
 }
 
 void CProgrammeDlg::operationFinished(bool) {}
@@ -361,25 +357,21 @@ void CProgrammeDlg::layoutForChip() {
         }
         grid->setEditableRange(0, rows - 1, 1, 8);
     }
-    if (inFlash) {
-        showEepromImage(image_.writeBuffer.data() + kEepromOffsetInFlashBuffer, 256, 1);
-        showEepromImage(image_.readBuffer.data() + kEepromOffsetInFlashBuffer, 256, 0);
-    } else {
-        showEepromImage(image_.eepromWriteBuffer.data(), 128, 1);
-        showEepromImage(image_.eepromReadBuffer.data(), 128, 0);
-    }
+    showEepromImage(inFlash ? image_.eepromWriteImage(chip) : image_.eepromWriteBuffer.data(), rows,
+                    1);
+    showEepromImage(inFlash ? image_.eepromReadImage(chip) : image_.eepromReadBuffer.data(), rows,
+                    0);
     sequencer_->refreshControls();
 }
 
 void CProgrammeDlg::onGridEdit(int index, int value) {
     const int chip = static_cast<int>(state_.chipIndex.load());
-    if (index < 0)
+    // An edit in either grid changes the image to write; chips without EEPROM ignore it.
+    if (!chipInfo(chip).eepromOperations || index < 0 ||
+        index >= static_cast<int>(ImageState::eepromImageSize(chip))) {
         return;
-    if (eepromInFlashBuffer(chip) && index < 2048) {
-        image_.writeBuffer[kEepromOffsetInFlashBuffer + index] = static_cast<uint8_t>(value);
-    } else if (chip >= 10 && index < static_cast<int>(kEepromBufferSize)) {
-        image_.eepromWriteBuffer[index] = static_cast<uint8_t>(value);
     }
+    image_.eepromWriteImage(chip)[index] = static_cast<uint8_t>(value);
 }
 
 void CProgrammeDlg::onWriteFlash() {
@@ -447,7 +439,8 @@ void CProgrammeDlg::chipComboChangeRequested(int chip) {
 }
 
 void CProgrammeDlg::eepromImageLoaded() {
-    showEepromImage(image_.writeBuffer.data() + kEepromOffsetInFlashBuffer, 256, 1);
+    const int chip = static_cast<int>(state_.chipIndex.load());
+    showEepromImage(image_.eepromWriteImage(chip), ImageState::eepromImageSize(chip) / 8, 1);
 }
 
 }  // namespace tessel
