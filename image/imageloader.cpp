@@ -100,19 +100,27 @@ int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
     return 0;
 }
 
-uint32_t ImageLoader::readBinaryFile(const QString& path) {
+bool ImageLoader::readIntoBuffer(const QString& path, const char* openError, uint32_t* length) {
     QFile file(path);
+    *length = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        prompts_.showMessage(QString::fromUtf8("Bin文件打开错误!"));
-        return 0;
+        prompts_.showMessage(QString::fromUtf8(openError));
+        return false;
     }
     if (file.size() > kLargestReadableFile) {
         oversize_ = true;
-        return clampedSize(file.size());
+        *length = clampedSize(file.size());  // no chip accepts it: the size message follows
+        return false;
     }
     const QByteArray data = file.readAll();
-    const uint32_t n = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
-    std::memcpy(image_.writeBuffer.data(), data.constData(), n);
+    *length = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
+    std::memcpy(image_.writeBuffer.data(), data.constData(), *length);
+    return true;
+}
+
+uint32_t ImageLoader::readBinaryFile(const QString& path) {
+    uint32_t n = 0;
+    readIntoBuffer(path, "Bin文件打开错误!", &n);
     return n;
 }
 
@@ -122,19 +130,10 @@ void ImageLoader::refuse(const char* message) {
 }
 
 uint32_t ImageLoader::readMassProductionFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        prompts_.showMessage(QString::fromUtf8("tk文件打开错误!"));
-        return 0;
-    }
-    if (file.size() > kLargestReadableFile) {
-        oversize_ = true;
-        return clampedSize(file.size());
-    }
-    const QByteArray data = file.readAll();
-    const uint32_t n = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
+    uint32_t n = 0;
+    if (!readIntoBuffer(path, "tk文件打开错误!", &n))
+        return n;
     uint8_t* buffer = image_.writeBuffer.data();
-    std::memcpy(buffer, data.constData(), n);
     log_.appendLog(QString::fromUtf8("打开TK文件，信息如下："));
 
     const TkContents tk = decodeMassProductionFile(buffer, n);

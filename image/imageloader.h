@@ -55,6 +55,9 @@ public:
 
 private:
     void refuse(const char* message);
+    // Reads the whole file into writeBuffer. False when it cannot be opened (openError shown,
+    // *length 0) or is too long to be read (*length its size).
+    bool readIntoBuffer(const QString& path, const char* openError, uint32_t* length);
 
     SharedState& shared_;
     ImageState& image_;
