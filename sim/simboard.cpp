@@ -34,6 +34,22 @@ constexpr uint8_t kPassed = 1;
 constexpr uint8_t kWrongIcType = 3;
 constexpr uint8_t kInverseError = 4;
 
+// The answer to a block request (byte 2 the count n, bytes 3-4 the block number): n bytes of
+// the memory from byte 1 on, 0xFF after them; the byte at flipAt reads back with bit 0 flipped.
+Report blockReply(const uint8_t* memory, size_t size, const Report& request, int flipAt) {
+    Report r;
+    r.fill(0xFF);
+    r[0] = 0;
+    const int n = std::min<int>(request[2], 64);
+    const uint32_t base = static_cast<uint32_t>(request[3] << 8 | request[4]) * 64;
+    for (int i = 0; i < n && base + i < size; ++i) {
+        r[1 + i] = memory[base + i];
+        if (static_cast<int>(base + i) == flipAt)
+            r[1 + i] ^= 0x01;
+    }
+    return r;
+}
+
 }  // namespace
 
 SimBoard::SimBoard(const SimOptions& options) : options_(options), panel_(options.seed) {
@@ -208,19 +224,7 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
                     break;
                 }
                 // Data reply: n bytes from byte 1 on, 0xFF after them.
-                const int n = std::min<int>(c[2], 64);
-                const uint32_t base = static_cast<uint32_t>(c[3] << 8 | c[4]) * 64;
-                r.fill(0xFF);
-                r[0] = 0;
-                for (int i = 0; i < n; ++i) {
-                    const uint32_t a = base + i;
-                    if (a >= chip.flash.size())
-                        break;
-                    uint8_t v = chip.flash[a];
-                    if (static_cast<int>(a) == options_.flipFlash)
-                        v ^= 0x01;
-                    r[1 + i] = v;
-                }
+                r = blockReply(chip.flash.data(), chip.flash.size(), c, options_.flipFlash);
             }
             break;
         case 0x87:
@@ -267,19 +271,7 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
                 r[3] = c[3];
                 r[4] = c[4];
             } else {
-                const int n = std::min<int>(c[2], 64);
-                const uint32_t base = static_cast<uint32_t>(c[3] << 8 | c[4]) * 64;
-                r.fill(0xFF);
-                r[0] = 0;
-                for (int i = 0; i < n; ++i) {
-                    const uint32_t a = base + i;
-                    if (a >= chip.eeprom.size())
-                        break;
-                    uint8_t v = chip.eeprom[a];
-                    if (static_cast<int>(a) == options_.flipEeprom)
-                        v ^= 0x01;
-                    r[1 + i] = v;
-                }
+                r = blockReply(chip.eeprom.data(), chip.eeprom.size(), c, options_.flipEeprom);
             }
             break;
         case 0xB0:
