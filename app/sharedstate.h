@@ -41,6 +41,10 @@ struct SharedState {
     QString boardVersion;                      // "%c%d.%d.%d.%d%c" of the last version reply
     std::atomic<int32_t> transferMode{0};      // 0 normal, 1 flash read, 2 EEPROM read
     std::atomic<uint8_t> verifyAfterWrite{0};  // the next flash read compares with the image
+    // "m_check_engineering" of "InitParameters", read once at start-up: the programming
+    // page shows its configuration group and the debug page its parameter group. No
+    // control sets it, so a customer's installation never shows them by accident.
+    bool engineeringLayout = false;
     DebugParameters debugParameters;
 
     bool english() const { return language == 1; }
