@@ -1,4 +1,5 @@
 #include "app/profile.h"
+#include "app/quitsignals.h"
 #include "app/sharedstate.h"
 #include "app/singleinstance.h"
 #include "app/tesseldlg.h"
@@ -24,7 +25,10 @@ void printHelp() {
             "\n"
             "  --simulate            use the built-in simulated board instead of a real one\n"
             "  --simulate=OPTIONS    the same, with settings of the simulated board:\n") +
-        tessel::SimOptions::help() + QStringLiteral("  --help                this text\n");
+        tessel::SimOptions::help() +
+        QStringLiteral(
+            "  --version             the program's version\n"
+            "  --help                this text\n");
     std::fputs(text.toLocal8Bit().constData(), stdout);
 }
 
@@ -37,6 +41,10 @@ int main(int argc, char** argv) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             printHelp();
+            return 0;
+        }
+        if (arg == QLatin1String("--version")) {
+            std::printf("tessel %s\n", TESSEL_VERSION);
             return 0;
         }
         if (arg == QLatin1String("--simulate")) {
@@ -56,6 +64,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessel"));
     QApplication::setOrganizationName(QStringLiteral("Tessel"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
 
     tessel::SingleInstance instance;
     if (!instance.tryBecomePrimary())
@@ -65,9 +74,9 @@ int main(int argc, char** argv) {
     state.moduleDir =
         QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
     state.profilePath = tessel::Profile::chooseLocation(state.moduleDir);
-    state.engineeringLayout =
-        tessel::Profile(state.profilePath)
-            .readInt(QStringLiteral("InitParameters"), QStringLiteral("m_check_engineering"), 0) == 1;
+    state.engineeringLayout = tessel::Profile(state.profilePath)
+                                  .readInt(QStringLiteral("InitParameters"),
+                                           QStringLiteral("m_check_engineering"), 0) == 1;
 
     std::unique_ptr<tessel::HidBackend> backend;
     if (simulate) {
@@ -84,6 +93,8 @@ int main(int argc, char** argv) {
         window.raise();
         window.activateWindow();
     });
+    tessel::QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &tessel::QuitSignals::quitRequested, &window, &QWidget::close);
     window.show();
     return app.exec();
 }

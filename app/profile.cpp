@@ -141,10 +141,15 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
 
 QString Profile::chooseLocation(const QString& moduleDir) {
     const QFileInfo dir(moduleDir);
-    if (!moduleDir.isEmpty() && dir.isDir() && dir.isWritable()) {
+    // An installed program (in a "bin" directory: /usr/bin, /usr/local/bin, ~/.local/bin) keeps
+    // its settings with the user's even where that directory is writable; the window program
+    // and tessel-cli share one file there.
+    const bool installed = QDir(moduleDir).dirName() == QLatin1String("bin");
+    if (!moduleDir.isEmpty() && dir.isDir() && dir.isWritable() && !installed) {
         return QDir(moduleDir).filePath(QString::fromLatin1(kFileName));
     }
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/Tessel");
     return QDir(config).filePath(QString::fromLatin1(kFileName));
 }
 

@@ -32,7 +32,7 @@ public:
     bool writeInt(const QString& section, const QString& key, int value);
 
     // Where the profile lives: in moduleDir when that directory is writable (portable use),
-    // otherwise in the user's configuration directory.
+    // otherwise, and always for a program installed in a "bin" directory, in ~/.config/Tessel/.
     static QString chooseLocation(const QString& moduleDir);
 
 private:

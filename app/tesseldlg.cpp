@@ -5,6 +5,7 @@
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
 #include "pages/debug/cdebug.h"
+#include "pages/help/chelplines.h"
 #include "pages/program/cprogrammedlg.h"
 #include "res/artwork.h"
 
@@ -74,8 +75,10 @@ void CTesselDlg::buildUi() {
     (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
     connect(usbRadio_, &QRadioButton::clicked, transport_, &CMUSBHid::open);
 
+    helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for
     helpButton_ = new QPushButton(QStringLiteral("接线说明"), this);
-    helpButton_->setEnabled(false);  // the wiring-help window comes with its own page
+    helpButton_->setObjectName(QStringLiteral("helpButton"));
+    connect(helpButton_, &QPushButton::clicked, helpLines_, &CHelpLines::showAndRaise);
 
     chipGroup_ = new QGroupBox(QStringLiteral("  芯片选择  "), this);
     chipCombo_ = new QComboBox(chipGroup_);
@@ -145,6 +148,7 @@ void CTesselDlg::onLanguageChosen(int index) {
                                 : QStringLiteral("  语言选择  "));
     chipGroup_->setTitle(en ? QStringLiteral("  chip select  ") : QStringLiteral("  芯片选择  "));
     helpButton_->setText(en ? QStringLiteral("connections") : QStringLiteral("接线说明"));
+    helpLines_->applyLanguage(en);
     commGroup_->setTitle(en ? QStringLiteral("communication") : QStringLiteral("通信方式"));
     usbRadio_->setText(en ? QStringLiteral("USB") : QStringLiteral("USB通信"));
     tabs_->setTabText(0, en ? QStringLiteral("Program") : QStringLiteral("烧录"));
@@ -202,6 +206,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
         }
         transport_->close();
     }
+    helpLines_->hide();
     event->accept();
 }
 

@@ -15,6 +15,7 @@ class QTabWidget;
 namespace tessel {
 
 class CDebug;
+class CHelpLines;
 class CMUSBHid;
 class CProgrammeDlg;
 class HidBackend;
@@ -38,6 +39,8 @@ public:
     QComboBox& chipCombo() { return *chipCombo_; }
     QComboBox& languageCombo() { return *languageCombo_; }
     QTabWidget& tabs() { return *tabs_; }
+    QPushButton& helpButton() { return *helpButton_; }
+    CHelpLines& helpLines() { return *helpLines_; }
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -68,6 +71,7 @@ private:
     QGroupBox* commGroup_ = nullptr;
     QRadioButton* usbRadio_ = nullptr;
     QPushButton* helpButton_ = nullptr;
+    CHelpLines* helpLines_ = nullptr;
     QGroupBox* chipGroup_ = nullptr;
     QComboBox* chipCombo_ = nullptr;
     QGroupBox* languageGroup_ = nullptr;

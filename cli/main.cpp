@@ -19,6 +19,7 @@ void printUsage(std::FILE* out, const std::vector<Command>& commands) {
     std::fputs(
         "Usage: tessel-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
         "       tessel-cli COMMAND --help\n"
+        "       tessel-cli --version\n"
         "\n"
         "Commands:\n",
         out);
@@ -39,6 +40,10 @@ void printUsage(std::FILE* out, const std::vector<Command>& commands) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.value(0) == QLatin1String("--version")) {
+        std::printf("tessel-cli %s\n", TESSEL_VERSION);
+        return tessel::cli::kExitOk;
+    }
     // Options given before the command belong to it: tessel-cli --simulate --lang en power off.
     QStringList leading;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--")) &&

@@ -1,0 +1,132 @@
+#include "pages/help/chelplines.h"
+
+#include "res/artwork.h"
+#include "res/wiring.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace tessel {
+namespace {
+
+struct Leaf {
+    const char* text;
+    int picture;
+};
+
+struct ChipGroup {
+    const char* text;
+    std::array<Leaf, 2> leaves;  // an empty text ends the list early
+};
+
+const char* const kRoot = "VU-RA";
+constexpr int kTitlePicture = 159;
+
+// The tree under the root, in order. Note the KR5815 group: its debugging picture has the lower
+// number.
+// clang-format off
+constexpr std::array<ChipGroup, 9> kGroups = {{
+    {"KR4121",            {{{"21烧录", 150},         {"21调试", 157}}}},
+    {"KR4111",            {{{"11烧录", 152},         {"11调试", 151}}}},
+    {"KR4112",            {{{"12烧录", 154},         {"12调试", 153}}}},
+    {"KR4152",            {{{"52烧录", 164},         {"52调试", 165}}}},
+    {"KR4113/4161/4115W", {{{"13/61/15W烧录", 156},  {"13/61/15W调试", 155}}}},
+    {"KR4115/56/17",      {{{"15/56/17烧录", 167},   {"15/56/17调试", 166}}}},
+    {"KR4116",            {{{"16烧录", 179},         {"16调试", 178}}}},
+    {"KR5815",            {{{"5815烧录", 192},       {"5815调试", 190}}}},
+    {"KR5812/5712",       {{{"5812/5712烧录调试", 194}, {"", 0}}}},
+}};
+// clang-format on
+
+}  // namespace
+
+CHelpLines::CHelpLines(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("helpLines"));
+    setWindowTitle(QStringLiteral("接线说明"));
+    setWindowIcon(artwork::appIcon());
+
+    pictures_.insert(kTitlePicture, artwork::titlePicture());
+    for (const wiring::Diagram& d : wiring::kDiagrams)
+        pictures_.insert(d.resourceId, artwork::wiringPicture(d.resourceId));
+
+    group_ = new QGroupBox(QStringLiteral("接线说明"), this);
+    tree_ = new QTreeWidget(group_);
+    tree_->setObjectName(QStringLiteral("wiringTree"));
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setMinimumWidth(180);
+    picture_ = new QLabel(group_);
+    picture_->setObjectName(QStringLiteral("wiringPicture"));
+    picture_->setFixedSize(wiring::kWidth, wiring::kHeight);
+    picture_->setFrameShape(QFrame::StyledPanel);
+    note_ = new QLabel(group_);  // stays empty
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(tree_, 1);
+    top->addWidget(picture_, 0, Qt::AlignTop);
+    auto* inner = new QVBoxLayout(group_);
+    inner->addLayout(top, 1);
+    inner->addWidget(note_);
+    (new QVBoxLayout(this))->addWidget(group_);
+
+    buildTree();
+    // The selection, not the current item: a tree that gets the focus makes its first item
+    // current without selecting it, and that must not change the picture.
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CHelpLines::onSelectionChanged);
+}
+
+void CHelpLines::buildTree() {
+    auto* root = new QTreeWidgetItem(tree_, QStringList{QString::fromLatin1(kRoot)});
+    for (const ChipGroup& g : kGroups) {
+        auto* node = new QTreeWidgetItem(root, QStringList{QString::fromUtf8(g.text)});
+        for (const Leaf& leaf : g.leaves) {
+            if (leaf.text[0] != '\0')
+                new QTreeWidgetItem(node, QStringList{QString::fromUtf8(leaf.text)});
+        }
+    }
+}
+
+int CHelpLines::pictureFor(const QString& itemText) {
+    for (const ChipGroup& g : kGroups) {
+        for (const Leaf& leaf : g.leaves) {
+            if (leaf.text[0] != '\0' && itemText == QString::fromUtf8(leaf.text))
+                return leaf.picture;
+        }
+    }
+    return itemText == QLatin1String(kRoot) ? kTitlePicture : 0;
+}
+
+void CHelpLines::onSelectionChanged() {
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int id = pictureFor(selected.first()->text(0));
+    if (id == 0)
+        return;  // a chip group keeps the picture on show
+    shown_ = id;
+    picture_->setPixmap(pictures_.value(id));
+}
+
+const QPixmap* CHelpLines::shownPixmap() const {
+    const auto it = pictures_.constFind(shown_);
+    return it == pictures_.constEnd() ? nullptr : &it.value();
+}
+
+void CHelpLines::showAndRaise() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void CHelpLines::applyLanguage(bool english) {
+    const QString title = english ? QStringLiteral("Connections") : QStringLiteral("接线说明");
+    setWindowTitle(title);
+    group_->setTitle(title);
+}
+
+}  // namespace tessel
