@@ -63,7 +63,6 @@ CHelpLines::CHelpLines(QWidget* parent) : QDialog(parent) {
     picture_ = new QLabel(group_);
     picture_->setObjectName(QStringLiteral("wiringPicture"));
     picture_->setFixedSize(wiring::kWidth, wiring::kHeight);
-    picture_->setFrameShape(QFrame::StyledPanel);
     note_ = new QLabel(group_);  // stays empty
 
     auto* top = new QHBoxLayout;
