@@ -1,4 +1,5 @@
 #include "sim/simboard.h"
+#include "sim/simlink.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -28,8 +29,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 }
 
-// One open handle on the simulated board. Replies queue up after the board's latency; a
-// stream thread of its own adds the debug frames while the board streams them. The stream
+// One open handle on the simulated board. Reports travel on a modelled USB link (SimLinkModel:
+// 1 ms frames, one report each way per frame, the latency in frames per hop); replies queue up
+// with the frame boundary at which they become readable. A stream thread of its own adds the
+// debug frames while the board streams them. The stream
 // thread is stopped and joined before the handle goes away.
 class SimDevice : public HidDevice {
 public:
@@ -47,22 +50,29 @@ public:
         streamer_.join();
     }
 
+    // Returns once the report has left (a HID write returns when its transfer is done); the
+    // board sees it at that frame boundary and its answers queue up for the frames after.
     bool write(const Report& report) override {
+        const int latency = board_->options().latencyMs;
+        int64_t leaves = 0;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::unique_lock<std::mutex> lock(mutex_);
             if (gone_)
                 return false;
+            leaves = link_.departure(sinceUp(Clock::now()), latency);
+            if (latency > 0) {
+                cv_.wait_until(lock, at(leaves), [this] { return gone_ || stop_; });
+                if (gone_)
+                    return false;
+            }
         }
-        const int latency = board_->options().latencyMs;
-        if (latency > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(latency));
         std::vector<Report> replies = board_->handle(report);
         if (board_->pulledOut()) {
             pullOut();
             hub_->pulledOutByFault();
             return true;
         }
-        enqueue(replies, latency);
+        enqueue(replies, leaves, latency);
         return true;
     }
 
@@ -94,17 +104,25 @@ public:
     }
 
 private:
-    void enqueue(const std::vector<Report>& replies, int latency) {
+    // Answers produced at `produced` (link time) take the next free frames in.
+    void enqueue(const std::vector<Report>& replies, int64_t produced, int latency) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (gone_)
                 return;
-            const auto due = Clock::now() + std::chrono::milliseconds(latency);
             for (const Report& r : replies)
-                queue_.push_back({due, r});
+                queue_.push_back({at(link_.arrival(produced, latency)), r});
             kicked_ = true;  // a command may have started or stopped the stream
         }
         cv_.notify_all();
+    }
+
+    int64_t sinceUp(Clock::time_point t) const {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(t - up_).count();
+    }
+    Clock::time_point at(int64_t linkTime) const {
+        return up_ +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(linkTime));
     }
 
     // Sends a frame every period while the board streams; sleeps otherwise.
@@ -128,7 +146,7 @@ private:
                     return;
             }
             const SimOptions options = board_->options();
-            enqueue(board_->nextFrame(), options.latencyMs);
+            enqueue(board_->nextFrame(), sinceUp(Clock::now()), options.latencyMs);
             next += std::chrono::milliseconds(board_->framePeriodMs());
             if (next < Clock::now())
                 next = Clock::now();
@@ -144,6 +162,8 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<Pending> queue_;
+    const Clock::time_point up_ = Clock::now();  // frame 0 of the link starts here
+    SimLinkModel link_;                          // under mutex_
     bool gone_ = false;
     bool stop_ = false;
     bool kicked_ = false;
