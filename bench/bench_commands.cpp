@@ -160,7 +160,8 @@ bool writeVerifyRatio(const Setup& s, int runs) {
                  .arg(exchanges)
                  .arg(number(floorMs / 1000))
                  .arg(number(wall / 1000)),
-             number(ratio) + QStringLiteral(" ×"), QStringLiteral("≤ 1.02 ×"), ratio <= 1.02);
+             QString::number(ratio, 'f', 3) + QStringLiteral(" ×"), QStringLiteral("≤ 1.02 ×"),
+             ratio <= 1.02);
     return true;
 }
 

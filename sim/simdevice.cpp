@@ -47,6 +47,7 @@ public:
             stop_ = true;
         }
         cv_.notify_all();
+        streamCv_.notify_all();
         streamer_.join();
     }
 
@@ -66,7 +67,10 @@ public:
                     return false;
             }
         }
+        const bool streamed = board_->streaming();
         std::vector<Report> replies = board_->handle(report);
+        if (board_->streaming() != streamed)
+            kickStream();
         if (board_->pulledOut()) {
             pullOut();
             hub_->pulledOutByFault();
@@ -101,6 +105,7 @@ public:
             queue_.clear();
         }
         cv_.notify_all();
+        streamCv_.notify_all();
     }
 
 private:
@@ -112,9 +117,18 @@ private:
                 return;
             for (const Report& r : replies)
                 queue_.push_back({at(link_.arrival(produced, latency)), r});
-            kicked_ = true;  // a command may have started or stopped the stream
         }
         cv_.notify_all();
+    }
+
+    // The command started or stopped the debug stream. Only then is the stream thread woken,
+    // not for every report.
+    void kickStream() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            kicked_ = true;
+        }
+        streamCv_.notify_all();
     }
 
     int64_t sinceUp(Clock::time_point t) const {
@@ -135,13 +149,13 @@ private:
                 if (stop_)
                     return;
                 if (!streaming || gone_) {
-                    cv_.wait_for(lock, std::chrono::milliseconds(100),
-                                 [this] { return stop_ || kicked_; });
+                    streamCv_.wait_for(lock, std::chrono::milliseconds(100),
+                                       [this] { return stop_ || kicked_; });
                     kicked_ = false;
                     next = Clock::now();
                     continue;
                 }
-                cv_.wait_until(lock, next, [this] { return stop_; });
+                streamCv_.wait_until(lock, next, [this] { return stop_; });
                 if (stop_)
                     return;
             }
@@ -160,7 +174,8 @@ private:
     std::shared_ptr<SimBoard> board_;
     std::shared_ptr<SimBackend::Hub> hub_;
     std::mutex mutex_;
-    std::condition_variable cv_;
+    std::condition_variable cv_;        // the queue: readers and writers waiting for a frame
+    std::condition_variable streamCv_;  // the stream thread
     std::deque<Pending> queue_;
     const Clock::time_point up_ = Clock::now();  // frame 0 of the link starts here
     SimLinkModel link_;                          // under mutex_
