@@ -13,8 +13,8 @@ class BenchChart : public QObject {
 private Q_SLOTS:
     void paint_data() {
         QTest::addColumn<int>("visible");
-        QTest::newRow("32 channels x 1024 points") << 32;
-        QTest::newRow("no curves") << 0;
+        QTest::newRow("chart paint, 32 channels x 1024 points") << 32;
+        QTest::newRow("chart paint, no curves") << 0;
     }
     void paint() {
         QFETCH(int, visible);

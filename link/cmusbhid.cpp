@@ -146,11 +146,14 @@ void CMUSBHid::deliver(const Report& report) {
             who = Waiter::EepromRead;
             break;
     }
-    std::lock_guard<std::mutex> lock(answerMutex_);
-    if (waiting_ != who || answered_)
-        return;  // nobody waits for it: a stray reply
-    answer_ = report;
-    answered_ = true;
+    {
+        std::lock_guard<std::mutex> lock(answerMutex_);
+        if (waiting_ != who || answered_)
+            return;  // nobody waits for it: a stray reply
+        answer_ = report;
+        answered_ = true;
+    }
+    // Woken after the lock is released, the worker does not block on it at once.
     answerCv_.notify_all();
 }
 

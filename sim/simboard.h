@@ -20,7 +20,7 @@ namespace tessel {
 // Settings of the simulated board, from --simulate=KEY=VALUE,... Counters of received reports
 // start at 1 with the first report after the board was plugged in; 0 switches a fault off.
 struct SimOptions {
-    int latencyMs = 1;    // "latency": per report, each way
+    int latencyMs = 1;    // "latency": 1 ms USB frames per report, each way; 0 no delay
     int frameRate = 50;   // "rate": debug frames per second
     int channels = 8;     // "channels": touch channels of the target (1 to 32)
     bool touches = true;  // "touches": scripted key touches in the debug stream

@@ -1,4 +1,5 @@
 #include "sim/simboard.h"
+#include "sim/simlink.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -28,8 +29,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 }
 
-// One open handle on the simulated board. Replies queue up after the board's latency; a
-// stream thread of its own adds the debug frames while the board streams them. The stream
+// One open handle on the simulated board. Reports travel on a modelled USB link (SimLinkModel:
+// 1 ms frames, one report each way per frame, the latency in frames per hop); replies queue up
+// with the frame boundary at which they become readable. A stream thread of its own adds the
+// debug frames while the board streams them. The stream
 // thread is stopped and joined before the handle goes away.
 class SimDevice : public HidDevice {
 public:
@@ -44,25 +47,36 @@ public:
             stop_ = true;
         }
         cv_.notify_all();
+        streamCv_.notify_all();
         streamer_.join();
     }
 
+    // Returns once the report has left (a HID write returns when its transfer is done); the
+    // board sees it at that frame boundary and its answers queue up for the frames after.
     bool write(const Report& report) override {
+        const int latency = board_->options().latencyMs;
+        int64_t leaves = 0;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::unique_lock<std::mutex> lock(mutex_);
             if (gone_)
                 return false;
+            leaves = link_.departure(sinceUp(Clock::now()), latency);
+            if (latency > 0) {
+                cv_.wait_until(lock, at(leaves), [this] { return gone_ || stop_; });
+                if (gone_)
+                    return false;
+            }
         }
-        const int latency = board_->options().latencyMs;
-        if (latency > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+        const bool streamed = board_->streaming();
         std::vector<Report> replies = board_->handle(report);
+        if (board_->streaming() != streamed)
+            kickStream();
         if (board_->pulledOut()) {
             pullOut();
             hub_->pulledOutByFault();
             return true;
         }
-        enqueue(replies, latency);
+        enqueue(replies, leaves, latency);
         return true;
     }
 
@@ -91,20 +105,38 @@ public:
             queue_.clear();
         }
         cv_.notify_all();
+        streamCv_.notify_all();
     }
 
 private:
-    void enqueue(const std::vector<Report>& replies, int latency) {
+    // Answers produced at `produced` (link time) take the next free frames in.
+    void enqueue(const std::vector<Report>& replies, int64_t produced, int latency) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (gone_)
                 return;
-            const auto due = Clock::now() + std::chrono::milliseconds(latency);
             for (const Report& r : replies)
-                queue_.push_back({due, r});
-            kicked_ = true;  // a command may have started or stopped the stream
+                queue_.push_back({at(link_.arrival(produced, latency)), r});
         }
         cv_.notify_all();
+    }
+
+    // The command started or stopped the debug stream. Only then is the stream thread woken,
+    // not for every report.
+    void kickStream() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            kicked_ = true;
+        }
+        streamCv_.notify_all();
+    }
+
+    int64_t sinceUp(Clock::time_point t) const {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(t - up_).count();
+    }
+    Clock::time_point at(int64_t linkTime) const {
+        return up_ +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(linkTime));
     }
 
     // Sends a frame every period while the board streams; sleeps otherwise.
@@ -117,18 +149,18 @@ private:
                 if (stop_)
                     return;
                 if (!streaming || gone_) {
-                    cv_.wait_for(lock, std::chrono::milliseconds(100),
-                                 [this] { return stop_ || kicked_; });
+                    streamCv_.wait_for(lock, std::chrono::milliseconds(100),
+                                       [this] { return stop_ || kicked_; });
                     kicked_ = false;
                     next = Clock::now();
                     continue;
                 }
-                cv_.wait_until(lock, next, [this] { return stop_; });
+                streamCv_.wait_until(lock, next, [this] { return stop_; });
                 if (stop_)
                     return;
             }
             const SimOptions options = board_->options();
-            enqueue(board_->nextFrame(), options.latencyMs);
+            enqueue(board_->nextFrame(), sinceUp(Clock::now()), options.latencyMs);
             next += std::chrono::milliseconds(board_->framePeriodMs());
             if (next < Clock::now())
                 next = Clock::now();
@@ -142,8 +174,11 @@ private:
     std::shared_ptr<SimBoard> board_;
     std::shared_ptr<SimBackend::Hub> hub_;
     std::mutex mutex_;
-    std::condition_variable cv_;
+    std::condition_variable cv_;        // the queue: readers and writers waiting for a frame
+    std::condition_variable streamCv_;  // the stream thread
     std::deque<Pending> queue_;
+    const Clock::time_point up_ = Clock::now();  // frame 0 of the link starts here
+    SimLinkModel link_;                          // under mutex_
     bool gone_ = false;
     bool stop_ = false;
     bool kicked_ = false;

@@ -56,7 +56,7 @@ Key boolKey(const char* name, const char* help, bool SimOptions::*field) {
 
 const std::vector<Key>& keys() {
     static const std::vector<Key> table = {
-        intKey("latency", "delay of every report, each way, in ms (default 1)",
+        intKey("latency", "1 ms USB frames per report, each way (default 1; 0: no delay)",
                &SimOptions::latencyMs, 0, 10000),
         intKey("rate", "debug frames per second (default 50)", &SimOptions::frameRate, 1, 1000),
         intKey("channels", "touch channels of the target, 1 to 32 (default 8)",
