@@ -74,6 +74,7 @@ private:
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     bool closed_ = false;
+    bool debugRunStoppedForClose_ = false;
 };
 
 }  // namespace tessel
