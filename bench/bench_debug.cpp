@@ -106,6 +106,13 @@ int main(int argc, char** argv) {
     page.show();
     transport.open();
 
+    // Every frame that reached the window thread, also those still queued when the stream
+    // paused (the session takes samples only while streaming).
+    long framesArrived = 0;
+    QObject::connect(&transport, &CMUSBHid::debugNotification, [&](const DebugNotification& n) {
+        if (n.code == DebugCode::Sample || n.code == DebugCode::MalformedFrame)
+            ++framesArrived;
+    });
     long rssStart = 0;
     double cpuStart = 0;
     QElapsedTimer wall;
@@ -129,7 +136,9 @@ int main(int argc, char** argv) {
                          page.session().samplesDiscarded());
                 std::printf("seconds            %.1f\n", elapsed);
                 std::printf("frames sent        %ld (%.1f/s)\n", sent, sent / elapsed);
-                std::printf("frames taken       %ld\n", taken);
+                std::printf("frames arrived     %ld\n", taken);
+                std::printf("samples saved      %lld\n",
+                            static_cast<long long>(page.session().samples().size()));
                 std::printf("frames dropped     %ld\n", sent - taken);
                 std::printf("window thread CPU  %.1f %% of one core\n", 100.0 * cpu / elapsed);
                 std::printf("memory growth      %ld KiB (resident %ld KiB)\n",

@@ -155,11 +155,13 @@ QWidget* CDebug::buildControls() {
     channelCountEdit_ = new QLineEdit(link);
     channelCountEdit_->setReadOnly(true);
     channelCountEdit_->setFixedWidth(60);
+    channelCountEdit_->setText(QStringLiteral("0"));
     linkLabel_ = new QLabel(link);
     linkLabel_->setMinimumWidth(70);
     linkRateEdit_ = new QLineEdit(link);
     linkRateEdit_->setReadOnly(true);
     linkRateEdit_->setFixedWidth(60);
+    linkRateEdit_->setText(QStringLiteral("0"));
     linkGrid->addWidget(statusLabel_, 0, 0);
     linkGrid->addWidget(lampLabel_, 0, 1);
     linkGrid->addWidget(new QLabel(QStringLiteral("通道数"), link), 1, 0);
