@@ -38,7 +38,7 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       prompts_(prompts),
       transport_(new CMUSBHid(state, backend, this)),
       programPage_(new CProgrammeDlg(state, *transport_, prompts)),
-      debugPage_(new CDebug(state, *transport_)),
+      debugPage_(new CDebug(state, *transport_, prompts)),
       watcher_(backend.createWatcher(this)) {
     setWindowIcon(artwork::appIcon());
     if (profile_.exists()) {
@@ -54,6 +54,9 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     connect(programPage_, &CProgrammeDlg::chipEntryRequested, this, &CTesselDlg::selectChipEntry);
     connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, chipCombo_,
             &QComboBox::setEnabled);
+    // The chip stays as it is while a debug run decodes the stream with its layout.
+    connect(debugPage_, &CDebug::runActiveChanged, chipCombo_,
+            [this](bool active) { chipCombo_->setEnabled(!active); });
 
     if (simulated)
         programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
@@ -160,8 +163,10 @@ void CTesselDlg::onLanguageChosen(int index) {
 
 void CTesselDlg::onTabChanged(int index) {
     stopDebugRun();
-    if (index == 1)
+    if (index == 1) {
         debugPage_->adaptToChip();
+        debugPage_->resetDisplay();
+    }
 }
 
 void CTesselDlg::stopDebugRun() {
@@ -195,15 +200,20 @@ void CTesselDlg::showAbout() {
 }
 
 void CTesselDlg::closeEvent(QCloseEvent* event) {
+    if (!closed_ && debugPage_->running()) {
+        // The run ends first (pause, 500 ms, stop) without holding up the window; the
+        // window closes when it is idle.
+        event->ignore();
+        debugRunStoppedForClose_ = true;
+        debugPage_->stopRun([this] { close(); });
+        return;
+    }
     if (!closed_) {
         closed_ = true;
         profile_.writeInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey),
                           static_cast<int>(state_.chipIndex.load()));
-        if (debugPage_->running()) {
-            debugPage_->stopRun();
-        } else {
+        if (!debugRunStoppedForClose_)
             transport_->send(makeReport(0xB5));  // stop debugging
-        }
         transport_->close();
     }
     helpLines_->hide();

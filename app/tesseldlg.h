@@ -78,6 +78,7 @@ private:
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     bool closed_ = false;
+    bool debugRunStoppedForClose_ = false;
 };
 
 }  // namespace tessel

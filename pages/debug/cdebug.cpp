@@ -1,18 +1,290 @@
 #include "pages/debug/cdebug.h"
 
 #include "link/cmusbhid.h"
+#include "pages/debug/cmulticolordraw.h"
+#include "pages/debug/debuglamps.h"
+#include "pages/debug/debugtablemodel.h"
+#include "pages/program/cmlistctrl.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace tessel {
 
-CDebug::CDebug(SharedState& state, CMUSBHid& transport, QWidget* parent)
-    : QWidget(parent), state_(state), transport_(transport) {}
+const std::array<uint32_t, 32> CDebug::kChannelColours = {
+    0x0000FF, 0x00FF00, 0xD781F8, 0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFF0080, 0x8000FF,
+    0x0080FF, 0x00FF80, 0xFF8000, 0x80FF00, 0x8080FF, 0xFF8080, 0x0050FF, 0x00B400,
+    0x00FFB4, 0x00B4FF, 0xFF00B4, 0xB400FF, 0x000096, 0x009600, 0x64C8FF, 0x80FF80,
+    0xFFFF80, 0xE664FF, 0x64BC96, 0x96C7C8, 0x3264EC, 0xBE5859, 0x9696AA, 0x64B464,
+};
 
-void CDebug::stopRun() {
-    // Stop debugging (0xB5).
-    transport_.send(makeReport(0xB5));
-    running_ = false;
+namespace {
+
+const char* const kRangeLabels[6] = {"Baseline_Ymin", "Baseline_Ymax", "Rawdata_Ymin",
+                                     "Rawdata_Ymax",  "Differ_Ymin",   "Differ_Ymax"};
+const char* const kGridRows[6] = {"Channel", "Baseline", "Rawdata", "Differ", "KeyFlagSN", "Color"};
+
+}  // namespace
+
+CDebug::CDebug(SharedState& state, CMUSBHid& transport, Prompts& prompts, QWidget* parent)
+    : QWidget(parent),
+      state_(state),
+      prompts_(prompts),
+      profile_(state.profilePath),
+      session_(state, transport, prompts) {
+    // CSV files go where the profile goes: next to the program when that is writable.
+    session_.setCsvDirectory(QFileInfo(state.profilePath).absolutePath());
+    loadTouchParameters(profile_, &state_.debugParameters);
+    buildUi();
+    loadSettings();
+    showParameters();
+    rebuildGrid(32);
+    for (CMultiColorDraw* c : charts_) {
+        for (int i = 0; i < 32; ++i)
+            c->setChannelVisible(i, false);
+    }
+    adaptToChip();
+    refreshControls();
+
+    connect(&session_, &DebugSession::stateChanged, this, &CDebug::onStateChanged);
+    connect(&session_, &DebugSession::started, this, &CDebug::onStarted);
+    connect(&session_, &DebugSession::channelsReady, this, &CDebug::onChannelsReady);
+    connect(&session_, &DebugSession::sampleShown, this, &CDebug::onSample);
+    connect(&session_, &DebugSession::frameStatusChanged, this, &CDebug::onFrameStatus);
+    connect(&session_, &DebugSession::parametersWritten, this, &CDebug::onParametersWritten);
+    connect(&session_, &DebugSession::csvStarted, this, &CDebug::onCsvStarted);
+    connect(&session_, &DebugSession::csvProgress, this, &CDebug::onCsvProgress);
+    connect(&session_, &DebugSession::csvFinished, this, &CDebug::onCsvFinished);
+    repaintTimer_.setInterval(1000 / kRepaintHz);
+    connect(&repaintTimer_, &QTimer::timeout, this, &CDebug::flushSamples);
 }
 
-void CDebug::adaptToChip() {}
+CDebug::~CDebug() {
+    session_.csvWriter().wait();
+}
+
+void CDebug::buildUi() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(buildControls());
+
+    grid_ = new CMListCtrl(this);
+    grid_->setObjectName(QStringLiteral("parameterGrid"));
+    grid_->setEditableRange(-1, -1, -1, -1);
+    grid_->setSmallImageList(debuglamps::keyLampImages());
+    grid_->setFixedHeight(6 * 22 + 48);
+    connect(grid_, &CMListCtrl::headerToggled, this, &CDebug::onHeaderToggled);
+
+    buildParameterGroup();
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(grid_, 1);
+    middle->addWidget(parameterGroup_);
+    layout->addLayout(middle);
+    layout->addWidget(buildViews(), 1);
+}
+
+QWidget* CDebug::buildControls() {
+    auto* box = new QWidget(this);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    auto* ranges = new QGroupBox(QStringLiteral("坐标范围"), box);
+    auto* rangeGrid = new QGridLayout(ranges);
+    for (int k = 0; k < 6; ++k) {
+        rangeEdits_[k] = new QLineEdit(ranges);
+        rangeEdits_[k]->setValidator(new QIntValidator(rangeEdits_[k]));
+        rangeEdits_[k]->setFixedWidth(64);
+        rangeGrid->addWidget(new QLabel(QString::fromLatin1(kRangeLabels[k]), ranges), k / 2,
+                             (k % 2) * 2);
+        rangeGrid->addWidget(rangeEdits_[k], k / 2, (k % 2) * 2 + 1);
+        connect(rangeEdits_[k], &QLineEdit::textEdited, this, &CDebug::onRangeEdited);
+    }
+    row->addWidget(ranges);
+
+    auto* supply = new QGroupBox(QStringLiteral("调试电源"), box);
+    auto* supplyLayout = new QVBoxLayout(supply);
+    const char* supplyTexts[3] = {"内部3V", "内部5V", "外部供电"};
+    for (int k = 0; k < 3; ++k) {
+        supplyRadios_[k] = new QRadioButton(QString::fromUtf8(supplyTexts[k]), supply);
+        supplyLayout->addWidget(supplyRadios_[k]);
+    }
+    row->addWidget(supply);
+
+    auto* run = new QGroupBox(QStringLiteral("调试"), box);
+    auto* runGrid = new QGridLayout(run);
+    startButton_ = new QPushButton(QStringLiteral("开始调试"), run);
+    pauseButton_ = new QPushButton(QStringLiteral("暂停显示"), run);
+    saveSettingsButton_ = new QPushButton(QStringLiteral("保存设置"), run);
+    channelsButton_ = new QPushButton(QStringLiteral("通道全不选"), run);
+    saveDataCheck_ = new QCheckBox(QStringLiteral("保存数据"), run);
+    runGrid->addWidget(startButton_, 0, 0);
+    runGrid->addWidget(pauseButton_, 0, 1);
+    runGrid->addWidget(saveDataCheck_, 0, 2);
+    runGrid->addWidget(saveSettingsButton_, 1, 0);
+    runGrid->addWidget(channelsButton_, 1, 1);
+    csvProgress_ = new QProgressBar(run);
+    csvProgress_->setVisible(false);
+    runGrid->addWidget(csvProgress_, 2, 0, 1, 3);
+    row->addWidget(run);
+    connect(startButton_, &QPushButton::clicked, this, &CDebug::onStartClicked);
+    connect(pauseButton_, &QPushButton::clicked, this, &CDebug::onPauseClicked);
+    connect(saveSettingsButton_, &QPushButton::clicked, this, &CDebug::onSaveSettings);
+    connect(channelsButton_, &QPushButton::clicked, this, &CDebug::onChannelsButton);
+    connect(saveDataCheck_, &QCheckBox::toggled, &session_, &DebugSession::setSaveData);
+
+    auto* link = new QGroupBox(QStringLiteral("状态"), box);
+    auto* linkGrid = new QGridLayout(link);
+    statusLabel_ = new QLabel(QStringLiteral("正确"), link);
+    lampLabel_ = new QLabel(link);
+    lampLabel_->setPixmap(debuglamps::statusLamp(143));
+    channelCountEdit_ = new QLineEdit(link);
+    channelCountEdit_->setReadOnly(true);
+    channelCountEdit_->setFixedWidth(60);
+    channelCountEdit_->setText(QStringLiteral("0"));
+    linkLabel_ = new QLabel(link);
+    linkLabel_->setMinimumWidth(70);
+    linkRateEdit_ = new QLineEdit(link);
+    linkRateEdit_->setReadOnly(true);
+    linkRateEdit_->setFixedWidth(60);
+    linkRateEdit_->setText(QStringLiteral("0"));
+    linkGrid->addWidget(statusLabel_, 0, 0);
+    linkGrid->addWidget(lampLabel_, 0, 1);
+    linkGrid->addWidget(new QLabel(QStringLiteral("通道数"), link), 1, 0);
+    linkGrid->addWidget(channelCountEdit_, 1, 1);
+    linkGrid->addWidget(linkLabel_, 2, 0);
+    linkGrid->addWidget(linkRateEdit_, 2, 1);
+    row->addWidget(link);
+    row->addStretch(1);
+    return box;
+}
+
+QWidget* CDebug::buildViews() {
+    viewTabs_ = new QTabWidget(this);
+    viewTabs_->setObjectName(QStringLiteral("debugViews"));
+
+    auto* chartsPage = new QWidget(viewTabs_);
+    auto* chartsLayout = new QVBoxLayout(chartsPage);
+    chartsLayout->setContentsMargins(0, 0, 0, 0);
+    chartsLayout->setSpacing(2);
+    const char* titles[3] = {"Baseline", "Rawdata", "Differ"};
+    for (int k = 0; k < 3; ++k) {
+        charts_[k] = new CMultiColorDraw(chartsPage);
+        charts_[k]->setTitle(QString::fromLatin1(titles[k]));
+        for (int i = 0; i < 32; ++i)
+            charts_[k]->setChannelColour(i, kChannelColours[i]);
+        chartsLayout->addWidget(charts_[k], 1);
+    }
+    viewTabs_->addTab(chartsPage, QStringLiteral("曲线图"));
+
+    auto* tablePage = new QWidget(viewTabs_);
+    auto* tableLayout = new QVBoxLayout(tablePage);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    dataTypeBox_ = new QWidget(tablePage);
+    auto* radios = new QHBoxLayout(dataTypeBox_);
+    radios->setContentsMargins(4, 0, 0, 0);
+    const char* types[3] = {"Baseline", "Rawdata", "Differ"};
+    for (int k = 0; k < 3; ++k) {
+        dataTypeRadios_[k] = new QRadioButton(QString::fromLatin1(types[k]), dataTypeBox_);
+        radios->addWidget(dataTypeRadios_[k]);
+        connect(dataTypeRadios_[k], &QRadioButton::toggled, this, [this, k](bool on) {
+            if (on)
+                settings_.dataType = k;
+        });
+    }
+    radios->addStretch(1);
+    tableLayout->addWidget(dataTypeBox_);
+    tableModel_ = new DebugTableModel(this);
+    table_ = new QTableView(tablePage);
+    table_->setObjectName(QStringLiteral("dataTable"));
+    table_->setModel(tableModel_);
+    table_->setShowGrid(true);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setDefaultSectionSize(20);
+    table_->horizontalHeader()->setDefaultSectionSize(42);
+    tableLayout->addWidget(table_, 1);
+    viewTabs_->addTab(tablePage, QStringLiteral("数据表"));
+
+    statsTable_ = new QTableWidget(0, DebugStatistics::columnTitles().size(), viewTabs_);
+    statsTable_->setObjectName(QStringLiteral("statisticsTable"));
+    statsTable_->setHorizontalHeaderLabels(DebugStatistics::columnTitles());
+    statsTable_->verticalHeader()->setVisible(false);
+    statsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    statsTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    viewTabs_->addTab(statsTable_, QStringLiteral("统计"));
+    return viewTabs_;
+}
+
+void CDebug::loadSettings() {
+    settings_.load(profile_);
+    const int values[6] = {settings_.baselineMin, settings_.baselineMax, settings_.rawMin,
+                           settings_.rawMax,      settings_.differMin,   settings_.differMax};
+    for (int k = 0; k < 6; ++k)
+        rangeEdits_[k]->setText(QString::number(values[k]));
+    onRangeEdited();
+    // A choice of 3 or more checks no radio.
+    for (int k = 0; k < 3; ++k) {
+        supplyRadios_[k]->setAutoExclusive(false);
+        supplyRadios_[k]->setChecked(settings_.vcc == k);
+        supplyRadios_[k]->setAutoExclusive(true);
+        dataTypeRadios_[k]->setAutoExclusive(false);
+        dataTypeRadios_[k]->setChecked(settings_.dataType == k);
+        dataTypeRadios_[k]->setAutoExclusive(true);
+    }
+}
+
+DebugPageSettings CDebug::settingsFromControls() const {
+    DebugPageSettings s = settings_;
+    int* fields[6] = {&s.baselineMin, &s.baselineMax, &s.rawMin,
+                      &s.rawMax,      &s.differMin,   &s.differMax};
+    for (int k = 0; k < 6; ++k) {
+        bool ok = false;
+        const int v = rangeEdits_[k]->text().toInt(&ok);
+        *fields[k] = ok ? v : 0;
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (supplyRadios_[k]->isChecked())
+            s.vcc = k;
+        if (dataTypeRadios_[k]->isChecked())
+            s.dataType = k;
+    }
+    return s;
+}
+
+void CDebug::rebuildGrid(int channels) {
+    grid_->clearAll();
+    grid_->addColumn(QStringLiteral("Parameters"), 80);
+    for (int i = 0; i < channels; ++i) {
+        grid_->addColumn(QString(), 42);
+        grid_->setHeaderImage(i + 1, CMListCtrl::Checked);
+    }
+    for (int r = 0; r < 6; ++r) {
+        grid_->addRow(QString::fromLatin1(kGridRows[r]));
+        grid_->addRowColours(r);
+    }
+    for (int i = 0; i < channels; ++i) {
+        grid_->setItemText(0, i + 1, QString::number(i));
+        grid_->setColumnBackground(i + 1, colorFromColorref(kChannelColours[i]));
+    }
+    tableModel_->setChannels(channels);
+    table_->horizontalHeader()->setDefaultSectionSize(42);
+    channelsShown_ = true;
+    channelsButton_->setText(QStringLiteral("通道全不选"));
+}
 
 }  // namespace tessel

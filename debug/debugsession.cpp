@@ -1,0 +1,267 @@
+#include "debug/debugsession.h"
+
+#include "app/profile.h"
+#include "link/cmusbhid.h"
+#include "link/commands.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace tessel {
+namespace {
+
+const char* const kRangeMessages[] = {
+    "请确保Baseline的下限值小于上限值！",
+    "请确保Rawdata的下限值小于上限值！",
+    "请确保Differ的下限值小于上限值！",
+};
+
+}  // namespace
+
+DebugSession::DebugSession(SharedState& state, CMUSBHid& transport, Prompts& prompts,
+                           QObject* parent)
+    : QObject(parent), shared_(state), transport_(transport), prompts_(prompts), clock_([] {
+          return QDateTime::currentDateTimeUtc();
+      }) {
+    qRegisterMetaType<tessel::SampleRecord>();
+    filterTimer_.setSingleShot(true);
+    connect(&filterTimer_, &QTimer::timeout, this, [this] { outlierFilter_ = kFilterOn; });
+    startupTimer_.setSingleShot(true);
+    connect(&startupTimer_, &QTimer::timeout, this, [this] {
+        if (state_ == State::WaitingStarted || state_ == State::WaitingSupply ||
+            state_ == State::WaitingStartup) {
+            fail(shared_.text("等待数据超时!", "Waiting for data timeout!"));
+        }
+    });
+    connect(&transport_, &CMUSBHid::debugNotification, this, &DebugSession::handle);
+    connect(&csv_, &CsvWriter::progress, this, &DebugSession::csvProgress);
+    connect(&csv_, &CsvWriter::finished, this, &DebugSession::onCsvFinished);
+}
+
+DebugSession::~DebugSession() = default;
+
+void DebugSession::setCsvDirectory(const QString& dir) {
+    csvDir_ = dir;
+    samples_.setSpillDirectory(dir);
+}
+
+void DebugSession::setState(State s) {
+    if (state_ == s)
+        return;
+    state_ = s;
+    Q_EMIT stateChanged(s);
+}
+
+bool DebugSession::start(const DebugPageSettings& s) {
+    if (running())
+        return false;
+    const int lower[] = {s.baselineMin, s.rawMin, s.differMin};
+    const int upper[] = {s.baselineMax, s.rawMax, s.differMax};
+    for (int k = 0; k < 3; ++k) {
+        if (lower[k] >= upper[k]) {
+            prompts_.showMessage(QString::fromUtf8(kRangeMessages[k]));
+            return false;
+        }
+    }
+    chip_ = static_cast<int>(shared_.chipIndex.load());
+    vcc_ = s.vcc;
+    outlierFilter_ = kFilterOff;
+    frameError_ = false;
+    stopPending_ = false;
+    if (!transport_.send(cmd::startDebugging(static_cast<uint8_t>(chip_)))) {
+        prompts_.showMessage(shared_.text("无USB设备!", "NO USB Device!"));
+        return false;
+    }
+    filterTimer_.start(filterDelayMs_);
+    startupTimer_.start(startupTimeoutMs_);
+    setState(State::WaitingStarted);
+    Q_EMIT started();
+    return true;
+}
+
+void DebugSession::handle(const DebugNotification& n) {
+    switch (n.code) {
+        case DebugCode::Started:
+            if (state_ != State::WaitingStarted)
+                return;
+            setState(State::WaitingSupply);
+            transport_.send(cmd::selectDebugSupply(static_cast<uint8_t>(vcc_)));
+            startupTimer_.start(startupTimeoutMs_);
+            return;
+        case DebugCode::SupplyReply:
+            if (state_ == State::WaitingSupply)
+                onSupplyReply(n.report);
+            return;
+        case DebugCode::StartupContinued:
+            if (state_ == State::WaitingStartup)
+                onStartupReply(n.report);
+            return;
+        case DebugCode::Sample:
+            if (state_ == State::Streaming)
+                onSample(n.sample);
+            return;
+        case DebugCode::MalformedFrame:
+            if (state_ != State::Streaming)
+                return;
+            ++malformed_;
+            frameError_ = true;
+            Q_EMIT frameStatusChanged(false);
+            return;
+        case DebugCode::ParametersWritten:
+            if (!parametersPending_)
+                return;
+            parametersPending_ = false;
+            Q_EMIT parametersWritten(n.report[2] == 0xAA);
+            return;
+    }
+}
+
+void DebugSession::onSupplyReply(const Report& r) {
+    if (r[3] == 1) {
+        setState(State::WaitingStartup);
+        transport_.send(cmd::continueDebugStartup());
+        startupTimer_.start(startupTimeoutMs_);
+        return;
+    }
+    if (r[3] != 0)
+        return;  // the board has not decided yet
+    fail(QString::fromUtf8(r[2] <= 1 ? "内部电压选择失败!"
+                                     : "选择了外部电源，但外部并未提供，请确认外部电源工作状态!"));
+}
+
+void DebugSession::onStartupReply(const Report& r) {
+    startupTimer_.stop();
+    if (r[2] != 1) {
+        channelCount_ = 0;
+        linkRate_ = 0;
+        fail(QString::fromUtf8(chip_ >= 3 ? "目标机与编程器IIC通信失败!"
+                                          : "目标机与编程器匹配串口波特率不成功!"));
+        return;
+    }
+    channelCount_ = std::min<int>(r[3], kMaxDebugChannels);
+    if (chip_ >= 3) {
+        linkText_ = QStringLiteral("IIC");
+        linkRate_ = 100;
+    } else {
+        linkText_ = QStringLiteral("COM Baud");
+        linkRate_ = r[4] * 256 + r[5];
+    }
+    samples_.clear();
+    stats_.reset(chip_, channelCount_);
+    accepted_ = malformed_ = discarded_ = 0;
+    setState(State::Streaming);
+    Q_EMIT channelsReady(channelCount_);
+    transport_.requestDebugData(static_cast<uint8_t>(channelCount_));
+}
+
+void DebugSession::onSample(const DebugSample& s) {
+    if (frameError_) {
+        frameError_ = false;
+        Q_EMIT frameStatusChanged(true);
+    }
+    if (channelCount_ == 0)
+        return;
+    SampleRecord shown;
+    SampleRecord saved;
+    bool anyBaseline = false;
+    for (int i = 0; i < channelCount_; ++i) {
+        const int32_t raw = s.raw[i];
+        const int32_t baseline = s.baseline[i];
+        shown.raw[i] = raw;
+        shown.baseline[i] = baseline;
+        shown.differ[i] = differOf(chip_, raw, baseline);
+        anyBaseline = anyBaseline || baseline != 0;
+        if (outlierFilter_ == kFilterOn && (raw > kOutlierLimit || baseline > kOutlierLimit))
+            continue;  // saved as 0, 0, 0
+        saved.raw[i] = shown.raw[i];
+        saved.baseline[i] = shown.baseline[i];
+        saved.differ[i] = shown.differ[i];
+    }
+    if (!anyBaseline) {
+        ++discarded_;
+        return;
+    }
+    if (chipHasKeyFlags(chip_))
+        shown.keyFlags = saved.keyFlags = s.keyFlags;
+    ++accepted_;
+    samples_.append(saved);
+    stats_.add(saved);
+    Q_EMIT sampleShown(shown);
+}
+
+void DebugSession::pause() {
+    if (state_ == State::Idle || state_ == State::Paused)
+        return;
+    const bool streamed = state_ == State::Streaming;
+    transport_.send(cmd::pauseDebugData());
+    startupTimer_.stop();
+    setState(State::Paused);
+    // A start-up that is given up has nothing new to save: the samples still held belong
+    // to the previous run and were written when it paused.
+    if (streamed && saveData_ && !samples_.empty())
+        startCsv();
+}
+
+void DebugSession::startCsv() {
+    const bool fixed = !csvFile_.isEmpty();
+    const QString path = fixed ? csvFile_ : QDir(csvDir_).filePath(csv::fileName(clock_()));
+    lastCsvPath_ = path;
+    const auto snapshot = samples_.snapshot();
+    const qint64 records = qint64(snapshot.size());
+    csv_.start(path, snapshot, channelCount_, chip_,
+               fixed ? CsvWriter::Mode::Truncate : CsvWriter::Mode::Append);
+    Q_EMIT csvStarted(records);
+}
+
+void DebugSession::onCsvFinished(bool ok, bool opened, const QString& path) {
+    if (!opened) {
+        prompts_.showMessage(shared_.text("无法打开文件：", "Cannot open the file: ") +
+                             QDir::toNativeSeparators(path));
+    } else if (!ok) {
+        prompts_.showMessage(shared_.text("文件写入失败：", "Cannot write the file: ") +
+                             QDir::toNativeSeparators(path));
+    }
+    Q_EMIT csvFinished(ok, path);
+    if (stopPending_)
+        stop();
+}
+
+void DebugSession::resume() {
+    if (state_ != State::Paused || csv_.busy() || channelCount_ == 0)
+        return;
+    transport_.requestDebugData(static_cast<uint8_t>(channelCount_));
+    setState(State::Streaming);
+}
+
+void DebugSession::stop() {
+    if (state_ == State::Idle)
+        return;
+    if (csv_.busy()) {
+        stopPending_ = true;
+        return;
+    }
+    stopPending_ = false;
+    transport_.send(cmd::stopDebugging());
+    outlierFilter_ = kFilterOff;
+    filterTimer_.stop();
+    startupTimer_.stop();
+    channelCount_ = 0;
+    linkRate_ = 0;
+    frameError_ = false;
+    setState(State::Idle);
+}
+
+void DebugSession::fail(const QString& message) {
+    pause();
+    prompts_.showMessage(message);
+    stop();
+}
+
+void DebugSession::writeParameters(Profile& profile) {
+    const uint8_t chip = static_cast<uint8_t>(shared_.chipIndex.load());
+    parametersPending_ = transport_.send(cmd::writeDebugParameters(shared_.debugParameters, chip));
+    saveTouchParameters(profile, shared_.debugParameters);
+}
+
+}  // namespace tessel
