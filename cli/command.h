@@ -62,5 +62,10 @@ struct Command {
 // Command groups, one file each; main() lists them.
 std::vector<Command> imageCommands();
 std::vector<Command> boardCommands();
+std::vector<Command> configCommands();
+
+// The board commands of another command file, run with the board options of boardCommands().
+enum class BoardJob { WriteConfig, TrimWrite };
+int runBoardJob(const QStringList& argv, BoardJob job);
 
 }  // namespace tessel::cli

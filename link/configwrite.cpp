@@ -11,9 +11,14 @@
 namespace tessel {
 
 bool OperationSequencer::startWriteConfig() {
-    // KR4121 writes its configuration only with the image.
-    if (busy() || state_.chipIndex.load() == 0)
+    if (busy())
         return false;
+    // KR4121 writes its configuration only with the image.
+    if (state_.chipIndex.load() == 0) {
+        logPair("KR4121的配置字随一键写Flash写入!",
+                "KR4121 writes its configuration words with the image (Download)!");
+        return false;
+    }
     configWordsOk_ = false;
     return begin(Operation::WriteConfig, ProgramView::Result::Busy);
 }
