@@ -200,6 +200,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
         } else {
             transport_->send(makeReport(0xB5));  // stop debugging
         }
+        programPage_->sequencer().releaseTarget();  // a target in trim mode leaves it
         transport_->close();
     }
     event->accept();
