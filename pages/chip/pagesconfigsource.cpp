@@ -34,4 +34,8 @@ std::vector<uint8_t> PagesConfigSource::wordZeroWords(int chip) {
     return pages_.forChip(chip).wordZeroWords();
 }
 
+std::vector<uint8_t> PagesConfigSource::trimWords(int chip) {
+    return pages_.trimForChip(chip).trimBytes();
+}
+
 }  // namespace tessel::chip

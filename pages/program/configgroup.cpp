@@ -16,10 +16,13 @@ void CProgrammeDlg::showModePage(int chip) {
         // A chip chosen in trim mode: its trim page, and programming mode for it.
         if (chip != trimChip_) {
             trimChip_ = chip;
+            configPages_->trimForChip(chip).loadFromProfile(chip);
             if (!sequencer_->busy())
                 sequencer_->enterTrimMode();
         }
-        pageStack_->setCurrentWidget(pageViews_[static_cast<int>(page)]);
+        if (!sequencer_->trimMode())
+            return;  // could not enter: the configuration page is back
+        pageStack_->setCurrentWidget(pageViews_[chip::kConfigPageCount + static_cast<int>(page)]);
         return;
     }
     // The chip's configuration page; pages shared by several chips are refreshed for it.
@@ -33,6 +36,8 @@ void CProgrammeDlg::onTrimToggle() {
         return;
     const int chip = static_cast<int>(state_.chipIndex.load());
     if (!sequencer_->trimMode()) {
+        // The chip's trim page takes its values from the profile.
+        configPages_->trimForChip(chip).loadFromProfile(chip);
         trimChip_ = chip;
         button(Control::TrimToggle)->setText(QStringLiteral("退出修调"));
         if (!sequencer_->enterTrimMode())

@@ -173,6 +173,12 @@ void CProgrammeDlg::buildUi() {
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
+    for (int p = 0; p < chip::kConfigPageCount; ++p) {
+        auto* view =
+            new chip::ChipPageView(configPages_->trimPage(static_cast<chip::ConfigPage>(p)));
+        pageViews_.push_back(view);
+        pageStack_->addWidget(view);
+    }
     (new QVBoxLayout(pageFrame_))->addWidget(pageStack_);
 
     auto* layout = new QHBoxLayout(this);
@@ -200,8 +206,7 @@ void CProgrammeDlg::buildUi() {
             [this] { sequencer_->switchSupply(OperationSequencer::Supply::Off); });
     connect(button(Control::WriteConfig), &QPushButton::clicked, this,
             [this] { sequencer_->startWriteConfig(); });
-    connect(button(Control::TrimToggle), &QPushButton::clicked, this,
-            &CProgrammeDlg::onTrimToggle);
+    connect(button(Control::TrimToggle), &QPushButton::clicked, this, &CProgrammeDlg::onTrimToggle);
     connect(button(Control::WriteTrim), &QPushButton::clicked, this,
             [this] { sequencer_->startWriteTrim(); });
     connect(clearButton_, &QPushButton::clicked, messages_, &QListWidget::clear);
