@@ -25,17 +25,25 @@ AboutDlg::AboutDlg(const SharedState& state, QWidget* parent) : QDialog(parent) 
     profile->setObjectName(QStringLiteral("profilePath"));
     profile->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // Said plainly, so that a customer's installation is never in it unnoticed.
+    auto* layout = new QLabel(state.engineeringLayout
+                                  ? QStringLiteral("工程布局: 已打开 (m_check_engineering=1)")
+                                  : QStringLiteral("工程布局: 关闭"),
+                              this);
+    layout->setObjectName(QStringLiteral("engineeringLayout"));
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);
+    grid->addWidget(icon, 0, 0, 5, 1, Qt::AlignTop);
     grid->addWidget(software, 0, 1);
     grid->addWidget(firmware, 1, 1);
     grid->addWidget(hardware, 2, 1);
     grid->addWidget(profile, 3, 1);
-    grid->addWidget(buttons, 4, 0, 1, 2);
+    grid->addWidget(layout, 4, 1);
+    grid->addWidget(buttons, 5, 0, 1, 2);
 }
 
 }  // namespace tessel

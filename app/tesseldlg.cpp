@@ -214,6 +214,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
                           static_cast<int>(state_.chipIndex.load()));
         if (!debugRunStoppedForClose_)
             transport_->send(makeReport(0xB5));  // stop debugging
+        programPage_->sequencer().releaseTarget();  // a target in trim mode leaves it
         transport_->close();
     }
     helpLines_->hide();

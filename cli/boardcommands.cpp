@@ -100,7 +100,16 @@ private:
     chip::ConfigPages& pages_;
 };
 
-enum class Job { ReadFlash, EepromRead, Power, Program, ReadConfig, EepromWrite };
+enum class Job {
+    ReadFlash,
+    EepromRead,
+    Power,
+    Program,
+    ReadConfig,
+    EepromWrite,
+    WriteConfig,
+    TrimWrite
+};
 
 struct Request {
     Job job = Job::ReadFlash;
@@ -203,6 +212,12 @@ int runJob(const Request& req, SharedState& state) {
             case Job::EepromWrite:
                 started = sequencer.startWriteEeprom();
                 break;
+            case Job::WriteConfig:
+                started = sequencer.startWriteConfig();
+                break;
+            case Job::TrimWrite:
+                started = sequencer.enterTrimMode();
+                break;
             case Job::Power:
                 sequencer.switchSupply(req.supply);
                 break;
@@ -217,7 +232,18 @@ int runJob(const Request& req, SharedState& state) {
             finish(kExitRefused);
         }
     });
+    bool trimWritten = false;
     view.finished = [&](bool success) {
+        // Trim write: trim mode entered, then one trim write, then leave trim mode.
+        if (req.job == Job::TrimWrite && sequencer.trimMode()) {
+            if (!trimWritten) {
+                trimWritten = true;
+                if (success && sequencer.startWriteTrim())
+                    return;
+                success = false;
+            }
+            sequencer.leaveTrimMode();
+        }
         if (success && !req.outFile.isEmpty()) {
             const int chip = sequencer.operationChip();
             const bool flash = req.job == Job::ReadFlash;
@@ -364,6 +390,10 @@ int runConfig(const QStringList& argv) {
 #define BOARD_OPTIONS " [--simulate[=OPTIONS]] [--trace FILE] [--lang en] [--profile FILE]"
 
 }  // namespace
+
+int runBoardJob(const QStringList& argv, BoardJob job) {
+    return runBoard(argv, job == BoardJob::WriteConfig ? Job::WriteConfig : Job::TrimWrite);
+}
 
 std::vector<Command> boardCommands() {
     return {

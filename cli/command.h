@@ -63,5 +63,10 @@ struct Command {
 std::vector<Command> imageCommands();
 std::vector<Command> boardCommands();
 std::vector<Command> debugCommands();
+std::vector<Command> configCommands();
+
+// The board commands of another command file, run with the board options of boardCommands().
+enum class BoardJob { WriteConfig, TrimWrite };
+int runBoardJob(const QStringList& argv, BoardJob job);
 
 }  // namespace tessel::cli

@@ -14,6 +14,8 @@ std::vector<Command> allCommands() {
         commands.push_back(c);
     for (Command& c : tessel::cli::debugCommands())
         commands.push_back(c);
+    for (Command& c : tessel::cli::configCommands())
+        commands.push_back(c);
     return commands;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tessel {
 
@@ -19,6 +20,17 @@ public:
     virtual uint8_t cfg0(int chip) = 0;
     // A passing configuration read of chips 10 to 12 is shown on their configuration page.
     virtual void showReadBack(int chip, const Report& reply) = 0;
+
+    // Whole payloads for the configuration write and the trim write, from the chip's pages
+    // as they stand. The configuration words come in send order without inverses (the
+    // sequence adds them): 7, 9 or 10 words for chips 1 to 7 (KR4111's fifth and sixth
+    // swapped), CFG0 to CFG7 for 8 and 9, CFG1 to CFG9, CFG12, CFG13 for 10 to 12, CFG1 to
+    // CFG25 for 13. The word-0 words are CFG0, CFG10, CFG11 (10 to 12) or CFG0, CFG30 (13).
+    // The trim words are the trim page's bytes in send order. A source that has none gives
+    // an empty list and the operation ends with a message.
+    virtual std::vector<uint8_t> configWords(int /*chip*/) { return {}; }
+    virtual std::vector<uint8_t> wordZeroWords(int /*chip*/) { return {}; }
+    virtual std::vector<uint8_t> trimWords(int /*chip*/) { return {}; }
 };
 
 }  // namespace tessel

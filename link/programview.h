@@ -44,6 +44,9 @@ public:
     virtual void eepromReadBufferChanged() = 0;
     // An operation ended; success as its last step judged it.
     virtual void operationFinished(bool success) = 0;
+    // Trim mode ended without the toggle: the board went away, or the target could not be
+    // brought into programming mode. The page shows the configuration page again.
+    virtual void trimModeDropped() {}
 };
 
 }  // namespace tessel

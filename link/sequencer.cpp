@@ -33,25 +33,29 @@ void OperationSequencer::logPair(const char* chinese, const char* english) {
 // --- controls -------------------------------------------------------------------------------
 
 void OperationSequencer::refreshControls() {
+    // Every control's state follows from (operation running, trim mode, chip, board accepted,
+    // supply held by 3V/5V). In trim mode only the trim write, leaving, the supply and the
+    // EEPROM buttons of the chips that keep their EEPROM apart from the flash buffers work.
     const bool idle = !busy();
     const int chip = static_cast<int>(state_.chipIndex.load());
     const bool link = idle && buttonsEnabled_;
     const bool programming = link && !supplyHold_;
+    const bool normal = programming && !trimMode_;
     const bool eeprom =
         programming && chipInfo(chip).eepromOperations && !(eepromInFlashBuffer(chip) && trimMode_);
-    view_.setControlEnabled(Control::OpenFile, link);
-    view_.setControlEnabled(Control::WriteFlash, programming && !trimMode_);
-    view_.setControlEnabled(Control::ReadFlash, programming && !trimMode_);
-    view_.setControlEnabled(Control::ReadConfig, programming && !trimMode_);
-    view_.setControlEnabled(Control::WriteConfig, programming && !trimMode_ && chip != 0);
-    view_.setControlEnabled(Control::TrimToggle, programming);
+    view_.setControlEnabled(Control::OpenFile, link && !trimMode_);
+    view_.setControlEnabled(Control::WriteFlash, normal);
+    view_.setControlEnabled(Control::ReadFlash, normal);
+    view_.setControlEnabled(Control::ReadConfig, normal);
+    view_.setControlEnabled(Control::WriteConfig, normal && chip != 0);
+    view_.setControlEnabled(Control::TrimToggle, trimMode_ ? link : programming);
     view_.setControlEnabled(Control::WriteTrim, link && trimMode_);
     view_.setControlEnabled(Control::Power3V, link);
     view_.setControlEnabled(Control::Power5V, link);
     view_.setControlEnabled(Control::PowerOff, link);
     view_.setControlEnabled(Control::WriteEeprom, eeprom);
     view_.setControlEnabled(Control::ReadEeprom, eeprom);
-    view_.setControlEnabled(Control::CreateFile, idle);
+    view_.setControlEnabled(Control::CreateFile, idle && !trimMode_);
     view_.setControlEnabled(Control::ChipCombo, idle);
     view_.setControlEnabled(Control::GridEdit, idle);
 }
@@ -153,6 +157,14 @@ void OperationSequencer::end(bool success) {
 
 void OperationSequencer::finishOperation() {
     replyTimer_.stop();
+    // A trim write is a single exchange inside trim mode: the target stays in programming
+    // mode. A trim mode that could not be entered ends with the operation.
+    if (operation_ == Operation::WriteTrim) {
+        endTrimStep(succeeded_);
+        return;
+    }
+    if (operation_ == Operation::EnterTrim)
+        dropTrimMode();
     // A write that did not reach its verification shows NG.
     if (!succeeded_ &&
         (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig)) {
@@ -172,6 +184,9 @@ void OperationSequencer::finishOperation() {
 }
 
 void OperationSequencer::onDisconnected() {
+    // The target left programming mode with the board.
+    if (trimMode_)
+        dropTrimMode();
     if (!busy())
         return;
     // The board is gone: nothing more can be sent; end the operation as a failure.
@@ -231,6 +246,8 @@ void OperationSequencer::handle(const LinkNotification& n) {
     }
     if (!busy())
         return;  // a late reply of an operation that has ended
+    if (handleConfigStep(n))
+        return;
 
     switch (n.code) {
         case LinkCode::ChipSelected:
@@ -415,6 +432,12 @@ void OperationSequencer::onEnteredProgramming(const Report& reply) {
             return;
         case Operation::EepromRead:
             startEepromRead();
+            return;
+        case Operation::WriteConfig:
+            sendCommand(cmd::eraseInformationBlock(), Step::EraseInfo);
+            return;
+        case Operation::EnterTrim:
+            onTrimModeEntered();
             return;
         case Operation::EepromWrite:
             if (chip_ >= 10) {

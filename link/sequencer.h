@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tessel {
 
@@ -31,7 +32,9 @@ public:
         ReadConfig,
         WriteConfig,
         EepromWrite,
-        EepromRead
+        EepromRead,
+        EnterTrim,  // select chip and programming mode; the target stays there
+        WriteTrim,  // one write-trim exchange while in trim mode
     };
     enum class Supply { V3, V5, Off };
 
@@ -53,6 +56,17 @@ public:
     bool startReadEeprom();
     bool startWriteEeprom();
     void switchSupply(Supply supply);
+    // "写配置字" (chips 1 to 13): erase the information block, write the configuration words,
+    // compare them, and for chips 10 to 13 write word 0 with its companions.
+    bool startWriteConfig();
+    // Trim mode: entering selects the chip and brings the target into programming mode (and
+    // does that again for a newly selected chip); leaving sends leave programming mode and
+    // logs "退出修调！". "写修调" sends the trim words and checks what the board read back.
+    bool enterTrimMode();
+    void leaveTrimMode();
+    bool startWriteTrim();
+    // The window closes: a target left in trim mode leaves programming mode first.
+    void releaseTarget();
 
     // The connection handshake's verdict on the board (version accepted or refused).
     void setButtonsEnabled(bool enabled);
@@ -98,6 +112,10 @@ private:
         EraseEeprom,
         EepromWrite,
         EepromRead,
+        EraseInfo,
+        WriteConfigWords,
+        WriteWordZero,
+        WriteTrimWords,
     };
 
     bool begin(Operation op, ProgramView::Result picture);
@@ -114,6 +132,16 @@ private:
     void startEepromWrite();
     void startEepromRead();
     void onReplyTimeout();
+    // The configuration-write and trim steps (configwrite.cpp, trimsequence.cpp).
+    bool handleConfigStep(const LinkNotification& n);
+    void onInfoBlockErased(const Report& reply);
+    void onConfigWordsWritten(const Report& reply);
+    void sendWordZero();
+    void onWordZeroWritten(const Report& reply);
+    void onTrimModeEntered();
+    void onTrimWritten(const Report& reply);
+    void endTrimStep(bool success);
+    void dropTrimMode();
     void logPair(const char* chinese, const char* english);
     int progressOf(const LinkNotification& n) const;
 
@@ -139,6 +167,8 @@ private:
     uint8_t protectByte_ = 0;
     uint8_t cfg0Sent_ = 0;
     uint32_t readLength_ = 0;
+    std::vector<uint8_t> sentWords_;  // the configuration or trim payload last sent
+    bool configWordsOk_ = false;      // the 0x89 step of a configuration write passed
 
     QTimer replyTimer_;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;

@@ -233,7 +233,8 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
             break;
         case 0x88: {
             const bool ok = !options_.eraseFail && !options_.targetFail;
-            if (ok)
+            // A protected information block acknowledges the erase and keeps its words.
+            if (ok && !options_.infProtect)
                 chip.eraseConfiguration();
             r[2] = ok ? 1 : 0;
             break;
@@ -342,7 +343,7 @@ Report SimBoard::readConfiguration() {
         const int pos = readWordPos(idx, w);
         if (pos == kNone)
             continue;
-        uint8_t v = chip.word(w);
+        uint8_t v = reportedWord(chip, w);
         // Another chip on the connector shows another variant bit.
         const BitPos vb = variantBit(idx, false);
         if (options_.wrongIcType && vb.byte == pos)
@@ -367,6 +368,12 @@ Report SimBoard::readConfiguration() {
     return r;
 }
 
+uint8_t SimBoard::reportedWord(const SimChip& chip, int number) const {
+    // A protected information block shows its write/erase protection bit in CFG0.
+    const uint8_t protection = options_.infProtect && number == 0 ? 0x02 : 0x00;
+    return static_cast<uint8_t>(chip.word(number) | protection);
+}
+
 Report SimBoard::writeConfiguration(const Report& c) {
     const int idx = selected_;
     SimChip& chip = target();
@@ -377,10 +384,12 @@ Report SimBoard::writeConfiguration(const Report& c) {
         std::copy(p, p + len, r.begin() + writeEchoPos(idx));
 
     uint8_t status = kPassed;
-    if (options_.targetFail) {
+    if (options_.targetFail || options_.configCrc) {
         status = 0;
     } else if (options_.wrongIcType && isMcu(idx)) {
         status = kWrongIcType;
+    } else if (options_.infProtect) {
+        // The protected block keeps its words; the board's own check passes.
     } else if (!isMcu(idx)) {
         for (int k = 0; k < len; ++k)
             chip.cfg[k] = p[k];
@@ -411,12 +420,16 @@ Report SimBoard::writeConfiguration(const Report& c) {
         const int pos = writeWordPos(idx, w);
         if (pos == kNone)
             continue;
-        const uint8_t v = chip.word(w);
+        const uint8_t v = reportedWord(chip, w);
         put(r, pos, v);
         put(r, writeInversePos(idx, w), static_cast<uint8_t>(~v));
         if (w > 0 || !isMcu(idx))
             put(r, writeCrcPos(idx, crc++), crc8(v));
     }
+    // Another chip on the connector shows another variant bit.
+    const BitPos vb = variantBit(idx, true);
+    if (options_.wrongIcType && !isMcu(idx) && vb.byte != kNone)
+        r[vb.byte] ^= static_cast<uint8_t>(1u << vb.bit);
     put(r, writeStatusPos(idx), status);
     if (options_.flipConfig >= 2)
         r[options_.flipConfig] ^= 0x01;
@@ -432,16 +445,17 @@ Report SimBoard::writeCfg0(const Report& c) {
     int numbers[3] = {0, 10, 11};
     if (idx == 13)
         numbers[1] = 30;
-    const bool ok = !options_.targetFail;
+    const bool ok = !options_.targetFail && !options_.cfg0Crc;
+    const bool takes = ok && !options_.infProtect;
     for (int i = 0; i < count; ++i) {
         put(r, cfg0EchoPos(idx) + i, c[2 + i]);
-        if (ok)
+        if (takes)
             chip.cfg[numbers[i]] = c[2 + i];
     }
-    if (ok && idx >= 10)
+    if (takes && idx >= 10)
         chip.protect = c[3];  // the main-area password
     for (int i = 0; i < count; ++i) {
-        const uint8_t v = chip.word(numbers[i]);
+        const uint8_t v = reportedWord(chip, numbers[i]);
         put(r, cfg0ReadBackPos(idx) + i, v);
         if (cfg0CrcPos(idx) != kNone)
             put(r, cfg0CrcPos(idx) + i, crc8(v));
@@ -456,15 +470,17 @@ Report SimBoard::writeTrim(const Report& c) {
     SimChip& chip = target();
     Report r = makeReport(0x8D);
     const int n = trimWordCount(idx);
-    const bool ok = !options_.targetFail;
+    const bool ok = !options_.targetFail && !options_.trimCrc;
     for (int i = 0; i < n; ++i) {
         if (trimEchoPos(idx) != kNone)
             put(r, trimEchoPos(idx) + i, c[2 + i]);
         if (ok)
             chip.trim[i] = c[2 + i];
     }
-    for (int i = 0; i < n; ++i)
-        put(r, trimReadBackPos(idx) + i, chip.trim[i]);
+    for (int i = 0; i < n; ++i) {
+        const uint8_t flip = i == options_.flipTrim ? 0x01 : 0x00;
+        put(r, trimReadBackPos(idx) + i, static_cast<uint8_t>(chip.trim[i] ^ flip));
+    }
     if (trimStatusPos(idx) != kNone)
         put(r, trimStatusPos(idx), ok ? 1 : 0);
     return r;

@@ -41,6 +41,12 @@ struct SimOptions {
     bool noExternal = false;    // "no-external": no external supply for debugging
     bool targetFail = false;    // "target-fail": the board cannot talk to the target
     int badFrames = 0;          // "bad-frames": every Nth debug frame is malformed
+    // Configuration and trim writes.
+    bool infProtect = false;  // "inf-protect": information block protected, writes do not take
+    bool configCrc = false;   // "config-crc": 0x89 answers a failed CRC check (status 0)
+    bool cfg0Crc = false;     // "cfg0-crc": 0x84 answers a failed CRC check (status 0)
+    bool trimCrc = false;     // "trim-crc": 0x8D answers a failed CRC check (status 0)
+    int flipTrim = -1;        // "flip-trim": trim word N read back with bit 0 flipped
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -95,6 +101,7 @@ private:
     Report writeConfiguration(const Report& command);
     Report writeCfg0(const Report& command);
     Report writeTrim(const Report& command);
+    uint8_t reportedWord(const SimChip& chip, int number) const;
     Report debugReply(const Report& command, bool* answer);
     SimChip& target() { return *chips_[selected_]; }
 

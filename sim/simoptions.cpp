@@ -96,6 +96,13 @@ const std::vector<Key>& keys() {
         boolKey("target-fail", "the board cannot talk to the target chip", &SimOptions::targetFail),
         intKey("bad-frames", "every Nth debug frame is malformed", &SimOptions::badFrames, 0,
                1 << 30),
+        boolKey("inf-protect", "information block protected: configuration writes do not take",
+                &SimOptions::infProtect),
+        boolKey("config-crc", "0x89 answers a failed CRC check", &SimOptions::configCrc),
+        boolKey("cfg0-crc", "0x84 answers a failed CRC check", &SimOptions::cfg0Crc),
+        boolKey("trim-crc", "0x8D answers a failed CRC check", &SimOptions::trimCrc),
+        intKey("flip-trim", "trim word N (from 0) read back with bit 0 flipped",
+               &SimOptions::flipTrim, -1, 39),
     };
     return table;
 }

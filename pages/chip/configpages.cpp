@@ -1,6 +1,8 @@
 #include "pages/chip/configpages.h"
 
+#include "pages/chip/kr41xx/kr41xxadt.h"
 #include "pages/chip/kr41xx/kr41xxconfg.h"
+#include "pages/chip/mcu/mcuadt.h"
 #include "pages/chip/mcu/mcuconfg.h"
 
 namespace tessel::chip {
@@ -54,9 +56,32 @@ std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profil
     return nullptr;
 }
 
+std::unique_ptr<PageModel> makeTrimPage(ConfigPage page, const Profile& profile) {
+    switch (page) {
+        case ConfigPage::KR4121:
+            return std::make_unique<CKR4121Adt>(profile);
+        case ConfigPage::KR4111:
+            return std::make_unique<CKR4111Adt>(profile);
+        case ConfigPage::KR4112:
+            return std::make_unique<CKR4112Adt>(profile);
+        case ConfigPage::KR4113:
+            return std::make_unique<CKR4113Adt>(profile);
+        case ConfigPage::KR4116:
+            return std::make_unique<CKR4116Adt>(profile);
+        case ConfigPage::MCU01:
+            return std::make_unique<MCU01Adt>(profile);
+        case ConfigPage::MCU02:
+            return std::make_unique<CMCU02Adt>(profile);
+        case ConfigPage::MCU04:
+            return std::make_unique<CMCU04_Adt>(profile);
+    }
+    return nullptr;
+}
+
 ConfigPages::ConfigPages(const Profile& profile) {
     for (int p = 0; p < kConfigPageCount; ++p) {
         pages_[p] = makeConfigPage(static_cast<ConfigPage>(p), profile);
+        trimPages_[p] = makeTrimPage(static_cast<ConfigPage>(p), profile);
     }
 }
 
@@ -67,6 +92,7 @@ void ConfigPages::initialiseAll(int chipIndex) {
             continue;
         const bool serves = configPageOf(chipIndex) == static_cast<ConfigPage>(p);
         pages_[p]->initialise(serves ? chipIndex : kFirstChip[p]);
+        trimPages_[p]->initialise(serves ? chipIndex : kFirstChip[p]);
     }
 }
 
@@ -82,6 +108,20 @@ QStringList configReport(int chipIndex, const Profile& profile) {
     for (uint8_t b : page->writeWords())
         hex << QString::asprintf("%02x", b);
     for (uint8_t b : page->wordZeroWords())
+        hex << QString::asprintf("%02x", b);
+    lines << QStringLiteral("bytes=") + hex.join(QLatin1Char(' '));
+    return lines;
+}
+
+QStringList trimReport(int chipIndex, const Profile& profile) {
+    if (chipIndex < 0 || chipIndex > 13)
+        return {};
+    std::unique_ptr<PageModel> page = makeTrimPage(configPageOf(chipIndex), profile);
+    page->loadFromProfile(chipIndex);
+    QStringList lines{page->caption()};
+    lines << page->labels();
+    QStringList hex;
+    for (uint8_t b : page->trimBytes())
         hex << QString::asprintf("%02x", b);
     lines << QStringLiteral("bytes=") + hex.join(QLatin1Char(' '));
     return lines;

@@ -20,21 +20,30 @@ ConfigPage configPageOf(int chipIndex);
 // A new, not yet loaded object of a configuration page class.
 std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profile);
 
-// One object of each configuration page class, as the programming page holds them. A page
-// that serves several chips is the same object for all of them; load it with the chip
-// index each time it is shown.
+// A new, not yet loaded object of the trim page class that goes with a configuration page
+// class (the two serve the same chips).
+std::unique_ptr<PageModel> makeTrimPage(ConfigPage page, const Profile& profile);
+
+// One object of each configuration and trim page class, as the programming page holds
+// them. A page that serves several chips is the same object for all of them; load it with
+// the chip index each time it is shown.
 class ConfigPages {
 public:
     explicit ConfigPages(const Profile& profile);
 
     PageModel& page(ConfigPage p) { return *pages_[static_cast<int>(p)]; }
     PageModel& forChip(int chipIndex) { return page(configPageOf(chipIndex)); }
+    // The trim pages, by the class of the chip's configuration page or by chip.
+    PageModel& trimPage(ConfigPage p) { return *trimPages_[static_cast<int>(p)]; }
+    PageModel& trimForChip(int chipIndex) { return trimPage(configPageOf(chipIndex)); }
     // Every page as it starts with the program: loaded for chipIndex where it serves that
-    // chip (else for the first chip it serves), then the restricted view.
+    // chip (else for the first chip it serves); configuration pages then in the restricted
+    // view. The MCU01 trim page loads nothing until asked.
     void initialiseAll(int chipIndex);
 
 private:
     std::array<std::unique_ptr<PageModel>, kConfigPageCount> pages_;
+    std::array<std::unique_ptr<PageModel>, kConfigPageCount> trimPages_;
 };
 
 // What "tessel-cli config --chip C" prints: the configuration page of the chip loaded from
@@ -47,5 +56,12 @@ private:
 // (KR4111 to KR4116, MCU01) it is the first byte; KR4121's one-key write sends all three.
 // An unknown chip index gives an empty list.
 QStringList configReport(int chipIndex, const Profile& profile);
+
+// What "tessel-cli trim --chip C" prints: the trim page of the chip loaded from the
+// profile: its caption, one line per word label as the page shows it after a load, then
+// "bytes=" and the bytes of the write-trim command in the order sent (on the VE5812DUZI
+// page the nineteen values, then the nineteen write flags). An unknown chip index gives an
+// empty list.
+QStringList trimReport(int chipIndex, const Profile& profile);
 
 }  // namespace tessel::chip

@@ -26,4 +26,16 @@ void PagesConfigSource::showReadBack(int chip, const Report& reply) {
     static_cast<CMCU02Confg&>(pages_.page(ConfigPage::MCU02)).showReadBack(chip, reply);
 }
 
+std::vector<uint8_t> PagesConfigSource::configWords(int chip) {
+    return pages_.forChip(chip).writeWords();
+}
+
+std::vector<uint8_t> PagesConfigSource::wordZeroWords(int chip) {
+    return pages_.forChip(chip).wordZeroWords();
+}
+
+std::vector<uint8_t> PagesConfigSource::trimWords(int chip) {
+    return pages_.trimForChip(chip).trimBytes();
+}
+
 }  // namespace tessel::chip

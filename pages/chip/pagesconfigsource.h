@@ -14,6 +14,9 @@ public:
     bool kr4121Locked() override;
     uint8_t cfg0(int chip) override;
     void showReadBack(int chip, const Report& reply) override;
+    std::vector<uint8_t> configWords(int chip) override;
+    std::vector<uint8_t> wordZeroWords(int chip) override;
+    std::vector<uint8_t> trimWords(int chip) override;
 
     // The configuration bytes a mass-production file of the chip carries: CFG0, and CFG1
     // for KR4121 (0 otherwise).

@@ -114,7 +114,8 @@ void CProgrammeDlg::buildUi() {
     for (Control c : {Control::WriteConfig, Control::TrimToggle, Control::WriteTrim}) {
         addButton(c, configGroup_);
     }
-    configGroup_->hide();
+    // The configuration group is the engineering layout's; customers never see it.
+    configGroup_->setVisible(state_.engineeringLayout);
     powerGroup_ = new QGroupBox(this);
     new QVBoxLayout(powerGroup_);
     for (Control c : {Control::Power3V, Control::Power5V, Control::PowerOff}) {
@@ -172,6 +173,12 @@ void CProgrammeDlg::buildUi() {
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
+    for (int p = 0; p < chip::kConfigPageCount; ++p) {
+        auto* view =
+            new chip::ChipPageView(configPages_->trimPage(static_cast<chip::ConfigPage>(p)));
+        pageViews_.push_back(view);
+        pageStack_->addWidget(view);
+    }
     (new QVBoxLayout(pageFrame_))->addWidget(pageStack_);
 
     auto* layout = new QHBoxLayout(this);
@@ -197,6 +204,11 @@ void CProgrammeDlg::buildUi() {
             [this] { sequencer_->switchSupply(OperationSequencer::Supply::V5); });
     connect(button(Control::PowerOff), &QPushButton::clicked, this,
             [this] { sequencer_->switchSupply(OperationSequencer::Supply::Off); });
+    connect(button(Control::WriteConfig), &QPushButton::clicked, this,
+            [this] { sequencer_->startWriteConfig(); });
+    connect(button(Control::TrimToggle), &QPushButton::clicked, this, &CProgrammeDlg::onTrimToggle);
+    connect(button(Control::WriteTrim), &QPushButton::clicked, this,
+            [this] { sequencer_->startWriteTrim(); });
     connect(clearButton_, &QPushButton::clicked, messages_, &QListWidget::clear);
     for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
         connect(grid, &CMListCtrl::byteEdited, this, &CProgrammeDlg::onGridEdit);
@@ -339,11 +351,7 @@ chip::ChipPageView* CProgrammeDlg::currentPageView() const {
 
 void CProgrammeDlg::layoutForChip() {
     const int chip = static_cast<int>(state_.chipIndex.load());
-    // The chip's configuration page; pages shared by several chips are refreshed for it.
-    const chip::ConfigPage page = chip::configPageOf(chip);
-    if (chip > 2)
-        configPages_->page(page).loadFromProfile(chip);
-    pageStack_->setCurrentWidget(pageViews_[static_cast<int>(page)]);
+    showModePage(chip);
     // The grids show the whole EEPROM image: 2 KiB (256 rows) for the chips that keep it
     // inside the flash buffers, 1 KiB (128 rows) otherwise.
     const bool inFlash = eepromInFlashBuffer(chip) && !sequencer_->trimMode();

@@ -56,6 +56,7 @@ public:
     void readBufferChanged(uint32_t length) override;
     void eepromReadBufferChanged() override;
     void operationFinished(bool success) override;
+    void trimModeDropped() override;
 
     QStringList logLines() const;
     // Shows the pages of the selected chip and sets the EEPROM controls and grids.
@@ -93,6 +94,10 @@ private:
     void onGridEdit(int index, int value);
     void onWriteFlash();
     void onCreateFile();
+    // The configuration group (configgroup.cpp): trim toggle and the page it shows.
+    void onTrimToggle();
+    void showModePage(int chip);
+    void showConfigurationPageAgain();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -117,6 +122,7 @@ private:
     std::unique_ptr<OperationSequencer> sequencer_;
     std::unique_ptr<ConnectionSequence> connection_;
     bool buttonsEnabled_ = true;
+    int trimChip_ = -1;  // the chip whose trim page trim mode shows
     Result result_ = Result::Hidden;
 
     std::array<QPushButton*, kControlCount> buttons_{};

@@ -86,6 +86,17 @@ private Q_SLOTS:
         QTest::newRow("no EEPROM") << L({"eeprom-read", "--chip", "1"}) << 2 << QString();
         QTest::newRow("bad option")
             << L({"read-flash", "--chip", "1", "--simulate=nope=1"}) << 2 << QString();
+        QTest::newRow("write config")
+            << L({"write-config", "--chip", "7"}) << 0 << S("配置字写入正确!");
+        QTest::newRow("write config word 0 fails")
+            << L({"write-config", "--chip", "12", "--simulate=inf-protect,latency=0"}) << 1
+            << S("配置字0,10,11写入错误!");
+        QTest::newRow("trim write") << L({"trim-write", "--chip", "13"}) << 0 << S("退出修调！");
+        QTest::newRow("trim write differs")
+            << L({"trim-write", "--chip", "9", "--simulate=flip-trim=3,latency=0"}) << 1
+            << S("退出修调！");
+        QTest::newRow("write config KR4121")
+            << L({"write-config", "--chip", "0"}) << 1 << S("KR4121的配置字随一键写Flash写入!");
     }
 
     void exitCodes() {

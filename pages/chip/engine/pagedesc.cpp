@@ -1,5 +1,7 @@
 #include "pages/chip/engine/pagedesc.h"
 
+#include <QtGlobal>
+
 namespace tessel::chip {
 
 FieldDesc listField(const char* caption, int word, int hi, int lo, QStringList items,
@@ -75,6 +77,47 @@ QStringList sparseList(int count, std::initializer_list<QPair<int, const char*>>
             l[index] = QString::fromUtf8(text);
     }
     return l;
+}
+
+FieldDesc& fieldNamed(QVector<FieldDesc>& fields, const char* caption) {
+    const QString c = QString::fromUtf8(caption);
+    for (FieldDesc& f : fields) {
+        if (f.caption == c)
+            return f;
+    }
+    qWarning("no field %s", caption);
+    return fields.first();
+}
+
+void asTrimPage(PageDesc& desc) {
+    desc.restrictedAtStart = false;
+    desc.saveCaption = QString::fromUtf8("保存到配置字");
+}
+
+QStringList checkDescription(const PageDesc& desc) {
+    QStringList problems;
+    QStringList owned;
+    for (const WordDesc& w : desc.words) {
+        if (!w.key.isEmpty())
+            owned << w.key;
+    }
+    for (const FieldDesc& f : desc.fields) {
+        if (!f.key.isEmpty())
+            owned << f.key;
+    }
+    for (const QString& key : owned) {
+        if (owned.count(key) > 1 && !problems.contains(QStringLiteral("held twice: ") + key))
+            problems << QStringLiteral("held twice: ") + key;
+        if (!desc.keyOrder.contains(key))
+            problems << QStringLiteral("not in the key order: ") + key;
+    }
+    for (const QString& key : desc.keyOrder) {
+        if (!owned.contains(key))
+            problems << QStringLiteral("no control or word: ") + key;
+        if (desc.keyOrder.count(key) > 1 && !problems.contains(QStringLiteral("twice: ") + key))
+            problems << QStringLiteral("twice: ") + key;
+    }
+    return problems;
 }
 
 }  // namespace tessel::chip

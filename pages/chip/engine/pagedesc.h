@@ -13,6 +13,13 @@ namespace tessel::chip {
 
 class PageModel;
 
+// Numbers the trim pages give their test and password registers, which are not configuration
+// words of the chip (CFG<number>).
+constexpr int kOscRegWord = 100;
+constexpr int kPwRegWord = 101;
+constexpr int kTestRegWord = 102;
+constexpr int kPldoRegWord = 103;
+
 enum class ControlKind : uint8_t {
     List,     // drop-down list; the item index is the choice
     Check,    // check box; choice 0 (clear) or 1 (ticked)
@@ -30,6 +37,8 @@ enum FieldFlag : unsigned {
     kKeyHoldsCode = 1u << 5,    // the profile key stores the code, not the item index
     kHideRestricted = 1u << 6,  // hidden in the restricted view although its group shows
     kRebuiltList = 1u << 7,     // the items come from PageHooks::items (another field's choice)
+    kWriteFlag = 1u << 8,       // the write flag of its word (a check box in the group's title)
+    kSaveOnlyKey = 1u << 9,     // the key is written by a save but never read: loads decode
 };
 
 // One control of a page and the bit field it owns.
@@ -80,6 +89,10 @@ struct FieldDesc {
         hint = QString::fromUtf8(text);
         return *this;
     }
+    FieldDesc& inSecondSection() {
+        sectionSlot = 1;
+        return *this;
+    }
     FieldDesc& hooked(void (*enc)(PageModel&, int), int (*dec)(const PageModel&), int word2) {
         encodeHook = enc;
         decodeHook = dec;
@@ -91,6 +104,7 @@ struct FieldDesc {
 enum WordFlag : unsigned {
     kRestrictedVisible = 1u << 0,  // shown in the restricted view too
     kNeverShown = 1u << 1,         // the group stays hidden for the page's whole life
+    kWordSaveOnlyKey = 1u << 2,    // the byte key is written by a save but never read
 };
 
 // One configuration word of a page and its group.
@@ -112,6 +126,10 @@ struct WordDesc {
     }
     WordDesc& flagged(unsigned f) {
         flags |= f;
+        return *this;
+    }
+    WordDesc& inSecondSection() {
+        sectionSlot = 1;
         return *this;
     }
     WordDesc& reserved(const char* text) {
@@ -139,6 +157,8 @@ struct PageHooks {
     void (*afterChange)(PageModel&, int field) = nullptr;
     // Item texts of lists rebuilt from another field (null: the field's own items).
     QStringList (*items)(const PageModel&, int field) = nullptr;
+    // Runs before a save writes the keys.
+    void (*beforeSave)(PageModel&) = nullptr;
 };
 
 // Everything the engine needs to know about one page.
@@ -156,8 +176,22 @@ struct PageDesc {
     bool saveOffered = true;           // the page has a save button
     bool loadOnlyForVariants = false;  // other chips: only the labels are refreshed
     bool saveOnlyForVariants = false;  // other chips: nothing is saved
+    bool loadAtInit = true;            // initialise() loads the profile
+    bool restrictedAtStart = true;     // initialise() ends in the restricted view
+    QString saveCaption = QString::fromUtf8("保存配置字");
     PageHooks hooks;
 };
+
+// The field of `fields` with the caption given (the first field when none has it).
+FieldDesc& fieldNamed(QVector<FieldDesc>& fields, const char* caption);
+
+// Makes a page a trim page: every group visible from the start, the save button
+// "保存到配置字".
+void asTrimPage(PageDesc& desc);
+
+// What is wrong with a page's tables: a keyed field or word whose key is missing from the
+// key order, a key of the order that nothing holds, a key given twice. Empty when sound.
+QStringList checkDescription(const PageDesc& desc);
 
 // Builders for the tables of the pages.
 FieldDesc listField(const char* caption, int word, int hi, int lo, QStringList items,

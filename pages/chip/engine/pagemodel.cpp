@@ -101,6 +101,18 @@ std::vector<uint8_t> PageModel::wordZeroWords() const {
     return out;
 }
 
+std::vector<uint8_t> PageModel::trimBytes() const {
+    std::vector<uint8_t> out = writeWords();
+    for (int n : desc_.writeOrder) {
+        for (int f = 0; f < desc_.fields.size(); ++f) {
+            const FieldDesc& fd = desc_.fields[f];
+            if ((fd.flags & kWriteFlag) && fd.word == n)
+                out.push_back(selection_[f] != 0 ? 1 : 0);
+        }
+    }
+    return out;
+}
+
 int PageModel::fieldIndex(const QString& caption) const {
     for (int f = 0; f < desc_.fields.size(); ++f) {
         if (desc_.fields[f].caption == caption)
@@ -265,6 +277,14 @@ void PageModel::encodeField(int f) {
                                 ((static_cast<unsigned>(code) << fd.shift) & mask) | fd.setBits);
 }
 
+bool PageModel::keyIsRead(const QPair<bool, int>& target) const {
+    const auto& [isWord, index] = target;
+    if (index < 0)
+        return false;
+    return isWord ? !(desc_.words[index].flags & kWordSaveOnlyKey)
+                  : !(desc_.fields[index].flags & kSaveOnlyKey);
+}
+
 void PageModel::loadFromProfile(int chipIndex) {
     chip_ = chipIndex;
     std::fill(changedLabel_.begin(), changedLabel_.end(), false);
@@ -278,7 +298,7 @@ void PageModel::loadFromProfile(int chipIndex) {
 
     for (int k = 0; k < desc_.keyOrder.size(); ++k) {
         const auto& [isWord, index] = keyTargets_[k];
-        if (index < 0)
+        if (!keyIsRead(keyTargets_[k]))
             continue;
         const QString& key = desc_.keyOrder[k];
         const int def = isWord ? desc_.words[index].defaultValue : desc_.fields[index].defaultValue;
@@ -297,7 +317,8 @@ void PageModel::loadFromProfile(int chipIndex) {
         const FieldDesc& fd = desc_.fields[f];
         if (fd.kind == ControlKind::Info) {
             selection_[f] = v ? v->infoItem : -1;
-        } else if (fd.key.isEmpty() && (fd.width > 0 || fd.decodeHook)) {
+        } else if ((fd.key.isEmpty() || (fd.flags & kSaveOnlyKey)) &&
+                   (fd.width > 0 || fd.decodeHook)) {
             decodeField(f);
             // Putting the value into an entry field runs the field's handler.
             if (fd.kind == ControlKind::HexEdit)
@@ -320,8 +341,11 @@ void PageModel::finishReadBack(int chipIndex) {
 }
 
 void PageModel::initialise(int chipIndex) {
-    loadFromProfile(chipIndex);
-    setFullView(false);
+    if (desc_.loadAtInit)
+        loadFromProfile(chipIndex);
+    else
+        chip_ = chipIndex;
+    setFullView(!desc_.restrictedAtStart);
 }
 
 bool PageModel::saveToProfile() {
@@ -329,6 +353,8 @@ bool PageModel::saveToProfile() {
         return false;
     if (!variant() && desc_.saveOnlyForVariants)
         return false;
+    if (desc_.hooks.beforeSave)
+        desc_.hooks.beforeSave(*this);
     bool ok = true;
     for (int k = 0; k < desc_.keyOrder.size(); ++k) {
         const auto& [isWord, index] = keyTargets_[k];

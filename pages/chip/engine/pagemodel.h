@@ -47,6 +47,9 @@ public:
     std::vector<uint8_t> writeWords() const;
     // The words of the separate word-0 write of the MCU families (CFG0, then 10 and 11 or 30).
     std::vector<uint8_t> wordZeroWords() const;
+    // What the write-trim command carries, in the order sent: the words of writeOrder, then,
+    // on pages with write flags, the flag (0 or 1) of each of those words in the same order.
+    std::vector<uint8_t> trimBytes() const;
 
     int chipIndex() const { return chip_; }
     // The variant of the current chip, or null when the page does not serve it.
@@ -102,6 +105,7 @@ protected:
     QString keyName(const QString& key) const;
     bool lockTicked() const;
     int keyToSelection(int f, int value) const;
+    bool keyIsRead(const QPair<bool, int>& target) const;
     int selectionToKey(int f) const;
     int defaultFor(const QString& key, int def) const;
     void normaliseSelections();

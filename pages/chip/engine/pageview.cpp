@@ -36,9 +36,17 @@ ChipPageView::ChipPageView(PageModel& model, QWidget* parent) : QWidget(parent),
         auto* group = new QGroupBox(w.group, frame_);
         group->setObjectName(QStringLiteral("group_CFG%1").arg(w.number));
         auto* form = new QFormLayout(group);
+        // A word with a write flag carries the flag's check box as its title.
         for (int f = 0; f < fields; ++f) {
             const FieldDesc& fd = model_.field(f);
-            if (fd.word != w.number || (fd.flags & kIsLock))
+            if (fd.word == w.number && (fd.flags & kWriteFlag)) {
+                group->setTitle(QString());
+                form->addRow(makeControl(f));
+            }
+        }
+        for (int f = 0; f < fields; ++f) {
+            const FieldDesc& fd = model_.field(f);
+            if (fd.word != w.number || (fd.flags & (kIsLock | kWriteFlag)))
                 continue;
             QWidget* control = makeControl(f);
             if (fd.kind == ControlKind::Check) {
@@ -74,7 +82,7 @@ ChipPageView::ChipPageView(PageModel& model, QWidget* parent) : QWidget(parent),
     }
     bottom->addStretch();
     if (d.saveOffered) {
-        save_ = new QPushButton(QString::fromUtf8("保存配置字"), frame_);
+        save_ = new QPushButton(d.saveCaption, frame_);
         save_->setObjectName(QStringLiteral("save"));
         connect(save_, &QPushButton::clicked, this, [this] { model_.saveToProfile(); });
         bottom->addWidget(save_);

@@ -7,26 +7,11 @@ namespace {
 
 using namespace chip;
 
-// The four pull-down trim lists, one per "下拉电阻" choice.
-const QStringList& trimList(int rb) {
-    static const QStringList lists[4] = {
-        sparseList(32, {{0, "5146.4"}, {1, "5204.4"}, {30, "8074.1"}, {31, "8131.9"}},
-                   xorCodec(0x17), 5),
-        sparseList(32, {{0, "9073.6"}, {1, "9193.7"}, {30, "14920.0"}, {31, "15040.4"}},
-                   xorCodec(0x17), 5),
-        sparseList(32, {{0, "13113.9"}, {1, "13297.6"}, {30, "21903.3"}, {31, "22087.2"}},
-                   xorCodec(0x17), 5),
-        sparseList(32, {{0, "17037.4"}, {1, "17284.0"}, {30, "28760.2"}, {31, "29007.2"}},
-                   xorCodec(0x17), 5),
-    };
-    return lists[rb];
-}
-
 QStringList rebuiltItems(const PageModel& m, int f) {
     if (m.field(f).caption != QString::fromUtf8("下拉电阻修调"))
         return m.field(f).items;
     const int rb = m.selection(m.fieldIndex(QString::fromUtf8("下拉电阻")));
-    return rb >= 0 && rb < 4 ? trimList(rb) : QStringList();
+    return rb >= 0 && rb < 4 ? kr41xx::kr4112PullDownList(rb) : QStringList();
 }
 
 PageDesc build() {
@@ -53,28 +38,10 @@ PageDesc build() {
             .with(addModCodec(2))
             .clearing(0xC0)
             .flagged(kCfg0Control),
-        listField("CSD_RB_TEST", 1, 5, 5, texts({"测试", "不测试"}), "m_com_KR4112_Rbtest", 1)
-            .clearing(0xC0)
-            .flagged(kDisabled),
-        listField("下拉电阻修调", 1, 4, 0, {}, "m_com_KR4112_ADJRB", 8)
-            .with(xorCodec(0x17))
-            .clearing(0xC0)
-            .flagged(kRebuiltList),
-        listField("BandGap", 2, 7, 0, sparseList(32, {{0, "1.16"}, {1, "1.15"}, {31, "1.27"}}),
-                  "m_com_KR4112_BG", 31),
-        listField("OSC100k", 3, 7, 0,
-                  sparseList(32, {{0, "69.93"}, {1, "71.28"}, {31, "179.53"}}, xorCodec(0x0F)),
-                  "m_com_KR4112_OSC100k", 16)
-            .with(xorCodec(0x0F)),
-        listField("OSC输出频率", 4, 7, 0,
-                  sparseList(256, {{0, "1.00234"},
-                                   {1, "0.99901"},
-                                   {2, "0.99570"},
-                                   {127, "0.70423"},
-                                   {128, "1.74825"},
-                                   {255, "1.00569"}}),
-                  "m_com_KR4112_OSC", 255),
     };
+    d.fields << kr41xx::kr4112Fields();
+    fieldNamed(d.fields, "CSD_RB_TEST").flagged(kDisabled);
+    fieldNamed(d.fields, "下拉电阻修调").flagged(kRebuiltList);
     d.fields << kr41xx::adcFields(6, "ADC_AL    0x", "ADC_AH      0x", "ADC_B     0x");
     d.keyOrder = kr41xx::keyOrder({"m_check_KR4112_inf", "m_check_KR4112_main", "m_com_KR4112_Bor",
                                    "m_com_KR4112_Rb", "m_com_KR4112_Rbtest", "m_com_KR4112_ADJRB",

@@ -37,28 +37,9 @@ PageDesc build() {
             .with(xorCodec(1))
             .clearing(0xFC)
             .flagged(kCfg0Control | kAutoSave),
-        listField("CSD_RB_TEST", 1, 5, 5, texts({"测试", "不测试"}), "m_com_KR4113_Rbtest", 1)
-            .clearing(0xC0),
-        listField(
-            "ADJ_RB", 1, 4, 0,
-            sparseList(32, {{0, "9073.6"}, {1, "9193.7"}, {31, "15040.4"}}, xorCodec(0x17), 5),
-            "m_com_KR4113_Rb", 8)
-            .with(xorCodec(0x17))
-            .clearing(0xC0),
-        listField("ADJ_BG", 2, 7, 0,
-                  sparseList(32, {{0, "1.03252"}, {1, "1.04437"}, {31, "1.40166"}}, xorCodec(0x0B)),
-                  "m_com_KR4113_Bg", 20)
-            .with(xorCodec(0x0B)),
-        listField("ADJ_TRIM(KHz)", 3, 7, 0,
-                  sparseList(32, {{0, "63.025"}, {1, "59.175"}, {31, "67.375"}}),
-                  "m_com_KR4113_Trim", 31),
-        // The key stores the CFG4 code, twice the item index.
-        listField(
-            "ADJ_OSC(MHz)", 4, 7, 0,
-            sparseList(128, {{0, "1.14325"}, {1, "1.13617"}, {127, "1.15040"}}, scaleCodec(2)),
-            "m_com_KR4113_Osc", 254)
-            .with(scaleCodec(2))
-            .flagged(kKeyHoldsCode),
+    };
+    d.fields << kr41xx::kr4113Fields();
+    d.fields << QVector<FieldDesc>{
         checkField("开启低功耗", 5, 2, "m_check_KR4113_Lp", 1).clearing(0xF8),
         checkField("开启AD功能", 5, 0, "m_check_KR4113_Ad", 1).clearing(0xF8),
         infoField("Flash容量", 5, texts({"16kByte", "32kByte"})),

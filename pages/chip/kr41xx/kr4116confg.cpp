@@ -36,17 +36,9 @@ PageDesc build() {
             .with(xorCodec(1))
             .clearing(0xFC)
             .flagged(kCfg0Control | kAutoSave),
-        listField("ADJ_RB", 1, 7, 0, sparseList(32, {{0, "27160"}, {1, "26790"}, {31, "20190"}}),
-                  "m_com_KR4116_adjrb", 31),
-        listField("ADJ_BG", 2, 7, 0,
-                  sparseList(32, {{0, "1.21037"}, {1, "1.19923"}, {31, "1.22236"}}),
-                  "m_com_KR4116_adjbg", 31),
-        listField("ADJ_32k(kHz)", 3, 7, 0,
-                  sparseList(64, {{0, "31.5525"}, {1, "30.5395"}, {63, "32.7652"}}),
-                  "m_com_KR4116_adj32k", 63),
-        listField("ADJ_OSC(MHz)", 4, 7, 0,
-                  sparseList(256, {{0, "0.994952"}, {1, "0.991783"}, {255, "0.999488"}}),
-                  "m_com_KR4116_adjosc", 255),
+    };
+    d.fields << kr41xx::kr4116Fields();
+    d.fields << QVector<FieldDesc>{
         checkField("LED_SEL", 5, 2, "m_check_KR4116_led", 1).clearing(0xF8),
         checkField("EEPROM_SEL", 5, 1, "m_check_KR4116_eeprom", 1).clearing(0xF8),
         infoField("Flash容量", 5, texts({"16kByte", "32kByte"})),

@@ -1,0 +1,254 @@
+#include "link/configpayload.h"
+
+#include "link/readback.h"
+
+#include <algorithm>
+
+namespace tessel::configwrite {
+namespace {
+
+// "prefix0x.. 0x.." with one blank between values, two before value `wideGap`.
+QString valuesLine(const char* prefix, const std::vector<uint8_t>& values, int wideGap = -1);
+QString valuesLine(const QString& prefix, const std::vector<uint8_t>& values, int wideGap = -1) {
+    QString s = prefix;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            s += static_cast<int>(i) == wideGap ? QLatin1String("  ") : QLatin1String(" ");
+        s += QString::asprintf("0x%02x", values[i]);
+    }
+    return s;
+}
+
+QString valuesLine(const char* prefix, const std::vector<uint8_t>& values, int wideGap) {
+    return valuesLine(QString::fromUtf8(prefix), values, wideGap);
+}
+
+std::vector<uint8_t> pick(const uint8_t* bytes, std::initializer_list<int> at) {
+    std::vector<uint8_t> out;
+    for (int i : at)
+        out.push_back(bytes[i]);
+    return out;
+}
+
+// Every second byte of `bytes` from `first`, `n` of them.
+std::vector<uint8_t> stride(const uint8_t* bytes, int first, int n) {
+    std::vector<uint8_t> out;
+    for (int i = 0; i < n; ++i)
+        out.push_back(bytes[first + 2 * i]);
+    return out;
+}
+
+std::vector<uint8_t> run(const uint8_t* bytes, int first, int n) {
+    return std::vector<uint8_t>(bytes + first, bytes + first + n);
+}
+
+void logCrcs(const Report& r, int first, std::initializer_list<int> numbers, LogSink& log) {
+    int pos = first;
+    for (int k : numbers)
+        log.appendLog(QString::asprintf("编程器:读回CRC%d: 0x%02x", k, r[pos++]));
+}
+
+void logKr41xx(int chip, const uint8_t* p, const Report& r, LogSink& log) {
+    const uint8_t* back = r.data() + 12;  // the read-back slots, CFG0 first
+    if (chip == 1) {
+        // Slots 4 and 5 hold the fifth and sixth words swapped.
+        log.appendLog(valuesLine("编程器:写入配置字1-6:", pick(p, {1, 2, 3, 5, 4, 6})));
+        log.appendLog(valuesLine("编程器:读回配置字1-6:", pick(back, {1, 2, 3, 5, 4, 6})));
+    } else if (chip == 2) {
+        log.appendLog(valuesLine("写入配置字1-8:", run(p, 1, 8)));
+        log.appendLog(valuesLine("读回配置字1-8:", run(back, 1, 8)));
+    } else {
+        log.appendLog(valuesLine("写入配置字1-9:", run(p, 1, 9)));
+        log.appendLog(valuesLine("读回配置字1-9:", run(back, 1, 9)));
+    }
+    logCrcs(r, 22, {1, 2, 3}, log);
+}
+
+void logMcu01(const uint8_t* p, const Report& r, LogSink& log) {
+    log.appendLog(valuesLine("写入配置字1-7:", stride(p, 1, 7)));
+    log.appendLog(valuesLine("写入配置字取反码1-7:", stride(p, 2, 7)));
+    log.appendLog(valuesLine("读回配置字1-7:", stride(r.data(), 22, 7)));
+    log.appendLog(valuesLine("读回配置字取反码1-7:", stride(r.data(), 23, 7)));
+    logCrcs(r, 36, {1, 2, 3, 4, 5, 6, 7}, log);
+}
+
+// Words and inverses of the MCU02 chips: pairs of CFG1 to CFG9, CFG12, CFG13.
+void logMcu02Pairs(const char* words, const char* inverses, const uint8_t* b, LogSink& log) {
+    const QString w = QString::fromUtf8(words);
+    const QString inv = QString::fromUtf8(inverses);
+    log.appendLog(valuesLine(w + QStringLiteral("1-6:"), stride(b, 0, 6), 4));
+    log.appendLog(valuesLine(w + QStringLiteral("7-9,12,13:"), stride(b, 12, 5), 4));
+    log.appendLog(valuesLine(inv + QStringLiteral("1-6:"), stride(b, 1, 6)));
+    log.appendLog(valuesLine(inv + QStringLiteral("7-9,12,13:"), stride(b, 13, 5)));
+}
+
+void logMcu04Pairs(const char* head, const uint8_t* b, LogSink& log) {
+    // b: CFG1, ~CFG1, ... CFG25, ~CFG25.
+    const QString h = QString::fromUtf8(head);
+    const auto line = [&](const char* tail, int first, int n) {
+        log.appendLog(valuesLine(h + QString::fromUtf8(tail), stride(b, first, n)));
+    };
+    line("配置字1-6: ", 0, 6);
+    line("配置字7-12:", 12, 6);
+    line("配置字13~18: ", 24, 6);
+    line("配置字19~25: ", 36, 7);
+    line("配置字反码1-6: ", 1, 6);
+    line("配置字反码7-12: ", 13, 6);
+    line("配置字反码13-18: ", 25, 6);
+    line("配置字反码19-25: ", 37, 7);
+}
+
+}  // namespace
+
+std::vector<uint8_t> configPayload(int chip, const std::vector<uint8_t>& words) {
+    const std::vector<int> pairs = readback::pairedWords(chip);
+    if (chip >= 0 && chip <= 7) {
+        if (static_cast<int>(words.size()) != readback::configPayloadLength(chip))
+            return {};
+        return words;
+    }
+    // MCU01 sends CFG0 first without an inverse; the others pair every word.
+    const size_t lead = chip == 8 || chip == 9 ? 1 : 0;
+    if (pairs.empty() || words.size() != lead + pairs.size())
+        return {};
+    std::vector<uint8_t> out(words.begin(), words.begin() + static_cast<long>(lead));
+    for (size_t i = lead; i < words.size(); ++i) {
+        out.push_back(words[i]);
+        out.push_back(static_cast<uint8_t>(~words[i]));
+    }
+    return out;
+}
+
+Comparison configComparison(int chip) {
+    if (chip == 1)
+        return {1, 6, 13};
+    if (chip == 2)
+        return {1, 8, 13};
+    if (chip >= 3 && chip <= 7)
+        return {1, 9, 13};
+    if (chip == 8 || chip == 9)
+        return {1, 14, 22};
+    if (chip >= 10 && chip <= 12)
+        return {0, 22, 26};
+    if (chip == 13)
+        return {0, 50, 2};
+    return {0, 3, 12};  // KR4121, in the one-key write
+}
+
+bool configMatches(int chip, const std::vector<uint8_t>& payload, const Report& reply) {
+    const Comparison c = configComparison(chip);
+    if (static_cast<int>(payload.size()) < c.sentFrom + c.count)
+        return false;
+    return std::equal(payload.begin() + c.sentFrom, payload.begin() + c.sentFrom + c.count,
+                      reply.begin() + c.replyFrom);
+}
+
+bool infoBlockProtected(int chip, const Report& reply) {
+    if (chip < 1 || chip > 12)
+        return false;
+    const int cfg0 = readback::writeWordPos(chip, 0);  // 12, 49 or 61
+    return cfg0 >= 0 && (reply[cfg0] & 0x02) != 0;
+}
+
+void logConfigWrite(int chip, const std::vector<uint8_t>& payload, const Report& reply,
+                    LogSink& log) {
+    std::vector<uint8_t> p = payload;
+    p.resize(64, 0);  // the formats never read past what the family sends
+    if (chip <= 7) {
+        logKr41xx(chip, p.data(), reply, log);
+    } else if (chip <= 9) {
+        logMcu01(p.data(), reply, log);
+    } else if (chip <= 12) {
+        logMcu02Pairs("写入配置字", "写入配置字取反码", p.data(), log);
+        logMcu02Pairs("读回配置字", "读回配置字取反码", reply.data() + 26, log);
+        logCrcs(reply, 48, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, log);
+    } else {
+        logMcu04Pairs("写入", p.data(), log);
+        logMcu04Pairs("读回", reply.data() + 2, log);
+        logCrcs(reply, 52, {1, 2, 3, 4, 5, 6, 7, 8, 9}, log);
+    }
+}
+
+bool judgeWordZeroWrite(int chip, const std::vector<uint8_t>& sent, const Report& reply,
+                        LogSink& log) {
+    const bool mcu04 = chip == 13;
+    const int n = mcu04 ? 2 : 3;
+    std::vector<uint8_t> s = sent;
+    s.resize(static_cast<size_t>(n), 0);
+    const std::vector<uint8_t> back = run(reply.data(), 7, n);
+    if (mcu04) {
+        log.appendLog(valuesLine("编程器:写入配置字0,30: ", s));
+        log.appendLog(valuesLine("编程器:读回配置字0,30: ", back));
+        logCrcs(reply, 10, {0, 30}, log);
+    } else {
+        log.appendLog(valuesLine("编程器:写入配置字0,10,11: ", s));
+        log.appendLog(valuesLine("编程器:读回配置字0,10,11: ", back));
+        logCrcs(reply, 10, {0, 10, 11}, log);
+    }
+    const QString words = mcu04 ? QStringLiteral("配置字0,30") : QStringLiteral("配置字0,10,11");
+    const bool statusOk = reply[17] == 1;
+    if (statusOk)
+        log.appendLog(words + QStringLiteral(" CRC校验正确!"));
+    // A word 0 that did not take must not end as a success.
+    if (statusOk && back == s && static_cast<int>(sent.size()) == n) {
+        log.appendLog(words + QStringLiteral("写入正确!"));
+        return true;
+    }
+    log.appendLog(words + QStringLiteral("写入错误!"));
+    return false;
+}
+
+int trimLength(int chip) {
+    return readback::trimWordCount(chip);
+}
+
+int trimStatusByte(int chip) {
+    return readback::trimStatusPos(chip);
+}
+
+int trimReadBackByte(int chip) {
+    return readback::trimReadBackPos(chip);
+}
+
+void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& reply, LogSink& log) {
+    const int n = trimLength(chip);
+    std::vector<uint8_t> s = sent;
+    s.resize(static_cast<size_t>(n), 0);
+    const std::vector<uint8_t> back = run(reply.data(), trimReadBackByte(chip), n);
+    if (chip <= 9) {
+        // One value after another, each followed by a blank.
+        const auto line = [](const char* prefix, const std::vector<uint8_t>& v) {
+            QString text = QString::fromUtf8(prefix);
+            for (uint8_t b : v)
+                text += QString::asprintf("0x%02x ", b);
+            return text;
+        };
+        log.appendLog(line("编程器:写入修调字: ", s));
+        log.appendLog(line("编程器:读回修调字: ", back));
+        return;
+    }
+    struct Group {
+        const char* name;
+        int first;
+        int count;
+    };
+    // MCU02: CFG1..CFG7, OSC_REG, CFG12, CFG13, PW_REG. MCU04: CFG0..CFG9, CFG21..CFG25,
+    // TEST/OSC/PLDO registers and the password, then their write flags (not logged).
+    static const Group kMcu02[] = {{"0~4", 0, 5}, {"5~9", 5, 5}, {"pw", 10, 1}};
+    static const Group kMcu04[] = {
+        {"0~4", 0, 5}, {"5~9", 5, 5}, {"21~25", 10, 5}, {"test/osc/pldo/pw", 15, 4}};
+    const Group* groups = chip == 13 ? kMcu04 : kMcu02;
+    const int count = chip == 13 ? 4 : 3;
+    for (int g = 0; g < count; ++g) {
+        log.appendLog(
+            valuesLine(QStringLiteral("编程器:写入修调字%1: ").arg(QLatin1String(groups[g].name)),
+                       run(s.data(), groups[g].first, groups[g].count)));
+    }
+    for (int g = 0; g < count; ++g) {
+        log.appendLog(
+            valuesLine(QStringLiteral("编程器:读回修调字%1: ").arg(QLatin1String(groups[g].name)),
+                       run(back.data(), groups[g].first, groups[g].count)));
+    }
+}
+
+}  // namespace tessel::configwrite
