@@ -62,5 +62,6 @@ struct Command {
 // Command groups, one file each; main() lists them.
 std::vector<Command> imageCommands();
 std::vector<Command> boardCommands();
+std::vector<Command> trimCommands();
 
 }  // namespace tessel::cli

@@ -12,6 +12,8 @@ std::vector<Command> allCommands() {
     std::vector<Command> commands = tessel::cli::imageCommands();
     for (Command& c : tessel::cli::boardCommands())
         commands.push_back(c);
+    for (Command& c : tessel::cli::trimCommands())
+        commands.push_back(c);
     return commands;
 }
 

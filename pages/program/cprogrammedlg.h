@@ -137,6 +137,7 @@ private:
     QGroupBox* pageFrame_ = nullptr;
     QStackedWidget* pageStack_ = nullptr;
     std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
+    std::vector<chip::ChipPageView*> trimViews_;  // by configuration page class
 };
 
 }  // namespace tessel
