@@ -64,6 +64,7 @@ std::vector<Command> imageCommands();
 std::vector<Command> boardCommands();
 std::vector<Command> debugCommands();
 std::vector<Command> configCommands();
+std::vector<Command> trimCommands();
 
 // The board commands of another command file, run with the board options of boardCommands().
 enum class BoardJob { WriteConfig, TrimWrite };

@@ -16,6 +16,8 @@ std::vector<Command> allCommands() {
         commands.push_back(c);
     for (Command& c : tessel::cli::configCommands())
         commands.push_back(c);
+    for (Command& c : tessel::cli::trimCommands())
+        commands.push_back(c);
     return commands;
 }
 

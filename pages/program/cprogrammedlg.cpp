@@ -173,6 +173,7 @@ void CProgrammeDlg::buildUi() {
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
+    // The trim pages wait in the same frame, one per class, until trim mode shows them.
     for (int p = 0; p < chip::kConfigPageCount; ++p) {
         auto* view =
             new chip::ChipPageView(configPages_->trimPage(static_cast<chip::ConfigPage>(p)));

@@ -64,6 +64,46 @@ private Q_SLOTS:
         QCOMPARE(labelText(view, 0), page->labels().first());
     }
 
+    void trimPagesShowTheirTitles_data() {
+        QTest::addColumn<int>("chipIndex");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("KR4111 numbers from 0") << 1 << "KR4111修调界面"
+                                               << "group_CFG1"
+                                               << "CFG0";
+        QTest::newRow("KR4116 own numbers") << 5 << "KR4115修调界面"
+                                            << "group_CFG1"
+                                            << "CFG1";
+        QTest::newRow("MCU02 OSC REG") << 12 << "KR5813/5713修调界面"
+                                       << "group_CFG100"
+                                       << "OSC REG";
+        QTest::newRow("MCU04 flag in title") << 13 << "VE5812DUZI修调界面"
+                                             << "group_CFG30"
+                                             << "";
+    }
+    void trimPagesShowTheirTitles() {
+        QFETCH(int, chipIndex);
+        QFETCH(QString, frame);
+        QFETCH(QString, group);
+        QFETCH(QString, title);
+        ProfileFile file;
+        auto page = chip::makeTrimPage(chip::configPageOf(chipIndex), file.profile());
+        page->initialise(chipIndex);
+        chip::ChipPageView view(*page);
+        QCOMPARE(view.findChild<QGroupBox*>()->title(), frame);
+        QCOMPARE(control<QGroupBox>(view, qPrintable(group))->title(), title);
+        auto* save = control<QPushButton>(view, "save");
+        QCOMPARE(save->text(), QString::fromUtf8("保存到配置字"));
+        QVERIFY(!save->isHidden());
+        if (chipIndex == 13) {
+            auto* flag = control<QCheckBox>(view, "PASSWD");
+            QVERIFY(!flag->isChecked());
+            flag->click();
+            QCOMPARE(int(page->trimBytes().back()), 1);
+        }
+    }
+
     void kr4121ViewFollowsTheLock() {
         ProfileFile file;
         auto page = chip::makeConfigPage(chip::ConfigPage::KR4121, file.profile());
