@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/chipcatalogue.h"
+#include "app/qttranslations.h"
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
 #include "pages/debug/cdebug.h"
@@ -38,7 +39,9 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       transport_(new CMUSBHid(state, backend, this)),
       programPage_(new CProgrammeDlg(state, *transport_, prompts)),
       debugPage_(new CDebug(state, *transport_)),
-      watcher_(backend.createWatcher(this)) {
+      watcher_(backend.createWatcher(this)),
+      qtTexts_(new QtTranslations(this)) {
+    qtTexts_->apply(0);  // every start is in Chinese
     setWindowIcon(artwork::appIcon());
     if (profile_.exists()) {
         state_.chipIndex = sanitizeChipIndex(profile_.readInt(QString::fromLatin1(kProfileSection),
@@ -53,6 +56,12 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     connect(programPage_, &CProgrammeDlg::chipEntryRequested, this, &CTesselDlg::selectChipEntry);
     connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, chipCombo_,
             &QComboBox::setEnabled);
+    // Neither a language switch (it rebuilds the tabs and views) nor a re-open of the board
+    // while an operation runs.
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, languageCombo_,
+            &QComboBox::setEnabled);
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, usbRadio_,
+            &QRadioButton::setEnabled);
 
     if (simulated)
         programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
@@ -72,7 +81,8 @@ void CTesselDlg::buildUi() {
     usbRadio_ = new QRadioButton(QStringLiteral("USB通信"), commGroup_);
     usbRadio_->setChecked(true);
     (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
-    connect(usbRadio_, &QRadioButton::clicked, transport_, &CMUSBHid::open);
+    connect(usbRadio_, &QRadioButton::clicked, this,
+            [this] { programPage_->sequencer().reopenBoard(); });
 
     helpButton_ = new QPushButton(QStringLiteral("接线说明"), this);
     helpButton_->setEnabled(false);  // the wiring-help window comes with its own page
@@ -151,6 +161,7 @@ void CTesselDlg::onLanguageChosen(int index) {
     tabs_->setTabText(1, en ? QStringLiteral("Debug") : QStringLiteral("调试"));
     setWindowTitle(en ? QStringLiteral("Debug Tools--V1.0.1.0a(Guest)")
                       : QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
+    qtTexts_->apply(state_.language);
     programPage_->applyLanguage();
 }
 
@@ -169,7 +180,7 @@ void CTesselDlg::onDeviceArrived(const QString&) {
     programPage_->appendLog(state_.text("设备已连接", "Device Connected!"));
     // A board that is open stays open: re-opening it could cut a running operation short.
     if (!transport_->isConnected())
-        transport_->open();
+        programPage_->sequencer().reopenBoard();
 }
 
 void CTesselDlg::onDeviceRemoved(const QString& path) {
@@ -191,6 +202,14 @@ void CTesselDlg::showAbout() {
 }
 
 void CTesselDlg::closeEvent(QCloseEvent* event) {
+    if (!closed_ && programPage_->sequencer().busy()) {
+        if (!prompts_.confirm(state_.text("操作正在进行，确定要退出吗？",
+                                          "An operation is in progress. Quit anyway?"))) {
+            event->ignore();
+            return;
+        }
+        programPage_->sequencer().stopOperation();  // leaves programming mode
+    }
     if (!closed_) {
         closed_ = true;
         profile_.writeInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey),

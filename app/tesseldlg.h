@@ -19,6 +19,7 @@ class CMUSBHid;
 class CProgrammeDlg;
 class HidBackend;
 class HotplugWatcher;
+class QtTranslations;
 
 // The main window: chip and language selection, the USB and wiring-help buttons, and the
 // tabs of the programming and debug pages. It owns the transport and both pages, keeps the
@@ -38,6 +39,7 @@ public:
     QComboBox& chipCombo() { return *chipCombo_; }
     QComboBox& languageCombo() { return *languageCombo_; }
     QTabWidget& tabs() { return *tabs_; }
+    QRadioButton& usbRadio() { return *usbRadio_; }
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -64,6 +66,7 @@ private:
     CProgrammeDlg* programPage_;
     CDebug* debugPage_;
     HotplugWatcher* watcher_;
+    QtTranslations* qtTexts_;
 
     QGroupBox* commGroup_ = nullptr;
     QRadioButton* usbRadio_ = nullptr;

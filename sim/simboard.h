@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,10 @@ struct SimOptions {
     bool noExternal = false;    // "no-external": no external supply for debugging
     bool targetFail = false;    // "target-fail": the board cannot talk to the target
     int badFrames = 0;          // "bad-frames": every Nth debug frame is malformed
+    int dropAt = 0;             // "drop": the Nth report is taken but gets no answer
+    // "stall": a bulk transfer that gets no report for this long (ms) ends, and the board
+    // takes commands again; 0 = it waits for its data for ever.
+    int stallMs = 500;
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -115,6 +120,7 @@ private:
     uint32_t bulkLength_ = 0;
     int flashDataReports_ = 0;  // data reports of flash writes since plug-in
     int flashBlockRequests_ = 0;
+    std::chrono::steady_clock::time_point lastReport_{};
 
     // Debug run.
     int debugChip_ = 0;

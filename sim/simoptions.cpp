@@ -96,6 +96,10 @@ const std::vector<Key>& keys() {
         boolKey("target-fail", "the board cannot talk to the target chip", &SimOptions::targetFail),
         intKey("bad-frames", "every Nth debug frame is malformed", &SimOptions::badFrames, 0,
                1 << 30),
+        intKey("drop", "the Nth received report gets no answer (later ones do)",
+               &SimOptions::dropAt, 0, 1 << 30),
+        intKey("stall", "a transfer without a report for MS ms ends (default 500, 0 = never)",
+               &SimOptions::stallMs, 0, 600000),
     };
     return table;
 }

@@ -3,14 +3,17 @@
 #include "app/chipcatalogue.h"
 #include "image/imageformat.h"
 #include "image/imageloader.h"
+#include "image/imagemessages.h"
 #include "image/massproductionwriter.h"
 #include "link/cmusbhid.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/engine/pageview.h"
 #include "pages/chip/pagesconfigsource.h"
 #include "pages/program/cmlistctrl.h"
+#include "pages/program/messagelist.h"
 #include "res/artwork.h"
 
+#include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -134,7 +137,8 @@ void CProgrammeDlg::buildUi() {
     // Middle: the five views, the progress bar and the result picture.
     viewGroup_ = new QGroupBox(this);
     views_ = new QTabWidget(viewGroup_);
-    messages_ = new QListWidget;
+    messages_ = new MessageList;
+    connect(messages_, &MessageList::saveRequested, this, &CProgrammeDlg::onSaveLog);
     messages_->setObjectName(QStringLiteral("messages"));
     writeDump_ = new QPlainTextEdit;
     readDump_ = new QPlainTextEdit;
@@ -197,7 +201,10 @@ void CProgrammeDlg::buildUi() {
             [this] { sequencer_->switchSupply(OperationSequencer::Supply::V5); });
     connect(button(Control::PowerOff), &QPushButton::clicked, this,
             [this] { sequencer_->switchSupply(OperationSequencer::Supply::Off); });
-    connect(clearButton_, &QPushButton::clicked, messages_, &QListWidget::clear);
+    connect(clearButton_, &QPushButton::clicked, this, [this] {
+        messages_->clear();
+        setResult(Result::Hidden);  // the picture belongs to the messages it concluded
+    });
     for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
         connect(grid, &CMListCtrl::byteEdited, this, &CProgrammeDlg::onGridEdit);
     }
@@ -223,6 +230,7 @@ void CProgrammeDlg::retitle() {
     powerGroup_->setTitle(en ? QStringLiteral("Power") : QStringLiteral("供电操作"));
     otherGroup_->setTitle(en ? QStringLiteral("Others") : QStringLiteral("其他"));
     viewGroup_->setTitle(en ? QStringLiteral("Messages") : QStringLiteral("操作信息"));
+    messages_->setEnglish(en);
     for (int i = 0; i < 5; ++i)
         views_->setTabText(i, QString::fromUtf8(kViewTabs[en ? 1 : 0][i]));
 }
@@ -251,15 +259,23 @@ void CProgrammeDlg::applyLanguage() {
 }
 
 void CProgrammeDlg::appendLog(const QString& line) {
-    messages_->addItem(line);
-    messages_->setCurrentRow(messages_->count() - 1);
+    messages_->appendLine(line);
 }
 
 QStringList CProgrammeDlg::logLines() const {
-    QStringList out;
-    for (int i = 0; i < messages_->count(); ++i)
-        out << messages_->item(i)->text();
-    return out;
+    return messages_->lines();
+}
+
+void CProgrammeDlg::onSaveLog() {
+    const bool en = state_.english();
+    const QString name =
+        QDateTime::currentDateTime().toString(QStringLiteral("'Tessel-log-'yyyyMMdd-HHmmss'.txt'"));
+    const QString path = prompts_.saveFileName(
+        name, en ? QStringLiteral("Text files (*.txt)") : QStringLiteral("文本文件 (*.txt)"));
+    if (path.isEmpty() || messages_->saveTo(path))
+        return;
+    prompts_.showWarning(en ? QStringLiteral("Could not write the log to %1").arg(path)
+                            : QStringLiteral("无法保存日志到 %1").arg(path));
 }
 
 void CProgrammeDlg::setButtonsEnabled(bool enabled) {
@@ -339,6 +355,10 @@ chip::ChipPageView* CProgrammeDlg::currentPageView() const {
 
 void CProgrammeDlg::layoutForChip() {
     const int chip = static_cast<int>(state_.chipIndex.load());
+    // The result picture tells about the chip it was made on.
+    if (chip != laidOutChip_)
+        setResult(Result::Hidden);
+    laidOutChip_ = chip;
     // The chip's configuration page; pages shared by several chips are refreshed for it.
     const chip::ConfigPage page = chip::configPageOf(chip);
     if (chip > 2)
@@ -379,6 +399,9 @@ void CProgrammeDlg::onWriteFlash() {
         return;
     // An image that was not freshly opened is read again from its file, as it now stands.
     if (!image_.freshlyOpened && loader_->reloadBeforeFlashWrite() && !image_.imageLoaded) {
+        // The refusal was shown in a box; the log keeps it too.
+        appendLog(sizeMessage(static_cast<int>(state_.chipIndex.load()), state_.language,
+                              CheckKind::Reload));
         setResult(Result::Ng);
         return;
     }

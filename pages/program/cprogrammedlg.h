@@ -28,6 +28,7 @@ namespace tessel {
 
 class CMListCtrl;
 class CMUSBHid;
+class MessageList;
 namespace chip {
 class ChipPageView;
 class ConfigPages;
@@ -58,6 +59,7 @@ public:
     void operationFinished(bool success) override;
 
     QStringList logLines() const;
+    MessageList& messages() const { return *messages_; }
     // Shows the pages of the selected chip and sets the EEPROM controls and grids.
     void layoutForChip();
     void applyLanguage();
@@ -93,6 +95,7 @@ private:
     void onGridEdit(int index, int value);
     void onWriteFlash();
     void onCreateFile();
+    void onSaveLog();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -118,6 +121,7 @@ private:
     std::unique_ptr<ConnectionSequence> connection_;
     bool buttonsEnabled_ = true;
     Result result_ = Result::Hidden;
+    int laidOutChip_ = -1;
 
     std::array<QPushButton*, kControlCount> buttons_{};
     QPushButton* clearButton_ = nullptr;
@@ -127,7 +131,7 @@ private:
     QGroupBox* otherGroup_ = nullptr;
     QGroupBox* viewGroup_ = nullptr;
     QTabWidget* views_ = nullptr;
-    QListWidget* messages_ = nullptr;
+    MessageList* messages_ = nullptr;
     QPlainTextEdit* writeDump_ = nullptr;
     QPlainTextEdit* readDump_ = nullptr;
     CMListCtrl* writeGrid_ = nullptr;
