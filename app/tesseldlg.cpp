@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessel {
 namespace {
 
@@ -116,9 +118,13 @@ void CTesselDlg::buildUi() {
     aboutButton->setDefaultAction(aboutAction);
     aboutButton->setText(QStringLiteral("?"));
 
+    // The button sits in a box of its own, so that it lines up with the combos beside it.
+    auto* helpBox = new QGroupBox(QStringLiteral(" "), this);
+    (new QVBoxLayout(helpBox))->addWidget(helpButton_);
+
     auto* top = new QHBoxLayout;
     top->addWidget(commGroup_);
-    top->addWidget(helpButton_, 0, Qt::AlignBottom);
+    top->addWidget(helpBox);
     top->addWidget(chipGroup_, 1);
     top->addWidget(languageGroup_);
     top->addStretch(1);
@@ -130,6 +136,20 @@ void CTesselDlg::buildUi() {
     tabs_->addTab(programPage_, QStringLiteral("烧录"));
     tabs_->addTab(debugPage_, QStringLiteral("调试"));
     connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
+
+    // Each box is as wide as its wider language needs: nothing moves when it changes.
+    for (QWidget* w : {static_cast<QWidget*>(commGroup_), static_cast<QWidget*>(helpBox),
+                       static_cast<QWidget*>(languageGroup_)}) {
+        int width = 0;
+        w->ensurePolished();  // measured in the font it will be shown in
+        for (int language : {1, 0}) {
+            state_.language = static_cast<uint8_t>(language);
+            retitle();
+            width = std::max({width, w->sizeHint().width(), w->minimumSizeHint().width()});
+        }
+        w->setMinimumWidth(width);
+    }
+    languageGroup_->setTitle(QStringLiteral("   语言选择  "));  // the start-up caption
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -150,6 +170,12 @@ void CTesselDlg::onChipChosen(int index) {
 
 void CTesselDlg::onLanguageChosen(int index) {
     state_.language = index == 1 ? 1 : 0;
+    retitle();
+    qtTexts_->apply(state_.language);
+    programPage_->applyLanguage();
+}
+
+void CTesselDlg::retitle() {
     const bool en = state_.english();
     languageGroup_->setTitle(en ? QStringLiteral("language select")
                                 : QStringLiteral("  语言选择  "));
@@ -161,8 +187,6 @@ void CTesselDlg::onLanguageChosen(int index) {
     tabs_->setTabText(1, en ? QStringLiteral("Debug") : QStringLiteral("调试"));
     setWindowTitle(en ? QStringLiteral("Debug Tools--V1.0.1.0a(Guest)")
                       : QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
-    qtTexts_->apply(state_.language);
-    programPage_->applyLanguage();
 }
 
 void CTesselDlg::onTabChanged(int index) {

@@ -53,6 +53,7 @@ private:
     void buildUi();
     void onChipChosen(int index);
     void onLanguageChosen(int index);
+    void retitle();  // the captions of the language of the moment
     void onTabChanged(int index);
     void onDeviceArrived(const QString& path);
     void onDeviceRemoved(const QString& path);

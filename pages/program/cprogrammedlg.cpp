@@ -14,6 +14,7 @@
 #include "res/artwork.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +22,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -167,16 +170,24 @@ void CProgrammeDlg::buildUi() {
     middle->addWidget(views_, 1);
     middle->addLayout(bottom);
 
-    // Right: the frame that hosts the chip pages.
+    // Right: the frame that hosts the chip pages. It is as wide as the page shown needs and
+    // scrolls a page taller than the window; the views get the rest.
     pageFrame_ = new QGroupBox(this);
-    pageFrame_->setMinimumWidth(420);
-    pageStack_ = new QStackedWidget(pageFrame_);
+    pageStack_ = new QStackedWidget;
     for (int p = 0; p < chip::kConfigPageCount; ++p) {
         auto* view = new chip::ChipPageView(configPages_->page(static_cast<chip::ConfigPage>(p)));
+        view->installEventFilter(this);
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
-    (new QVBoxLayout(pageFrame_))->addWidget(pageStack_);
+    pageScroll_ = new QScrollArea(pageFrame_);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pageScroll_->setWidget(pageStack_);
+    (new QVBoxLayout(pageFrame_))->addWidget(pageScroll_);
+    views_->setMinimumWidth(
+        440);  // its five tabs and the messages stay readable at the window's minimum size
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
@@ -364,6 +375,7 @@ void CProgrammeDlg::layoutForChip() {
     if (chip > 2)
         configPages_->page(page).loadFromProfile(chip);
     pageStack_->setCurrentWidget(pageViews_[static_cast<int>(page)]);
+    fitPageFrame();
     // The grids show the whole EEPROM image: 2 KiB (256 rows) for the chips that keep it
     // inside the flash buffers, 1 KiB (128 rows) otherwise.
     const bool inFlash = eepromInFlashBuffer(chip) && !sequencer_->trimMode();
@@ -382,6 +394,25 @@ void CProgrammeDlg::layoutForChip() {
     showEepromImage(inFlash ? image_.eepromReadImage(chip) : image_.eepromReadBuffer.data(), rows,
                     0);
     sequencer_->refreshControls();
+}
+
+void CProgrammeDlg::fitPageFrame() {
+    QWidget* current = pageStack_->currentWidget();
+    // Only the page shown counts for the stack's size.
+    for (chip::ChipPageView* view : pageViews_) {
+        const auto policy = view == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        view->setSizePolicy(policy, policy);
+    }
+    pageScroll_->setFixedWidth(current->sizeHint().width() +
+                               pageScroll_->verticalScrollBar()->sizeHint().width());
+}
+
+bool CProgrammeDlg::eventFilter(QObject* watched, QEvent* event) {
+    // A page that shows or hides groups changes the width it needs.
+    if (event->type() == QEvent::LayoutRequest && pageStack_ &&
+        watched == pageStack_->currentWidget())
+        fitPageFrame();
+    return QWidget::eventFilter(watched, event);
 }
 
 void CProgrammeDlg::onGridEdit(int index, int value) {

@@ -21,6 +21,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QTabWidget;
 
@@ -88,8 +89,12 @@ Q_SIGNALS:
     // Whether the chip combo may change (not while an operation runs).
     void chipComboEnabledChanged(bool enabled);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildUi();
+    void fitPageFrame();
     QPushButton* addButton(Control control, QGroupBox* group);
     void onLinkNotification(const LinkNotification& n);
     void onGridEdit(int index, int value);
@@ -140,6 +145,7 @@ private:
     QLabel* resultPicture_ = nullptr;
     QGroupBox* pageFrame_ = nullptr;
     QStackedWidget* pageStack_ = nullptr;
+    QScrollArea* pageScroll_ = nullptr;
     std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
 };
 

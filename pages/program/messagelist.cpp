@@ -22,7 +22,7 @@ void MessageList::appendLine(const QString& text, const QDateTime& when) {
     item->setData(kTimeRole, when);
     item->setToolTip(when.toString(kTimeFormat));
     addItem(item);
-    setCurrentRow(count() - 1);
+    setCurrentRow(count() - 1, QItemSelectionModel::ClearAndSelect);
 }
 
 QStringList MessageList::lines() const {

@@ -3,6 +3,8 @@
 // to, the messages list's times and menu, and Qt's own texts in Chinese.
 #include "app/tesseldlg.h"
 #include "link/cmusbhid.h"
+#include "pages/chip/configpages.h"
+#include "pages/chip/engine/pageview.h"
 #include "pages/program/cprogrammedlg.h"
 #include "pages/program/messagelist.h"
 #include "sim/simboard.h"
@@ -12,7 +14,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -257,6 +261,31 @@ private Q_SLOTS:
         m->actions().at(1)->trigger();
         QCOMPARE(prompts_.warnings.size(), 1);
         QVERIFY(prompts_.warnings[0].startsWith(QStringLiteral("无法保存日志到 ")));
+    }
+
+    // The restricted MCU02 view stacks "CFG 10" under "CFG 0"; the full view keeps the
+    // EEP_SEL edit at its width beside the hint, and the frame follows the page it shows.
+    void mcu02PageLayout() {
+        start(12);
+        window_->resize(1600, 1000);
+        QTest::qWait(50);
+        QWidget* view = page().currentPageView();
+        auto* cfg0 = view->findChild<QGroupBox*>(QStringLiteral("group_CFG0"));
+        auto* cfg10 = view->findChild<QGroupBox*>(QStringLiteral("group_CFG10"));
+        QVERIFY(cfg0 && cfg10);
+        QCOMPARE(cfg10->x(), cfg0->x());
+        QVERIFY(cfg10->y() > cfg0->y() + cfg0->height() - 1);
+        const int restrictedWidth = view->width();
+
+        page().configPages().forChip(12).setFullView(true);
+        QTest::qWait(50);
+        auto* eepSel = view->findChild<QLineEdit*>(QStringLiteral("EEP_SEL  0x"));
+        QVERIFY(eepSel);
+        QCOMPARE(eepSel->width(), 60);
+        QVERIFY(view->width() > restrictedWidth);
+        auto* cfg11 = view->findChild<QGroupBox*>(QStringLiteral("group_CFG11"));
+        QVERIFY(cfg11->geometry().right() < view->width());  // no group cut off on the right
+        QVERIFY(page().messages().width() >= 400);
     }
 
     void qtTextsFollowTheLanguage_data() {
