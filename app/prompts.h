@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,12 @@ public:
     virtual ~Prompts() = default;
     // A plain message box with the application title and an OK button.
     virtual void showMessage(const QString& text) = 0;
+    // The same box with the warning icon, for refusals (a file or an image that cannot be
+    // used).
+    virtual void showWarning(const QString& text) { showMessage(text); }
+    // A yes/no question; true when the user answers yes. Front ends without a user to ask
+    // (the command line) go ahead.
+    virtual bool confirm(const QString& /*text*/) { return true; }
     // An open-file dialog; an empty result means the user cancelled.
     virtual QString openFileName(const QString& filter) = 0;
     // A save-file dialog offering defaultName; an empty result means the user cancelled.
@@ -30,12 +37,23 @@ public:
 class ScriptedPrompts : public Prompts {
 public:
     QStringList messages;         // every message shown, in order
+    QStringList warnings;         // the messages shown with the warning icon (also in messages)
+    QStringList questions;        // every question asked, in order
+    QList<bool> confirmAnswers;   // consumed front first; empty list = yes
     QStringList openAnswers;      // consumed front first; empty list = cancel
     QStringList saveAnswers;      // likewise
     QString lastSaveDefaultName;  // what the last save dialog offered
     QString lastFilter;
 
     void showMessage(const QString& text) override { messages << text; }
+    void showWarning(const QString& text) override {
+        warnings << text;
+        messages << text;
+    }
+    bool confirm(const QString& text) override {
+        questions << text;
+        return confirmAnswers.isEmpty() || confirmAnswers.takeFirst();
+    }
     QString openFileName(const QString& filter) override {
         lastFilter = filter;
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();

@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/chipcatalogue.h"
+#include "app/qttranslations.h"
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
 #include "pages/debug/cdebug.h"
@@ -22,6 +23,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessel {
 namespace {
 
@@ -39,7 +42,9 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       transport_(new CMUSBHid(state, backend, this)),
       programPage_(new CProgrammeDlg(state, *transport_, prompts)),
       debugPage_(new CDebug(state, *transport_, prompts)),
-      watcher_(backend.createWatcher(this)) {
+      watcher_(backend.createWatcher(this)),
+      qtTexts_(new QtTranslations(this)) {
+    qtTexts_->apply(0);  // every start is in Chinese
     setWindowIcon(artwork::appIcon());
     if (profile_.exists()) {
         state_.chipIndex = sanitizeChipIndex(profile_.readInt(QString::fromLatin1(kProfileSection),
@@ -57,6 +62,12 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     // The chip stays as it is while a debug run decodes the stream with its layout.
     connect(debugPage_, &CDebug::runActiveChanged, chipCombo_,
             [this](bool active) { chipCombo_->setEnabled(!active); });
+    // Neither a language switch (it rebuilds the tabs and views) nor a re-open of the board
+    // while an operation runs.
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, languageCombo_,
+            &QComboBox::setEnabled);
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, usbRadio_,
+            &QRadioButton::setEnabled);
 
     if (simulated)
         programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
@@ -76,7 +87,8 @@ void CTesselDlg::buildUi() {
     usbRadio_ = new QRadioButton(QStringLiteral("USB通信"), commGroup_);
     usbRadio_->setChecked(true);
     (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
-    connect(usbRadio_, &QRadioButton::clicked, transport_, &CMUSBHid::open);
+    connect(usbRadio_, &QRadioButton::clicked, this,
+            [this] { programPage_->sequencer().reopenBoard(); });
 
     helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for
     helpButton_ = new QPushButton(QStringLiteral("接线说明"), this);
@@ -112,9 +124,13 @@ void CTesselDlg::buildUi() {
     aboutButton->setDefaultAction(aboutAction);
     aboutButton->setText(QStringLiteral("?"));
 
+    // The button sits in a box of its own, so that it lines up with the combos beside it.
+    auto* helpBox = new QGroupBox(QStringLiteral(" "), this);
+    (new QVBoxLayout(helpBox))->addWidget(helpButton_);
+
     auto* top = new QHBoxLayout;
     top->addWidget(commGroup_);
-    top->addWidget(helpButton_, 0, Qt::AlignBottom);
+    top->addWidget(helpBox);
     top->addWidget(chipGroup_, 1);
     top->addWidget(languageGroup_);
     top->addStretch(1);
@@ -126,6 +142,20 @@ void CTesselDlg::buildUi() {
     tabs_->addTab(programPage_, QStringLiteral("烧录"));
     tabs_->addTab(debugPage_, QStringLiteral("调试"));
     connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
+
+    // Each box is as wide as its wider language needs: nothing moves when it changes.
+    for (QWidget* w : {static_cast<QWidget*>(commGroup_), static_cast<QWidget*>(helpBox),
+                       static_cast<QWidget*>(languageGroup_)}) {
+        int width = 0;
+        w->ensurePolished();  // measured in the font it will be shown in
+        for (int language : {1, 0}) {
+            state_.language = static_cast<uint8_t>(language);
+            retitle();
+            width = std::max({width, w->sizeHint().width(), w->minimumSizeHint().width()});
+        }
+        w->setMinimumWidth(width);
+    }
+    languageGroup_->setTitle(QStringLiteral("   语言选择  "));  // the start-up caption
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -146,6 +176,12 @@ void CTesselDlg::onChipChosen(int index) {
 
 void CTesselDlg::onLanguageChosen(int index) {
     state_.language = index == 1 ? 1 : 0;
+    retitle();
+    qtTexts_->apply(state_.language);
+    programPage_->applyLanguage();
+}
+
+void CTesselDlg::retitle() {
     const bool en = state_.english();
     languageGroup_->setTitle(en ? QStringLiteral("language select")
                                 : QStringLiteral("  语言选择  "));
@@ -158,7 +194,6 @@ void CTesselDlg::onLanguageChosen(int index) {
     tabs_->setTabText(1, en ? QStringLiteral("Debug") : QStringLiteral("调试"));
     setWindowTitle(en ? QStringLiteral("Debug Tools--V1.0.1.0a(Guest)")
                       : QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
-    programPage_->applyLanguage();
 }
 
 void CTesselDlg::onTabChanged(int index) {
@@ -178,7 +213,7 @@ void CTesselDlg::onDeviceArrived(const QString&) {
     programPage_->appendLog(state_.text("设备已连接", "Device Connected!"));
     // A board that is open stays open: re-opening it could cut a running operation short.
     if (!transport_->isConnected())
-        transport_->open();
+        programPage_->sequencer().reopenBoard();
 }
 
 void CTesselDlg::onDeviceRemoved(const QString& path) {
@@ -200,6 +235,14 @@ void CTesselDlg::showAbout() {
 }
 
 void CTesselDlg::closeEvent(QCloseEvent* event) {
+    if (!closed_ && programPage_->sequencer().busy()) {
+        if (!prompts_.confirm(state_.text("操作正在进行，确定要退出吗？",
+                                          "An operation is in progress. Quit anyway?"))) {
+            event->ignore();
+            return;
+        }
+        programPage_->sequencer().stopOperation();  // leaves programming mode
+    }
     if (!closed_ && debugPage_->running()) {
         // The run ends first (pause, 500 ms, stop) without holding up the window; the
         // window closes when it is idle.

@@ -20,6 +20,7 @@ class CMUSBHid;
 class CProgrammeDlg;
 class HidBackend;
 class HotplugWatcher;
+class QtTranslations;
 
 // The main window: chip and language selection, the USB and wiring-help buttons, and the
 // tabs of the programming and debug pages. It owns the transport and both pages, keeps the
@@ -41,6 +42,7 @@ public:
     QTabWidget& tabs() { return *tabs_; }
     QPushButton& helpButton() { return *helpButton_; }
     CHelpLines& helpLines() { return *helpLines_; }
+    QRadioButton& usbRadio() { return *usbRadio_; }
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -54,6 +56,7 @@ private:
     void buildUi();
     void onChipChosen(int index);
     void onLanguageChosen(int index);
+    void retitle();  // the captions of the language of the moment
     void onTabChanged(int index);
     void onDeviceArrived(const QString& path);
     void onDeviceRemoved(const QString& path);
@@ -67,6 +70,7 @@ private:
     CProgrammeDlg* programPage_;
     CDebug* debugPage_;
     HotplugWatcher* watcher_;
+    QtTranslations* qtTexts_;
 
     QGroupBox* commGroup_ = nullptr;
     QRadioButton* usbRadio_ = nullptr;

@@ -9,6 +9,16 @@ void WidgetPrompts::showMessage(const QString& text) {
     QMessageBox::information(parent_, QStringLiteral("Tessel"), text);
 }
 
+void WidgetPrompts::showWarning(const QString& text) {
+    QMessageBox::warning(parent_, QStringLiteral("Tessel"), text);
+}
+
+bool WidgetPrompts::confirm(const QString& text) {
+    return QMessageBox::question(parent_, QStringLiteral("Tessel"), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 QString WidgetPrompts::openFileName(const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
 }

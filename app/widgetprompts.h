@@ -13,6 +13,8 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void showMessage(const QString& text) override;
+    void showWarning(const QString& text) override;
+    bool confirm(const QString& text) override;
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& defaultName, const QString& filter) override;
 

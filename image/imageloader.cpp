@@ -80,7 +80,7 @@ uint32_t ImageLoader::trimmedLength(uint32_t rawLength) const {
 int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        prompts_.showMessage(QString::fromUtf8("文件打开错误！"));
+        prompts_.showWarning(QString::fromUtf8("文件打开错误！"));
         return -1;
     }
     const HexParseResult result = parseIntelHexText(crlfToLf(file.readAll()), buffer);
@@ -88,13 +88,13 @@ int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
         case HexStatus::Ok:
             return result.length;
         case HexStatus::NotHex:
-            prompts_.showMessage(QString::fromUtf8("文件不是HEX文件！"));
+            prompts_.showWarning(QString::fromUtf8("文件不是HEX文件！"));
             break;
         case HexStatus::Unsupported64K:
-            prompts_.showMessage(QString::fromUtf8("不支持超过64K的文件!"));
+            prompts_.showWarning(QString::fromUtf8("不支持超过64K的文件!"));
             break;
         case HexStatus::ChecksumError:
-            prompts_.showMessage(QString::fromUtf8("打开的文件校验有错误！"));
+            prompts_.showWarning(QString::fromUtf8("打开的文件校验有错误！"));
             break;
     }
     return 0;
@@ -104,7 +104,7 @@ bool ImageLoader::readIntoBuffer(const QString& path, const char* openError, uin
     QFile file(path);
     *length = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        prompts_.showMessage(QString::fromUtf8(openError));
+        prompts_.showWarning(QString::fromUtf8(openError));
         return false;
     }
     if (file.size() > kLargestReadableFile) {
@@ -125,7 +125,7 @@ uint32_t ImageLoader::readBinaryFile(const QString& path) {
 }
 
 void ImageLoader::refuse(const char* message) {
-    prompts_.showMessage(QString::fromUtf8(message));
+    prompts_.showWarning(QString::fromUtf8(message));
     std::fill(image_.writeBuffer.begin(), image_.writeBuffer.end(), uint8_t(0xFF));
 }
 
@@ -188,7 +188,7 @@ bool ImageLoader::checkImageSize(CheckKind kind) {
         effects_.writeBufferDumpChanged(image_.writeBufferDump);
         return true;
     }
-    prompts_.showMessage(sizeMessage(chip, shared_.language, kind));
+    prompts_.showWarning(sizeMessage(chip, shared_.language, kind));
     image_.imageLoaded = false;
     image_.imageChecksum = 0;
     return false;

@@ -18,7 +18,7 @@ MassProductionWriter::MassProductionWriter(SharedState& shared, ImageState& imag
 }
 
 void MassProductionWriter::fail(const char* chinese, const char* english) {
-    prompts_.showMessage(shared_.text(chinese, english));
+    prompts_.showWarning(shared_.text(chinese, english));
     image_.imageLoaded = false;
 }
 

@@ -70,8 +70,19 @@ void CMUSBHid::close() {
         device_.reset();
     }
     state_.transferMode = 0;
+    boardTakesData_ = false;
     if (connected_.exchange(false))
         Q_EMIT disconnected();
+}
+
+void CMUSBHid::stopTransfer() {
+    abort_ = true;
+    answerCv_.notify_all();
+    joinWorker();
+    abort_ = false;
+    state_.transferMode = 0;
+    if (boardTakesData_.exchange(false) && resyncMs_ > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(resyncMs_));
 }
 
 bool CMUSBHid::send(const Report& report) {
@@ -209,6 +220,8 @@ bool CMUSBHid::startWorker(void (CMUSBHid::*body)()) {
     transferRunning_ = true;
     worker_ = std::thread([this, body] {
         (this->*body)();
+        if (!abort_.load())
+            boardTakesData_ = false;  // the transfer ran to its end, whichever it was
         transferRunning_ = false;
     });
     return true;
@@ -256,6 +269,7 @@ void CMUSBHid::flashWriteBody() {
     Report answer;
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         post(LinkCode::FlashWriteStarted, 0, total);
+        boardTakesData_ = true;
         Wait w = exchange(Waiter::FlashWrite, cmd::flashWriteHeader(total), &answer);
         if (w == Wait::Aborted)
             return;
@@ -354,6 +368,7 @@ void CMUSBHid::eepromWriteBody() {
     const uint32_t total = totalLength_;
     Report answer;
     post(LinkCode::EepromWriteStarted, 0, total);
+    boardTakesData_ = true;
     Wait w = exchange(Waiter::EepromWrite, cmd::eepromWriteHeader(), &answer);
     uint32_t offset = 0;
     while (w == Wait::Answer && offset < total) {

@@ -65,6 +65,13 @@ public:
     // Reads length bytes (1024, or 2048 for the chips that keep 2 KiB of EEPROM).
     bool startEepromRead(uint8_t* destination, uint32_t length);
     bool transferRunning() const { return transferRunning_.load(); }
+    // Stops a running transfer without a further notification and keeps the board open.
+    // A write cut short leaves the board waiting for data; the board goes back to taking
+    // commands after a pause, which this waits out (resyncMs) so that the next command is
+    // not taken as data.
+    void stopTransfer();
+    static constexpr int kDefaultResyncMs = 600;
+    void setResyncMs(int ms) { resyncMs_ = ms; }
 
     // The answer time-out of bulk transfers (1000 ms; tests shorten it).
     void setAnswerTimeoutMs(int ms) { answerTimeoutMs_ = ms; }
@@ -117,6 +124,8 @@ private:
     std::thread worker_;
     std::atomic<bool> transferRunning_{false};
     std::atomic<bool> abort_{false};
+    std::atomic<bool> boardTakesData_{false};  // a write's header went out, its data did not
+    int resyncMs_ = kDefaultResyncMs;
     uint32_t totalLength_ = 0;
     const uint8_t* source_ = nullptr;
     uint8_t* destination_ = nullptr;

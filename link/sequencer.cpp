@@ -109,11 +109,9 @@ bool OperationSequencer::startWriteFlash() {
     // A chip is never erased when there is nothing valid to write.
     if (image_.imageLength < 1 || image_.imageLength > chipInfo(chip).maxImageLength) {
         const QString message = sizeMessage(chip, state_.language, CheckKind::Open);
-        if (prompts_) {
-            prompts_->showMessage(message);
-        } else {
-            view_.appendLog(message);
-        }
+        view_.appendLog(message);  // kept in the log as well as shown
+        if (prompts_)
+            prompts_->showWarning(message);
         view_.operationFinished(false);
         return false;
     }
@@ -181,6 +179,19 @@ void OperationSequencer::finishOperation() {
     if (wasBusy)
         view_.operationFinished(succeeded_);
     succeeded_ = false;
+}
+
+void OperationSequencer::stopOperation() {
+    if (!busy())
+        return;
+    transport_.stopTransfer();
+    logPair("操作已中止!", "Operation stopped!");
+    end(false);
+}
+
+void OperationSequencer::reopenBoard() {
+    stopOperation();
+    transport_.open();
 }
 
 void OperationSequencer::onDisconnected() {
@@ -287,6 +298,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::FlashWriteStarted:
             if (step_ != Step::FlashWrite)
                 return;
+            logRetry();
             if (state_.english()) {
                 view_.appendLog(QStringLiteral("Start to Write Mainblock："));
                 view_.appendLog(QString::asprintf("The bytes to write %u", n.total));
@@ -339,6 +351,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::FlashReadStarted:
             if (step_ != Step::FlashRead)
                 return;
+            logRetry();
             if (state_.english()) {
                 view_.appendLog(QStringLiteral("Start to Read Mainblock："));
                 view_.appendLog(QStringLiteral("Length to Read……"));
@@ -398,11 +411,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
             bool ok = true;
             if (operation_ == Operation::EepromWrite) {
                 // The board writes 1024 bytes; that is what can be compared.
-                ok = verifyEeprom(1024, chip_) == 0;
-                if (eepromInFlashBuffer(chip_) && !upperEepromHalfErased()) {
-                    logPair("EEPROM数据超过1024字节的部分未写入",
-                            "EEPROM data beyond 1024 bytes was not written");
-                }
+                ok = verifyEeprom(1024, chip_);
             }
             view_.eepromReadBufferChanged();
             end(ok);
@@ -560,8 +569,18 @@ void OperationSequencer::onCfg0Written(const Report& reply) {
     startFlashWrite();
 }
 
+void OperationSequencer::logRetry() {
+    // The transport starts a flash transfer again after a missing answer; say so, so that
+    // the repeated start lines do not read as new operations.
+    if (++transferAttempt_ < 2)
+        return;
+    view_.appendLog(state_.english() ? QString::asprintf("Programmer: retry %d/5", transferAttempt_)
+                                     : QString::asprintf("编程器:重试 %d/5", transferAttempt_));
+}
+
 void OperationSequencer::startFlashWrite() {
     step_ = Step::FlashWrite;
+    transferAttempt_ = 0;
     if (!transport_.startFlashWrite(image_.writeBuffer.data(), image_.imageLength)) {
         logPair("无USB设备!", "NO USB Device!");
         end(false);
@@ -572,6 +591,7 @@ void OperationSequencer::startFlashRead() {
     readLength_ = opAfterErase_ ? image_.imageLength : chipInfo(chip_).flashReadLength;
     std::fill(image_.readBuffer.begin(), image_.readBuffer.end(), 0xFF);
     step_ = Step::FlashRead;
+    transferAttempt_ = 0;
     // While a write is being verified (or a verify was cut short) the read compares every
     // byte of the image with what comes back.
     if (!transport_.startFlashRead(image_.readBuffer.data(), readLength_, image_.writeBuffer.data(),
@@ -605,8 +625,8 @@ void OperationSequencer::startEepromWrite() {
     }
 }
 
-bool OperationSequencer::upperEepromHalfErased() {
-    const uint8_t* first = image_.eepromWriteImage(chip_) + 1024;
+bool OperationSequencer::upperEepromHalfErased(int chip) {
+    const uint8_t* first = image_.eepromWriteImage(chip) + 1024;
     return std::all_of(first, first + 1024, [](uint8_t b) { return b == 0xFF; });
 }
 
@@ -635,7 +655,7 @@ int OperationSequencer::verifyFlash(uint32_t length) {
     return errors;
 }
 
-int OperationSequencer::verifyEeprom(uint32_t length, int chip) {
+bool OperationSequencer::verifyEeprom(uint32_t length, int chip) {
     view_.appendLog(QStringLiteral("-------------------效验开始------------------"));
     int errors = 0;
     if (chipInfo(chip).eepromOperations) {
@@ -647,15 +667,23 @@ int OperationSequencer::verifyEeprom(uint32_t length, int chip) {
     }
     view_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
     view_.appendLog(QStringLiteral("-------------------效验结束------------------"));
-    if (errors) {
+    // The board writes 1024 bytes: a 2 KiB image with data above them is not on the chip,
+    // however well the lower half compares.
+    const bool unwritten = eepromInFlashBuffer(chip) && !upperEepromHalfErased(chip);
+    if (unwritten) {
+        logPair("EEPROM数据超过1024字节的部分未写入",
+                "EEPROM data beyond 1024 bytes was not written");
+    }
+    if (errors || unwritten) {
         view_.appendLog(QStringLiteral("写EEPROM失败"));
-        view_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
+        if (errors)  // the advice is about the wiring, not about what the board cannot write
+            view_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
         view_.setResult(ProgramView::Result::Ng);
     } else {
         view_.appendLog(QStringLiteral("写EEPROM成功"));
         view_.setResult(ProgramView::Result::Ok);
     }
-    return errors;
+    return errors == 0 && !unwritten;
 }
 
 }  // namespace tessel

@@ -83,10 +83,18 @@ public:
     // Ends the running operation: marks an interrupted write NG, clears every operation flag,
     // leaves programming mode, hides the progress bar and restores the controls.
     void finishOperation();
+    // The user ends a running operation (closing the window): a running transfer is stopped,
+    // then the operation ends as a failure through finishOperation(), so that the target
+    // leaves programming mode while the board is there. Nothing happens when idle.
+    void stopOperation();
+    // Every request to open the board again (the USB button, an arrival, the command line):
+    // a running operation is stopped first, then the board is closed and opened.
+    void reopenBoard();
 
     // Counts and logs the differing bytes of the write and read buffers; sets OK or NG.
     int verifyFlash(uint32_t length);
-    int verifyEeprom(uint32_t length, int chip);
+    // The same for the EEPROM; true only when the whole image the user holds is on the chip.
+    bool verifyEeprom(uint32_t length, int chip);
 
     Operation operation() const { return operation_; }
     bool busy() const { return operation_ != Operation::None; }
@@ -128,7 +136,8 @@ private:
     void onCfg0Written(const Report& reply);
     void startFlashWrite();
     void startFlashRead();
-    bool upperEepromHalfErased();
+    void logRetry();
+    bool upperEepromHalfErased(int chip);
     void startEepromWrite();
     void startEepromRead();
     void onReplyTimeout();
@@ -169,6 +178,7 @@ private:
     uint32_t readLength_ = 0;
     std::vector<uint8_t> sentWords_;  // the configuration or trim payload last sent
     bool configWordsOk_ = false;      // the 0x89 step of a configuration write passed
+    int transferAttempt_ = 0;  // start notifications of the running flash transfer
 
     QTimer replyTimer_;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;

@@ -151,9 +151,17 @@ std::vector<Report> SimBoard::handle(const Report& command) {
     }
     if (options_.silentAfter > 0 && received_ >= options_.silentAfter)
         return {};
+    // A transfer left waiting for its data too long is over: this report is a command.
+    const auto now = std::chrono::steady_clock::now();
+    if (bulk_ != Bulk::None && options_.stallMs > 0 &&
+        now - lastReport_ > std::chrono::milliseconds(options_.stallMs)) {
+        bulk_ = Bulk::None;
+        dataReportsLeft_ = 0;
+    }
+    lastReport_ = now;
     bool answer = true;
     const Report reply = handleLocked(command, &answer);
-    if (!answer)
+    if (!answer || received_ == options_.dropAt)
         return {};
     return {reply};
 }

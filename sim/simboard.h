@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,10 @@ struct SimOptions {
     bool cfg0Crc = false;     // "cfg0-crc": 0x84 answers a failed CRC check (status 0)
     bool trimCrc = false;     // "trim-crc": 0x8D answers a failed CRC check (status 0)
     int flipTrim = -1;        // "flip-trim": trim word N read back with bit 0 flipped
+    int dropAt = 0;             // "drop": the Nth report is taken but gets no answer
+    // "stall": a bulk transfer that gets no report for this long (ms) ends, and the board
+    // takes commands again; 0 = it waits for its data for ever.
+    int stallMs = 500;
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -122,6 +127,7 @@ private:
     uint32_t bulkLength_ = 0;
     int flashDataReports_ = 0;  // data reports of flash writes since plug-in
     int flashBlockRequests_ = 0;
+    std::chrono::steady_clock::time_point lastReport_{};
 
     // Debug run.
     int debugChip_ = 0;

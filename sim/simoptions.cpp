@@ -103,6 +103,10 @@ const std::vector<Key>& keys() {
         boolKey("trim-crc", "0x8D answers a failed CRC check", &SimOptions::trimCrc),
         intKey("flip-trim", "trim word N (from 0) read back with bit 0 flipped",
                &SimOptions::flipTrim, -1, 39),
+        intKey("drop", "the Nth received report gets no answer (later ones do)",
+               &SimOptions::dropAt, 0, 1 << 30),
+        intKey("stall", "a transfer without a report for MS ms ends (default 500, 0 = never)",
+               &SimOptions::stallMs, 0, 600000),
     };
     return table;
 }

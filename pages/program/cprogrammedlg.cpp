@@ -3,14 +3,18 @@
 #include "app/chipcatalogue.h"
 #include "image/imageformat.h"
 #include "image/imageloader.h"
+#include "image/imagemessages.h"
 #include "image/massproductionwriter.h"
 #include "link/cmusbhid.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/engine/pageview.h"
 #include "pages/chip/pagesconfigsource.h"
 #include "pages/program/cmlistctrl.h"
+#include "pages/program/messagelist.h"
 #include "res/artwork.h"
 
+#include <QDateTime>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +22,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -135,7 +141,8 @@ void CProgrammeDlg::buildUi() {
     // Middle: the five views, the progress bar and the result picture.
     viewGroup_ = new QGroupBox(this);
     views_ = new QTabWidget(viewGroup_);
-    messages_ = new QListWidget;
+    messages_ = new MessageList;
+    connect(messages_, &MessageList::saveRequested, this, &CProgrammeDlg::onSaveLog);
     messages_->setObjectName(QStringLiteral("messages"));
     writeDump_ = new QPlainTextEdit;
     readDump_ = new QPlainTextEdit;
@@ -164,12 +171,13 @@ void CProgrammeDlg::buildUi() {
     middle->addWidget(views_, 1);
     middle->addLayout(bottom);
 
-    // Right: the frame that hosts the chip pages.
+    // Right: the frame that hosts the chip pages. It is as wide as the page shown needs and
+    // scrolls a page taller than the window; the views get the rest.
     pageFrame_ = new QGroupBox(this);
-    pageFrame_->setMinimumWidth(420);
-    pageStack_ = new QStackedWidget(pageFrame_);
+    pageStack_ = new QStackedWidget;
     for (int p = 0; p < chip::kConfigPageCount; ++p) {
         auto* view = new chip::ChipPageView(configPages_->page(static_cast<chip::ConfigPage>(p)));
+        view->installEventFilter(this);
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
@@ -177,10 +185,18 @@ void CProgrammeDlg::buildUi() {
     for (int p = 0; p < chip::kConfigPageCount; ++p) {
         auto* view =
             new chip::ChipPageView(configPages_->trimPage(static_cast<chip::ConfigPage>(p)));
+        view->installEventFilter(this);
         pageViews_.push_back(view);
         pageStack_->addWidget(view);
     }
-    (new QVBoxLayout(pageFrame_))->addWidget(pageStack_);
+    pageScroll_ = new QScrollArea(pageFrame_);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pageScroll_->setWidget(pageStack_);
+    (new QVBoxLayout(pageFrame_))->addWidget(pageScroll_);
+    views_->setMinimumWidth(
+        440);  // its five tabs and the messages stay readable at the window's minimum size
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
@@ -210,7 +226,10 @@ void CProgrammeDlg::buildUi() {
     connect(button(Control::TrimToggle), &QPushButton::clicked, this, &CProgrammeDlg::onTrimToggle);
     connect(button(Control::WriteTrim), &QPushButton::clicked, this,
             [this] { sequencer_->startWriteTrim(); });
-    connect(clearButton_, &QPushButton::clicked, messages_, &QListWidget::clear);
+    connect(clearButton_, &QPushButton::clicked, this, [this] {
+        messages_->clear();
+        setResult(Result::Hidden);  // the picture belongs to the messages it concluded
+    });
     for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
         connect(grid, &CMListCtrl::byteEdited, this, &CProgrammeDlg::onGridEdit);
     }
@@ -236,6 +255,7 @@ void CProgrammeDlg::retitle() {
     powerGroup_->setTitle(en ? QStringLiteral("Power") : QStringLiteral("供电操作"));
     otherGroup_->setTitle(en ? QStringLiteral("Others") : QStringLiteral("其他"));
     viewGroup_->setTitle(en ? QStringLiteral("Messages") : QStringLiteral("操作信息"));
+    messages_->setEnglish(en);
     for (int i = 0; i < 5; ++i)
         views_->setTabText(i, QString::fromUtf8(kViewTabs[en ? 1 : 0][i]));
 }
@@ -264,15 +284,23 @@ void CProgrammeDlg::applyLanguage() {
 }
 
 void CProgrammeDlg::appendLog(const QString& line) {
-    messages_->addItem(line);
-    messages_->setCurrentRow(messages_->count() - 1);
+    messages_->appendLine(line);
 }
 
 QStringList CProgrammeDlg::logLines() const {
-    QStringList out;
-    for (int i = 0; i < messages_->count(); ++i)
-        out << messages_->item(i)->text();
-    return out;
+    return messages_->lines();
+}
+
+void CProgrammeDlg::onSaveLog() {
+    const bool en = state_.english();
+    const QString name =
+        QDateTime::currentDateTime().toString(QStringLiteral("'Tessel-log-'yyyyMMdd-HHmmss'.txt'"));
+    const QString path = prompts_.saveFileName(
+        name, en ? QStringLiteral("Text files (*.txt)") : QStringLiteral("文本文件 (*.txt)"));
+    if (path.isEmpty() || messages_->saveTo(path))
+        return;
+    prompts_.showWarning(en ? QStringLiteral("Could not write the log to %1").arg(path)
+                            : QStringLiteral("无法保存日志到 %1").arg(path));
 }
 
 void CProgrammeDlg::setButtonsEnabled(bool enabled) {
@@ -352,7 +380,12 @@ chip::ChipPageView* CProgrammeDlg::currentPageView() const {
 
 void CProgrammeDlg::layoutForChip() {
     const int chip = static_cast<int>(state_.chipIndex.load());
+    // The result picture tells about the chip it was made on.
+    if (chip != laidOutChip_)
+        setResult(Result::Hidden);
+    laidOutChip_ = chip;
     showModePage(chip);
+    fitPageFrame();
     // The grids show the whole EEPROM image: 2 KiB (256 rows) for the chips that keep it
     // inside the flash buffers, 1 KiB (128 rows) otherwise.
     const bool inFlash = eepromInFlashBuffer(chip) && !sequencer_->trimMode();
@@ -373,6 +406,25 @@ void CProgrammeDlg::layoutForChip() {
     sequencer_->refreshControls();
 }
 
+void CProgrammeDlg::fitPageFrame() {
+    QWidget* current = pageStack_->currentWidget();
+    // Only the page shown counts for the stack's size.
+    for (chip::ChipPageView* view : pageViews_) {
+        const auto policy = view == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        view->setSizePolicy(policy, policy);
+    }
+    pageScroll_->setFixedWidth(current->sizeHint().width() +
+                               pageScroll_->verticalScrollBar()->sizeHint().width());
+}
+
+bool CProgrammeDlg::eventFilter(QObject* watched, QEvent* event) {
+    // A page that shows or hides groups changes the width it needs.
+    if (event->type() == QEvent::LayoutRequest && pageStack_ &&
+        watched == pageStack_->currentWidget())
+        fitPageFrame();
+    return QWidget::eventFilter(watched, event);
+}
+
 void CProgrammeDlg::onGridEdit(int index, int value) {
     const int chip = static_cast<int>(state_.chipIndex.load());
     // An edit in either grid changes the image to write; chips without EEPROM ignore it.
@@ -388,6 +440,9 @@ void CProgrammeDlg::onWriteFlash() {
         return;
     // An image that was not freshly opened is read again from its file, as it now stands.
     if (!image_.freshlyOpened && loader_->reloadBeforeFlashWrite() && !image_.imageLoaded) {
+        // The refusal was shown in a box; the log keeps it too.
+        appendLog(sizeMessage(static_cast<int>(state_.chipIndex.load()), state_.language,
+                              CheckKind::Reload));
         setResult(Result::Ng);
         return;
     }

@@ -21,6 +21,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QTabWidget;
 
@@ -28,6 +29,7 @@ namespace tessel {
 
 class CMListCtrl;
 class CMUSBHid;
+class MessageList;
 namespace chip {
 class ChipPageView;
 class ConfigPages;
@@ -59,6 +61,7 @@ public:
     void trimModeDropped() override;
 
     QStringList logLines() const;
+    MessageList& messages() const { return *messages_; }
     // Shows the pages of the selected chip and sets the EEPROM controls and grids.
     void layoutForChip();
     void applyLanguage();
@@ -87,8 +90,12 @@ Q_SIGNALS:
     // Whether the chip combo may change (not while an operation runs).
     void chipComboEnabledChanged(bool enabled);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildUi();
+    void fitPageFrame();
     QPushButton* addButton(Control control, QGroupBox* group);
     void onLinkNotification(const LinkNotification& n);
     void onGridEdit(int index, int value);
@@ -98,6 +105,7 @@ private:
     void onTrimToggle();
     void showModePage(int chip);
     void showConfigurationPageAgain();
+    void onSaveLog();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -124,6 +132,7 @@ private:
     bool buttonsEnabled_ = true;
     int trimChip_ = -1;  // the chip whose trim page trim mode shows
     Result result_ = Result::Hidden;
+    int laidOutChip_ = -1;
 
     std::array<QPushButton*, kControlCount> buttons_{};
     QPushButton* clearButton_ = nullptr;
@@ -133,7 +142,7 @@ private:
     QGroupBox* otherGroup_ = nullptr;
     QGroupBox* viewGroup_ = nullptr;
     QTabWidget* views_ = nullptr;
-    QListWidget* messages_ = nullptr;
+    MessageList* messages_ = nullptr;
     QPlainTextEdit* writeDump_ = nullptr;
     QPlainTextEdit* readDump_ = nullptr;
     CMListCtrl* writeGrid_ = nullptr;
@@ -142,6 +151,7 @@ private:
     QLabel* resultPicture_ = nullptr;
     QGroupBox* pageFrame_ = nullptr;
     QStackedWidget* pageStack_ = nullptr;
+    QScrollArea* pageScroll_ = nullptr;
     std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
 };
 

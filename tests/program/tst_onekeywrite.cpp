@@ -82,7 +82,7 @@ private Q_SLOTS:
         state_.language = 0;
         state_.verifyAfterWrite = 0;
         config_ = FakeConfig();
-        prompts_.messages.clear();
+        prompts_ = ScriptedPrompts();
     }
 
     void cleanup() { bench_.reset(); }
@@ -268,6 +268,8 @@ private Q_SLOTS:
         loadImage(length);
         QVERIFY(!bench_->seq->startWriteFlash());
         QCOMPARE(prompts_.messages, QStringList{message});
+        QCOMPARE(prompts_.warnings, QStringList{message});    // with the warning icon
+        QCOMPARE(bench_->view->lines, QStringList{message});  // and kept in the log
         QVERIFY(trace().empty());
         QVERIFY(!bench_->seq->busy());
     }
@@ -335,15 +337,48 @@ private Q_SLOTS:
         }
     }
 
+    // The board writes 1024 bytes: a 2 KiB image with data above them is not on the chip.
+    void eepromBeyondWhatTheBoardWrites_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("at");  // offset of the one programmed byte, -1 none
+        QTest::addColumn<QStringList>("tail");
+        const QStringList unwritten{QStringLiteral("-------------------效验结束------------------"),
+                                    QStringLiteral("EEPROM数据超过1024字节的部分未写入"),
+                                    QStringLiteral("写EEPROM失败")};
+        const QStringList written{QStringLiteral("共发现    0个单元不对!"),
+                                  QStringLiteral("-------------------效验结束------------------"),
+                                  QStringLiteral("写EEPROM成功")};
+        QTest::newRow("KR4115 upper half") << 5 << 0 << 1500 << unwritten;
+        QTest::newRow("KR4116 last byte") << 7 << 0 << 2047 << unwritten;
+        QTest::newRow("KR4116 English")
+            << 7 << 1 << 1024
+            << QStringList{QStringLiteral("-------------------效验结束------------------"),
+                           QStringLiteral("EEPROM data beyond 1024 bytes was not written"),
+                           QStringLiteral("写EEPROM失败")};
+        QTest::newRow("KR4116 lower half") << 7 << 0 << 1023 << written;
+        QTest::newRow("KR4115 erased") << 5 << 0 << -1 << written;
+    }
+
     void eepromBeyondWhatTheBoardWrites() {
+        QFETCH(int, chip);
+        QFETCH(int, language);
+        QFETCH(int, at);
+        QFETCH(QStringList, tail);
         connectBoard();
-        state_.chipIndex = 5;
-        bench_->image->writeBuffer[0x9000 + 1500] = 0x12;  // in the upper 1024 bytes
+        state_.chipIndex = chip;
+        state_.language = static_cast<uint8_t>(language);
+        if (at >= 0)
+            bench_->image->writeBuffer[0x9000 + at] = 0x12;
         QVERIFY(bench_->seq->startWriteEeprom());
         QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 10000);
-        QVERIFY(bench_->view->lastSuccess);
-        QVERIFY(bench_->view->lines.contains(QStringLiteral("写EEPROM成功")));
-        QCOMPARE(bench_->view->lines.last(), QStringLiteral("EEPROM数据超过1024字节的部分未写入"));
+        const bool ok = tail.last() == QStringLiteral("写EEPROM成功");
+        QCOMPARE(bench_->view->lastSuccess, ok);
+        QCOMPARE(bench_->view->result, ok ? ProgramView::Result::Ok : ProgramView::Result::Ng);
+        QCOMPARE(bench_->view->lines.mid(bench_->view->lines.size() - 3), tail);
+        QCOMPARE(count(trace(), 0x87), 1);
+        if (at >= 0 && at < 1024)
+            QCOMPARE(int(bench_->backend->board().chip(chip).eeprom[at]), 0x12);
     }
 };
 

@@ -101,6 +101,8 @@ private Q_SLOTS:
     void options_data();
     void options();
     void helpListsEveryKey();
+    void dropAndStall_data();
+    void dropAndStall();
 };
 
 void TestSimBoard::simpleReplies_data() {
@@ -643,6 +645,8 @@ void TestSimBoard::options_data() {
     QTest::newRow("no value") << "latency" << false;
     QTest::newRow("bad flag") << "erase-fail=maybe" << false;
     QTest::newRow("too many channels") << "channels=33" << false;
+    QTest::newRow("stall off") << "stall=0,drop=3" << true;
+    QTest::newRow("negative stall") << "stall=-5" << false;
 }
 
 void TestSimBoard::options() {
@@ -680,7 +684,8 @@ void TestSimBoard::helpListsEveryKey() {
         "silent-after", "pull-after",  "flash-crc",   "flash-read-crc", "flash-read-fail",
         "flip-flash",   "flip-eeprom", "flip-config", "wrong-version",  "wrong-ictype",
         "erase-fail",   "supply-fail", "no-external", "target-fail",    "bad-frames",
-        "inf-protect",  "config-crc",  "cfg0-crc",    "trim-crc",       "flip-trim"};
+        "inf-protect",  "config-crc",  "cfg0-crc",    "trim-crc",       "flip-trim",
+        "drop",         "stall"};
     for (const char* k : keys) {
         QVERIFY2(help.contains(QLatin1String(k)), k);
         // Every listed key is accepted by the parser.
@@ -689,6 +694,55 @@ void TestSimBoard::helpListsEveryKey() {
         QVERIFY2(SimOptions::parse(sample, &o, nullptr), k);
     }
     QCOMPARE(help.count(QLatin1Char('\n')), int(std::size(keys)));
+}
+
+// drop=N takes the Nth report without answering it; stall=MS ends a bulk transfer that has
+// waited that long for its next data report, so the report that comes is a command again.
+void TestSimBoard::dropAndStall_data() {
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<QList<int>>("answers");  // reply code per report, -1 none
+    QTest::addColumn<bool>("programming");    // after the last report
+    // Reports: 0x80, 0x81, 0x85 header of 128 bytes, one data report, pause, 0x87.
+    QTest::newRow("drop the header")
+        << "drop=3" << 0 << QList<int>{0x80, 0x81, -1, 0x85, 0x85} << true;
+    QTest::newRow("stalled transfer ends")
+        << "stall=50" << 120 << QList<int>{0x80, 0x81, 0x85, 0x85, 0x87} << false;
+    QTest::newRow("no stall: 0x87 is data")
+        << "stall=0" << 120 << QList<int>{0x80, 0x81, 0x85, 0x85, 0x85} << true;
+    QTest::newRow("drop enter programming")
+        << "drop=2,stall=50" << 120 << QList<int>{0x80, -1, 0x85, 0x85, 0x87} << false;
+}
+
+void TestSimBoard::dropAndStall() {
+    QFETCH(QString, options);
+    QFETCH(int, pauseMs);
+    QFETCH(QList<int>, answers);
+    QFETCH(bool, programming);
+    SimOptions o;
+    QVERIFY(SimOptions::parse(options, &o, nullptr));
+    SimBoard board(o);
+    const Report data = [] {
+        Report r;
+        r.fill(0x11);
+        r[0] = 0;
+        return r;
+    }();
+    Report select = makeReport(0x80);
+    select[2] = 1;
+    Report header = makeReport(0x85);
+    header[3] = 0x80;  // 128 bytes: two data reports
+    const std::vector<Report> reports{select, makeReport(0x81), header, data, makeReport(0x87)};
+    QList<int> got;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        if (i == 4)
+            QTest::qSleep(pauseMs);
+        const std::vector<Report> replies = board.handle(reports[i]);
+        got << (replies.empty() ? -1 : int(replies[0][1]));
+    }
+    QCOMPARE(got, answers);
+    QCOMPARE(board.programmingMode(), programming);
+    QCOMPARE(int(board.trace().size()), 5);
 }
 
 QTEST_GUILESS_MAIN(TestSimBoard)

@@ -27,9 +27,10 @@ ChipPageView::ChipPageView(PageModel& model, QWidget* parent) : QWidget(parent),
     frame_ = new QGroupBox(this);
     outer->addWidget(frame_);
     auto* frameLayout = new QVBoxLayout(frame_);
-    auto* grid = new QGridLayout;
-    frameLayout->addLayout(grid);
-    const int columns = d.words.size() > 12 ? 4 : (d.words.size() > 4 ? 3 : 2);
+    grid_ = new QGridLayout;
+    frameLayout->addLayout(grid_);
+    // Three columns at most, so that the largest page fits beside the messages.
+    columns_ = d.words.size() > 4 ? 3 : 2;
 
     for (int p = 0; p < d.words.size(); ++p) {
         const WordDesc& w = d.words[p];
@@ -71,7 +72,6 @@ ChipPageView::ChipPageView(PageModel& model, QWidget* parent) : QWidget(parent),
         form->addRow(label);
         groups_.push_back(group);
         wordLabels_.push_back(label);
-        grid->addWidget(group, p / columns, p % columns);
     }
 
     auto* bottom = new QHBoxLayout;
@@ -107,7 +107,7 @@ QWidget* ChipPageView::makeControl(int f) {
         }
         case ControlKind::HexEdit: {
             auto* edit = new QLineEdit(frame_);
-            edit->setMaximumWidth(60);
+            edit->setFixedWidth(60);  // a hint beside it must not squeeze it
             connect(edit, &QLineEdit::textChanged, this,
                     [this, f](const QString& text) { model_.setEditText(f, text); });
             w = edit;
@@ -128,12 +128,34 @@ QWidget* ChipPageView::makeControl(int f) {
     return w;
 }
 
+// The visible groups fill the grid in page order, so hidden ones leave no holes; the
+// restricted view stacks its few groups in one column.
+void ChipPageView::placeGroups() {
+    std::vector<bool> visible(groups_.size());
+    for (size_t p = 0; p < groups_.size(); ++p)
+        visible[p] = model_.wordVisible(static_cast<int>(p));
+    visible.push_back(model_.fullView());  // the number of columns depends on it too
+    if (visible == placed_)
+        return;
+    placed_ = visible;
+    for (QGroupBox* g : groups_)
+        grid_->removeWidget(g);
+    const int columns = model_.fullView() ? columns_ : 1;
+    int n = 0;
+    for (size_t p = 0; p < groups_.size(); ++p) {
+        groups_[p]->setVisible(visible[p]);
+        if (visible[p]) {
+            grid_->addWidget(groups_[p], n / columns, n % columns);
+            ++n;
+        }
+    }
+}
+
 void ChipPageView::refresh() {
     frame_->setTitle(model_.caption());
-    for (int p = 0; p < static_cast<int>(groups_.size()); ++p) {
-        groups_[p]->setVisible(model_.wordVisible(p));
+    placeGroups();
+    for (int p = 0; p < static_cast<int>(groups_.size()); ++p)
         wordLabels_[p]->setText(model_.label(p));
-    }
     for (int f = 0; f < model_.fieldCount(); ++f) {
         QWidget* w = controls_[f];
         if (!w)

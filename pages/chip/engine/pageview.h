@@ -4,6 +4,7 @@
 
 #include <vector>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -27,9 +28,13 @@ public:
 
 private:
     QWidget* makeControl(int f);
+    void placeGroups();
 
     PageModel& model_;
     QGroupBox* frame_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    int columns_ = 2;
+    std::vector<bool> placed_;  // the visibility the groups were placed for
     std::vector<QGroupBox*> groups_;
     std::vector<QLabel*> wordLabels_;
     std::vector<QWidget*> controls_;
