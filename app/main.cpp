@@ -65,9 +65,9 @@ int main(int argc, char** argv) {
     state.moduleDir =
         QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
     state.profilePath = tessel::Profile::chooseLocation(state.moduleDir);
-    state.engineeringLayout =
-        tessel::Profile(state.profilePath)
-            .readInt(QStringLiteral("InitParameters"), QStringLiteral("m_check_engineering"), 0) == 1;
+    state.engineeringLayout = tessel::Profile(state.profilePath)
+                                  .readInt(QStringLiteral("InitParameters"),
+                                           QStringLiteral("m_check_engineering"), 0) == 1;
 
     std::unique_ptr<tessel::HidBackend> backend;
     if (simulate) {
