@@ -1,7 +1,8 @@
 #include "app/profile.h"
 
+#include "app/regularfile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -67,11 +68,19 @@ bool Profile::exists() const {
     return !path_.isEmpty() && QFileInfo::exists(path_);
 }
 
-QStringList Profile::readLines(bool* hadBom) const {
-    QFile f(path_);
-    if (path_.isEmpty() || !f.open(QIODevice::ReadOnly))
+QStringList Profile::readLines(bool* hadBom, bool* ok) const {
+    *ok = true;
+    if (path_.isEmpty())
         return {};
-    QByteArray data = f.readAll();
+    const FileReadResult file = readRegularFile(path_, kLargestFile);
+    if (file.status != FileReadStatus::Ok) {
+        // A missing file is an empty profile; anything else there (a device, a pipe, a file
+        // too large or unreadable) is not ours to read, nor to overwrite.
+        *ok = file.status == FileReadStatus::OpenError && !QFileInfo(path_).exists() &&
+              !QFileInfo(path_).isSymLink();
+        return {};
+    }
+    QByteArray data = file.data;
     if (data.startsWith(kBom)) {
         data.remove(0, kBom.size());
         if (hadBom)
@@ -88,7 +97,8 @@ QStringList Profile::readLines(bool* hadBom) const {
 }
 
 int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
-    const QStringList lines = readLines(nullptr);
+    bool ok = true;
+    const QStringList lines = readLines(nullptr, &ok);
     QString value;
     const Location loc = locate(lines, section, key, &value);
     if (loc.keyLine < 0 || value.isEmpty())
@@ -113,7 +123,10 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
     if (path_.isEmpty())
         return false;
     bool hadBom = false;
-    QStringList lines = readLines(&hadBom);
+    bool ok = true;
+    QStringList lines = readLines(&hadBom, &ok);
+    if (!ok)
+        return false;
     const Location loc = locate(lines, section, key, nullptr);
     const QString entry = key + QLatin1Char('=') + QString::number(value);
     if (loc.keyLine >= 0) {

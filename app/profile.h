@@ -15,6 +15,8 @@ namespace tessel {
 class Profile {
 public:
     static constexpr const char* kFileName = "Parameters.ini";
+    // Every section of every page fits many times over.
+    static constexpr qint64 kLargestFile = 1 << 20;
 
     Profile() = default;
     explicit Profile(QString filePath) : path_(std::move(filePath)) {}
@@ -36,7 +38,9 @@ public:
     static QString chooseLocation(const QString& moduleDir);
 
 private:
-    QStringList readLines(bool* hadBom) const;
+    // The file's lines; *ok is false when something other than a readable regular file of
+    // at most kLargestFile bytes is in the way (a missing file is an empty profile).
+    QStringList readLines(bool* hadBom, bool* ok) const;
 
     QString path_;
 };

@@ -269,6 +269,15 @@ int runJob(const Request& req, SharedState& state) {
             finish(n.report[2] == 0xAA ? kExitOk : kExitRefused);
         }
     });
+    // A board pulled out is said at once; outside an operation (the version handshake, a
+    // supply command) nothing else would end the run before the guard's time-out.
+    QObject::connect(&transport, &CMUSBHid::disconnected, [&] {
+        if (done)
+            return;
+        view.appendLog(state.text("设备被拔出", "Device Pulled Out!"));
+        if (!sequencer.busy())
+            finish(kExitRefused);
+    });
     QObject::connect(&transport, &CMUSBHid::disconnected, &sequencer,
                      &OperationSequencer::onDisconnected);
     QTimer::singleShot(0, &transport, [&] { transport.open(); });

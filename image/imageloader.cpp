@@ -2,13 +2,13 @@
 
 #include "app/chipcatalogue.h"
 #include "app/prompts.h"
+#include "app/regularfile.h"
 #include "app/sharedstate.h"
 #include "image/imageformat.h"
 #include "image/imageloadeffects.h"
 #include "image/imagestate.h"
 #include "image/massproduction.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -78,12 +78,17 @@ uint32_t ImageLoader::trimmedLength(uint32_t rawLength) const {
 }
 
 int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileReadResult file = readRegularFile(path, kLargestHexText);
+    if (file.status == FileReadStatus::OpenError) {
         prompts_.showWarning(QString::fromUtf8("文件打开错误！"));
         return -1;
     }
-    const HexParseResult result = parseIntelHexText(crlfToLf(file.readAll()), buffer);
+    if (file.status == FileReadStatus::TooLarge) {
+        // Far more text than any image of 64 KiB needs.
+        prompts_.showWarning(QString::fromUtf8("不支持超过64K的文件!"));
+        return 0;
+    }
+    const HexParseResult result = parseIntelHexText(crlfToLf(file.data), buffer);
     switch (result.status) {
         case HexStatus::Ok:
             return result.length;
@@ -101,18 +106,18 @@ int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
 }
 
 bool ImageLoader::readIntoBuffer(const QString& path, const char* openError, uint32_t* length) {
-    QFile file(path);
     *length = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileReadResult file = readRegularFile(path, kLargestReadableFile);
+    if (file.status == FileReadStatus::OpenError) {
         prompts_.showWarning(QString::fromUtf8(openError));
         return false;
     }
-    if (file.size() > kLargestReadableFile) {
+    if (file.status == FileReadStatus::TooLarge) {
         oversize_ = true;
-        *length = clampedSize(file.size());  // no chip accepts it: the size message follows
+        *length = clampedSize(file.size);  // no chip accepts it: the size message follows
         return false;
     }
-    const QByteArray data = file.readAll();
+    const QByteArray& data = file.data;
     *length = std::min<uint32_t>(uint32_t(data.size()), kLargestReadableFile);
     std::memcpy(image_.writeBuffer.data(), data.constData(), *length);
     return true;

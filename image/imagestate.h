@@ -17,6 +17,9 @@ constexpr uint32_t kEepromBufferSize = 0x8000;
 constexpr uint32_t kFlashEepromImageSize = 2048;
 // Image and mass-production files longer than this are not read at all.
 constexpr uint32_t kLargestReadableFile = 0xFFFF;
+// Intel HEX text longer than this is refused unread: one-byte records with CR LF describe a
+// whole 64 KiB image in less than 1 MiB.
+constexpr uint32_t kLargestHexText = 4u << 20;
 
 // The image and buffers the programming page works on. Widget-free: the page owns one
 // instance, the loaders and the mass-production writer operate on it.

@@ -418,7 +418,11 @@ int CMListCtrl::parseHexByte(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit().left(10);
     int i = 0;
     const int n = bytes.size();
-    while (i < n && (bytes[i] == ' ' || bytes[i] == '\t'))
+    // The white space "%x" skips: blank, tabs, new line, carriage return, form feed.
+    auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (i < n && space(bytes[i]))
         ++i;
     bool negative = false;
     if (i < n && (bytes[i] == '+' || bytes[i] == '-')) {

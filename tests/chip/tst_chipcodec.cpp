@@ -106,6 +106,9 @@ private Q_SLOTS:
         QTest::newRow("bare 0x") << QStringLiteral("0x") << 0u;
         QTest::newRow("nine chars") << QStringLiteral("00000001ff") << 0x1Fu;
         QTest::newRow("g") << QStringLiteral("g") << 0u;
+        QTest::newRow("pasted line") << QStringLiteral("\r\n\t3c") << 0x3Cu;
+        QTest::newRow("form feed, vertical tab") << QStringLiteral("\f\v-1") << 0xFFFFFFFFu;
+        QTest::newRow("space counts in nine") << QStringLiteral("\n\n\n\n\n\n\n\n\n7") << 0u;
     }
     void parsesHexText() {
         QFETCH(QString, text);

@@ -109,6 +109,29 @@ private Q_SLOTS:
             QCOMPARE(r.lines.value(r.lines.size() - 1), lastLine);
     }
 
+    // A board pulled out while no operation runs ends the run at once with the removal
+    // message, not with a time-out.
+    void pulledOutOutsideAnOperation_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("handshake")
+            << L({"read-flash", "--chip", "2", "--simulate=pull-after=1,latency=0"})
+            << QString::fromUtf8("设备被拔出");
+        QTest::newRow("supply") << L({"power", "3v", "--simulate=pull-after=2,latency=0"})
+                                << QString::fromUtf8("设备被拔出");
+        QTest::newRow("supply en")
+            << L({"--lang", "en", "power", "off", "--simulate=pull-after=2,latency=0"})
+            << QStringLiteral("Device Pulled Out!");
+    }
+    void pulledOutOutsideAnOperation() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, lastLine);
+        const Run r = run(board(args));
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.lines.value(r.lines.size() - 1), lastLine);
+        QVERIFY(!r.lines.contains(QString::fromUtf8("等待数据超时!")));
+    }
+
     void readFlashTrace() {
         const QString trace = path("read.trace");
         const QString out = path("flash.bin");

@@ -148,6 +148,8 @@ private Q_SLOTS:
         QTest::newRow("ten digits") << "ffffffff12" << 0x12;
         QTest::newRow("only 10 characters read") << "123456789abc" << 0x9A;
         QTest::newRow("non-latin text") << QString::fromUtf8("数据") << 0;
+        QTest::newRow("pasted after a line end") << "\r\n5a" << 0x5A;
+        QTest::newRow("tab and form feed") << "\t\f0x7e" << 0x7E;
     }
     void parseHex() {
         QFETCH(QString, text);

@@ -5,10 +5,13 @@
 #include "image/imagestate.h"
 #include "imagetestutil.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 using namespace tessel;
 using namespace tessel::test;
@@ -269,6 +272,56 @@ private Q_SLOTS:
         QCOMPARE(f.image.imageChecksum, 0u);
         QVERIFY(std::all_of(f.image.writeBuffer.begin(), f.image.writeBuffer.end(),
                             [](uint8_t b) { return b == 0xFF; }));
+    }
+
+    // Only regular files are read: a device, a FIFO without a writer, a directory, or a link
+    // to /dev/zero is refused at once with the reader's open-error message.
+    void specialFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("message");
+        const QString hex = u("文件打开错误！"), bin = u("Bin文件打开错误!"),
+                      tk = u("tk文件打开错误!");
+        const QStringList kinds{QStringLiteral("link to /dev/zero"), QStringLiteral("fifo"),
+                                QStringLiteral("directory")};
+        for (const QString& kind : kinds) {
+            QTest::newRow(qPrintable(kind + QLatin1String(" hex"))) << kind << "hex" << hex;
+            QTest::newRow(qPrintable(kind + QLatin1String(" bin"))) << kind << "bin" << bin;
+            QTest::newRow(qPrintable(kind + QLatin1String(" tk"))) << kind << "tk" << tk;
+            QTest::newRow(qPrintable(kind + QLatin1String(" ntk"))) << kind << "ntk" << tk;
+        }
+    }
+    void specialFiles() {
+        QFETCH(QString, kind);
+        QFETCH(QString, extension);
+        QFETCH(QString, message);
+        const QString file = path(QStringLiteral("special.") + extension);
+        QFile::remove(file);
+        QDir(file).removeRecursively();
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (kind == QLatin1String("directory")) {
+            QVERIFY(QDir().mkdir(file));
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+        }
+        Fixture f;
+        QVERIFY(!f.open(file));
+        QCOMPARE(f.prompts.messages, (QStringList{message, u(kSizeMessages[0])}));
+        QCOMPARE(f.image.imageLength, 0u);
+        QVERIFY(std::all_of(f.image.writeBuffer.begin(), f.image.writeBuffer.end(),
+                            [](uint8_t b) { return b == 0xFF; }));
+    }
+
+    // HEX text is bounded too: far more text than a 64 KiB image needs is not read.
+    void hugeHexText() {
+        Fixture f;
+        const QString file = path(QStringLiteral("huge.hex"));
+        QByteArray text = hexRecord(0, patternImage(16)) + '\n' + kEndRecord + '\n';
+        text += QByteArray(4 * 1024 * 1024, ' ');
+        QVERIFY(writeFile(file, text));
+        QVERIFY(!f.open(file));
+        QCOMPARE(f.prompts.messages, (QStringList{u("不支持超过64K的文件!"), u(kSizeMessages[0])}));
     }
 
     void binSizes_data() {

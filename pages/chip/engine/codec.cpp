@@ -82,7 +82,11 @@ uint32_t parseHexText(const QString& text) {
     // The pages hand at most nine characters (ten bytes with the terminator) to "%x".
     const QByteArray bytes = text.toLocal8Bit().left(9);
     int i = 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t'))
+    // The white space "%x" skips: blank, tabs, new line, carriage return, form feed.
+    auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (i < bytes.size() && space(bytes[i]))
         ++i;
     bool negative = false;
     if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) {
