@@ -4,7 +4,7 @@
 #include "app/tesseldlg.h"
 #include "app/widgetprompts.h"
 #include "link/hid/hidapibackend.h"
-#include "sim/simboard.h"
+#include "sim/simboards.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,13 +65,13 @@ int main(int argc, char** argv) {
     state.moduleDir =
         QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
     state.profilePath = tessel::Profile::chooseLocation(state.moduleDir);
-    state.engineeringLayout =
-        tessel::Profile(state.profilePath)
-            .readInt(QStringLiteral("InitParameters"), QStringLiteral("m_check_engineering"), 0) == 1;
+    state.engineeringLayout = tessel::Profile(state.profilePath)
+                                  .readInt(QStringLiteral("InitParameters"),
+                                           QStringLiteral("m_check_engineering"), 0) == 1;
 
     std::unique_ptr<tessel::HidBackend> backend;
     if (simulate) {
-        backend = std::make_unique<tessel::SimBackend>(simOptions);
+        backend = std::make_unique<tessel::SimBoardSet>(simOptions);
     } else {
         backend = std::make_unique<tessel::HidapiBackend>();
     }

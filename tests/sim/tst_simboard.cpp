@@ -679,7 +679,8 @@ void TestSimBoard::helpListsEveryKey() {
         "latency",      "rate",        "channels",    "touches",        "seed",
         "silent-after", "pull-after",  "flash-crc",   "flash-read-crc", "flash-read-fail",
         "flip-flash",   "flip-eeprom", "flip-config", "wrong-version",  "wrong-ictype",
-        "erase-fail",   "supply-fail", "no-external", "target-fail",    "bad-frames"};
+        "erase-fail",   "supply-fail", "no-external", "target-fail",    "bad-frames",
+        "boards"};
     for (const char* k : keys) {
         QVERIFY2(help.contains(QLatin1String(k)), k);
         // Every listed key is accepted by the parser.
