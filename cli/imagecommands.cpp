@@ -267,7 +267,7 @@ std::vector<Command> imageCommands() {
          runDump},
         {"make-tk", "write a mass-production file from an image",
          "Usage: tessel-cli make-tk FILE [--chip C] --cfg0 X [--cfg1 Y] [--mode mtk|ntk|tk]\n"
-         "                          [-o OUT] [--lang en|zh]\n"
+         "                          [--eeprom FILE] [-o OUT] [--force] [--lang en|zh] [--json]\n"
          "\n"
          "Loads FILE as 'info' does, then writes a mass-production file of the image with\n"
          "configuration byte X (and Y, the second byte of chip 0). --cfg0 may be left out for\n"
@@ -275,6 +275,9 @@ std::vector<Command> imageCommands() {
          "of a mass-production FILE, else tk). Without -o the file gets the program's default\n"
          "name in the current directory; the extension of the mode is appended to OUT unless\n"
          "OUT already ends with it. Prints the program's messages and file=<path written>.\n"
+         "--eeprom FILE (chips 5 and 7): the 2048-byte EEPROM image the file carries.\n"
+         "An existing file is replaced only with --force. A mass-production FILE brings its\n"
+         "own chip, configuration bytes and mode unless they are given.\n"
          "Exit status: 0 written, 1 refused or failed, 2 usage error.\n",
          runMakeTk},
     };
