@@ -15,6 +15,7 @@ public:
     void showMessage(const QString& text) override;
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& defaultName, const QString& filter) override;
+    bool confirmOverwrite(const QString& question) override;
 
 private:
     QWidget* parent_;
