@@ -97,33 +97,51 @@ QString hex8(uint32_t value) {
 }
 
 int runInfo(const QStringList& args) {
-    Session session(stdout);
+    CommandResult result(QStringLiteral("info"));
+    Session session(messageStream());
     Arguments parsed;
     if (!parseFileCommand(args, {}, session, &parsed))
-        return kExitUsage;
+        return result.usage(QStringLiteral("see tessel-cli info --help"));
     const QString path = parsed.positional[0];
     const bool accepted = session.open(path);
-    printLine(stdout, QStringLiteral("length=%1").arg(session.image.imageLength));
-    printLine(stdout, QStringLiteral("checksum=0x") + hex8(session.image.imageChecksum));
-    printLine(stdout, QStringLiteral("accepted=") + QLatin1String(accepted ? "yes" : "no"));
+    printMessage(QStringLiteral("length=%1").arg(session.image.imageLength));
+    printMessage(QStringLiteral("checksum=0x") + hex8(session.image.imageChecksum));
+    printMessage(QStringLiteral("accepted=") + QLatin1String(accepted ? "yes" : "no"));
     if (isMassProductionFile(path))
-        printLine(stdout, QStringLiteral("chip=%1").arg(session.shared.chipIndex.load()));
-    return accepted ? kExitOk : kExitRefused;
+        printMessage(QStringLiteral("chip=%1").arg(session.shared.chipIndex.load()));
+    result.chip = int(session.shared.chipIndex.load());
+    result.extra.insert(QStringLiteral("accepted"), accepted);
+    if (accepted) {
+        result.op.checksum = session.image.imageChecksum;
+        result.op.length = session.image.imageLength;
+        result.op.message = session.console.lastLine;
+    } else {
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      session.console.lastLine);
+    }
+    return result.finish();
 }
 
 int runDump(const QStringList& args) {
+    CommandResult result(QStringLiteral("dump"));
     Session session(stderr);
     Arguments parsed;
     if (!parseFileCommand(args, {}, session, &parsed))
-        return kExitUsage;
-    if (!session.open(parsed.positional[0]))
-        return kExitRefused;
+        return result.usage(QStringLiteral("see tessel-cli dump --help"));
+    result.chip = int(session.shared.chipIndex.load());
+    if (!session.open(parsed.positional[0])) {
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      session.console.lastLine);
+        return result.finish();
+    }
     QString dump = session.image.writeBufferDump;
     dump.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (dump.endsWith(QLatin1Char('\n')))
         dump.chop(1);
-    printLine(stdout, dump);
-    return kExitOk;
+    printMessage(dump);
+    result.op.checksum = session.image.imageChecksum;
+    result.op.length = session.image.imageLength;
+    return result.finish();
 }
 
 int runMakeTk(const QStringList& args) {
