@@ -5,7 +5,7 @@
 #include "app/tesseldlg.h"
 #include "app/widgetprompts.h"
 #include "link/hid/hidapibackend.h"
-#include "sim/simboard.h"
+#include "sim/simboards.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<tessel::HidBackend> backend;
     if (simulate) {
-        backend = std::make_unique<tessel::SimBackend>(simOptions);
+        backend = std::make_unique<tessel::SimBoardSet>(simOptions);
     } else {
         backend = std::make_unique<tessel::HidapiBackend>();
     }

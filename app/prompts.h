@@ -23,6 +23,11 @@ public:
     virtual QString openFileName(const QString& filter) = 0;
     // A save-file dialog offering defaultName; an empty result means the user cancelled.
     virtual QString saveFileName(const QString& defaultName, const QString& filter) = 0;
+    // The file a save dialog chose exists: true to replace it. No prompt replaces it.
+    virtual bool confirmOverwrite(const QString& question) {
+        (void)question;
+        return true;
+    }
 };
 
 // The messages list of the programming page, as seen by code that reports progress.
@@ -44,6 +49,8 @@ public:
     QStringList saveAnswers;      // likewise
     QString lastSaveDefaultName;  // what the last save dialog offered
     QString lastFilter;
+    QStringList overwriteQuestions;  // every replace-the-file question, in order
+    bool overwriteAnswer = true;
 
     void showMessage(const QString& text) override { messages << text; }
     void showWarning(const QString& text) override {
@@ -62,6 +69,10 @@ public:
         lastSaveDefaultName = defaultName;
         lastFilter = filter;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    bool confirmOverwrite(const QString& question) override {
+        overwriteQuestions << question;
+        return overwriteAnswer;
     }
 };
 

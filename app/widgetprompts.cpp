@@ -24,8 +24,15 @@ QString WidgetPrompts::openFileName(const QString& filter) {
 }
 
 QString WidgetPrompts::saveFileName(const QString& defaultName, const QString& filter) {
+    // The writer appends the extension and asks about the file it would really replace.
     return QFileDialog::getSaveFileName(parent_, QString(), defaultName, filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+bool WidgetPrompts::confirmOverwrite(const QString& question) {
+    return QMessageBox::question(parent_, QStringLiteral("Tessel"), question,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace tessel

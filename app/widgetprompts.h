@@ -17,6 +17,7 @@ public:
     bool confirm(const QString& text) override;
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& defaultName, const QString& filter) override;
+    bool confirmOverwrite(const QString& question) override;
 
 private:
     QWidget* parent_;

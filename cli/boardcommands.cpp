@@ -1,88 +1,30 @@
 // The commands that talk to a board: the same transport, operation sequences and
-// configuration pages as the window program, with the messages list printed on standard
-// output and progress on standard error.
+// configuration pages as the window program. Each fills one CommandResult, from which the
+// JSON object (--json) and the exit code come.
 #include "app/chipcatalogue.h"
 #include "app/profile.h"
 #include "app/sharedstate.h"
+#include "cli/boardaccess.h"
+#include "cli/boardsession.h"
 #include "cli/command.h"
+#include "cli/result.h"
+#include "image/imageformat.h"
 #include "image/imageloadeffects.h"
 #include "image/imageloader.h"
-#include "image/imagestate.h"
+#include "image/massproduction.h"
 #include "link/cmusbhid.h"
-#include "link/connection.h"
-#include "link/hid/hidapibackend.h"
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
-#include "pages/chip/pagesconfigsource.h"
-#include "sim/simboard.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTimer>
 
-#include <functional>
-#include <memory>
+#include <algorithm>
 
 namespace tessel::cli {
 namespace {
-
-const std::vector<OptionSpec> kBoardOptions = {
-    {"--chip", OptionSpec::Value},
-    {"--lang", OptionSpec::Value},
-    {"--simulate", OptionSpec::OptionalValue},
-    {"--trace", OptionSpec::Value},
-    {"-o", OptionSpec::Value},
-    {"--profile", OptionSpec::Value},
-};
-
-const std::vector<OptionSpec> kConfigOptions = {
-    {"--chip", OptionSpec::Value},
-    {"--lang", OptionSpec::Value},
-    {"--profile", OptionSpec::Value},
-};
-
-// Parameters.ini as the window program finds it, unless --profile names another file.
-QString profilePath(const Arguments& args) {
-    if (args.has(QStringLiteral("--profile")))
-        return args.value(QStringLiteral("--profile"));
-    return Profile::chooseLocation(QDir(QCoreApplication::applicationDirPath()).absolutePath() +
-                                   QLatin1Char('/'));
-}
-
-// The programming page as the command line shows it: messages and message boxes on
-// standard output, progress on standard error.
-class ConsoleView : public ProgramView, public Prompts {
-public:
-    std::function<void(bool)> finished;
-    uint32_t readLength = 0;
-
-    void appendLog(const QString& line) override { printLine(stdout, line); }
-    void showMessage(const QString& text) override { printLine(stdout, text); }
-    QString openFileName(const QString&) override { return QString(); }
-    QString saveFileName(const QString&, const QString&) override { return QString(); }
-    void setControlEnabled(Control, bool) override {}
-    void showProgress(int percent) override {
-        if (percent == lastPercent_)
-            return;
-        lastPercent_ = percent;
-        std::fprintf(stderr, "\r%3d%%", percent);
-        if (percent == 100)
-            std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-    void hideProgress() override { lastPercent_ = -1; }
-    void setResult(Result) override {}
-    void readBufferChanged(uint32_t length) override { readLength = length; }
-    void eepromReadBufferChanged() override {}
-    void operationFinished(bool success) override {
-        if (finished)
-            finished(success);
-    }
-
-private:
-    int lastPercent_ = -1;
-};
 
 // What loading a mass-production file does to the configuration pages.
 class PageEffects : public ImageLoadEffects {
@@ -116,9 +58,8 @@ struct Request {
     OperationSequencer::Supply supply = OperationSequencer::Supply::Off;
     QString inFile;
     QString outFile;
-    QString traceFile;
-    bool simulate = false;
-    SimOptions sim;
+    bool withEeprom = false;
+    BoardOptions board;
 };
 
 bool writeFile(const QString& path, const uint8_t* data, uint32_t length) {
@@ -127,236 +68,309 @@ bool writeFile(const QString& path, const uint8_t* data, uint32_t length) {
            f.write(reinterpret_cast<const char*>(data), length) == qint64(length);
 }
 
-// Reads the raw EEPROM image of the chip into its write buffer.
-bool loadEepromImage(const QString& path, int chip, ImageState& image) {
+bool isMassProductionPath(const QString& path) {
+    const QString ext = ImageLoader::extensionOf(path).toLower();
+    return ext == QLatin1String("tk") || ext == QLatin1String("ntk") || ext == QLatin1String("mtk");
+}
+
+// The board writes the first 1024 bytes of an EEPROM; the chips with 2 KiB cannot take
+// data beyond them.
+bool dataBeyondWritableEeprom(ImageState& image, int chip) {
+    if (ImageState::eepromImageSize(chip) <= 1024)
+        return false;
+    const uint8_t* upper = image.eepromWriteImage(chip) + 1024;
+    return !std::all_of(upper, upper + 1024, [](uint8_t b) { return b == 0xFF; });
+}
+
+const QString kBeyondMessage = QStringLiteral(
+    "the board writes the first 1024 bytes of the EEPROM; this EEPROM image holds data "
+    "beyond them, which would be lost");
+
+// Reads the raw EEPROM image of the chip into its write buffer. Returns an empty text on
+// success, else the problem.
+QString loadEepromImage(const QString& path, int chip, ImageState& image) {
     const uint32_t size = ImageState::eepromImageSize(chip);
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        printLine(stderr, QStringLiteral("cannot read %1").arg(path));
-        return false;
-    }
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1").arg(path);
     const QByteArray data = f.readAll();
     if (data.size() > qsizetype(size)) {
-        printLine(stderr, QStringLiteral("%1 holds %2 bytes; the chip's EEPROM has %3")
-                              .arg(path)
-                              .arg(data.size())
-                              .arg(size));
-        return false;
+        return QStringLiteral("%1 holds %2 bytes; the chip's EEPROM has %3")
+            .arg(path)
+            .arg(data.size())
+            .arg(size);
     }
     uint8_t* dest = image.eepromWriteImage(chip);
     std::fill(dest, dest + size, 0xFF);
     std::copy(data.begin(), data.end(), dest);
+    return QString();
+}
+
+// The chip a mass-production file names, or -1 when it names none.
+int chipOfMassProductionFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > qint64(kLargestReadableFile))
+        return -1;
+    const QByteArray data = f.readAll();
+    const TkContents c = decodeMassProductionFile(
+        reinterpret_cast<const uint8_t*>(data.constData()), uint32_t(data.size()));
+    return c.status == TkStatus::Ok ? c.chip : -1;
+}
+
+// Loads the image for "program"; false with result filled when it was refused.
+bool loadProgramImage(const Request& req, SharedState& state, BoardSession& s,
+                      CommandResult& result) {
+    PageEffects effects(s.pages());
+    ImageLoader loader(state, s.image, s.log(), s.prompts(), effects);
+    const QString extension = ImageLoader::extensionOf(req.inFile).toLower();
+    s.image.lastImagePath = req.inFile;
+    s.image.lastImageExtension = extension;
+    s.image.imageLength = loader.trimmedLength(loader.loadImageFile(req.inFile, extension));
+    result.chip = int(state.chipIndex.load());
+    if (!loader.checkImageSize()) {
+        const OperationResult judged = s.judge(false);
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      judged.message);
+        return false;
+    }
+    s.image.freshlyOpened = true;
+    if (req.withEeprom && dataBeyondWritableEeprom(s.image, result.chip)) {
+        printLine(stderr, QStringLiteral("tessel-cli: ") + kBeyondMessage);
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("eeprom-beyond-1024"),
+                      kBeyondMessage);
+        return false;
+    }
     return true;
 }
 
-int runJob(const Request& req, SharedState& state) {
-    std::unique_ptr<HidBackend> backend;
-    SimBackend* sim = nullptr;
-    if (req.simulate) {
-        auto s = std::make_unique<SimBackend>(req.sim);
-        sim = s.get();
-        backend = std::move(s);
-    } else {
-        backend = std::make_unique<HidapiBackend>();
+bool startJob(const Request& req, BoardSession& s) {
+    OperationSequencer& seq = s.sequencer();
+    switch (req.job) {
+        case Job::ReadFlash:
+            return seq.startReadFlash();
+        case Job::EepromRead:
+            return seq.startReadEeprom();
+        case Job::Program:
+            return seq.startWriteFlash();
+        case Job::ReadConfig:
+            return seq.startReadConfig();
+        case Job::EepromWrite:
+            return seq.startWriteEeprom();
+        case Job::WriteConfig:
+            return seq.startWriteConfig();
+        case Job::TrimWrite:
+            return seq.enterTrimMode();
+        case Job::Power:
+            seq.switchSupply(req.supply);
+            return s.transport().isConnected();
     }
-    ConsoleView view;
-    ImageState image;
-    chip::ConfigPages pages{Profile(state.profilePath)};
-    pages.initialiseAll(static_cast<int>(state.chipIndex.load()));
-    chip::PagesConfigSource configSource(pages);
+    return false;
+}
 
-    if (req.job == Job::Program) {
-        PageEffects effects(pages);
-        ImageLoader loader(state, image, view, view, effects);
-        const QString extension = ImageLoader::extensionOf(req.inFile).toLower();
-        image.lastImagePath = req.inFile;
-        image.lastImageExtension = extension;
-        image.imageLength = loader.trimmedLength(loader.loadImageFile(req.inFile, extension));
-        if (!loader.checkImageSize())
-            return kExitRefused;
-        image.freshlyOpened = true;
-    } else if (req.job == Job::EepromWrite) {
-        if (!loadEepromImage(req.inFile, static_cast<int>(state.chipIndex.load()), image)) {
-            return kExitRefused;
+// Adds what the command knows beyond the messages: the image, the EEPROM bytes, -o.
+void completeResult(const Request& req, BoardSession& s, int chip, OperationResult& r,
+                    bool eepromStage) {
+    if (eepromStage || req.job == Job::EepromRead || req.job == Job::EepromWrite) {
+        const uint32_t size = ImageState::eepromImageSize(chip);
+        if (r.ok()) {
+            r.checksum = computeChecksum(s.image.eepromReadImage(chip), size);
+            r.length = size;
+        }
+        if (r.verifyErrors)
+            r.verifyCompared = 1024;
+    } else if (req.job == Job::Program) {
+        r.checksum = s.image.imageChecksum;
+        r.length = s.image.imageLength;
+        if (r.verifyErrors)
+            r.verifyCompared = int(s.image.imageLength);
+    }
+    if (r.ok() && !req.outFile.isEmpty()) {
+        const bool flash = req.job == Job::ReadFlash;
+        const uint8_t* data = flash ? s.image.readBuffer.data() : s.image.eepromReadImage(chip);
+        const uint32_t length = flash ? s.readLength() : ImageState::eepromImageSize(chip);
+        if (!writeFile(req.outFile, data, length)) {
+            const QString message = QStringLiteral("cannot write %1").arg(req.outFile);
+            printLine(stderr, QStringLiteral("tessel-cli: ") + message);
+            r.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"), message);
         }
     }
+}
 
-    CMUSBHid transport(state, *backend);
-    OperationSequencer sequencer(state, transport, image, view);
-    sequencer.setConfigSource(&configSource);
-    sequencer.setPrompts(&view);
-    int exitCode = kExitRefused;
-    bool done = false;
-    auto finish = [&](int code) {
-        if (done)
-            return;
-        done = true;
-        exitCode = code;
-        QCoreApplication::exit(code);
-    };
-    auto start = [&] {
-        bool started = true;
-        switch (req.job) {
-            case Job::ReadFlash:
-                started = sequencer.startReadFlash();
-                break;
-            case Job::EepromRead:
-                started = sequencer.startReadEeprom();
-                break;
-            case Job::Program:
-                started = sequencer.startWriteFlash();
-                break;
-            case Job::ReadConfig:
-                started = sequencer.startReadConfig();
-                break;
-            case Job::EepromWrite:
-                started = sequencer.startWriteEeprom();
-                break;
-            case Job::WriteConfig:
-                started = sequencer.startWriteConfig();
-                break;
-            case Job::TrimWrite:
-                started = sequencer.enterTrimMode();
-                break;
-            case Job::Power:
-                sequencer.switchSupply(req.supply);
-                break;
-        }
-        if (!started)
-            finish(kExitRefused);
-    };
-    ConnectionSequence connection(state, transport, view, [&](bool accepted) {
-        if (accepted) {
-            start();
-        } else {
-            finish(kExitRefused);
-        }
-    });
-    bool trimWritten = false;
-    view.finished = [&](bool success) {
-        // Trim write: trim mode entered, then one trim write, then leave trim mode.
-        if (req.job == Job::TrimWrite && sequencer.trimMode()) {
-            if (!trimWritten) {
-                trimWritten = true;
-                if (success && sequencer.startWriteTrim())
-                    return;
-                success = false;
-            }
-            sequencer.leaveTrimMode();
-        }
-        if (success && !req.outFile.isEmpty()) {
-            const int chip = sequencer.operationChip();
-            const bool flash = req.job == Job::ReadFlash;
-            const uint8_t* data = flash ? image.readBuffer.data() : image.eepromReadImage(chip);
-            const uint32_t length = flash ? view.readLength : ImageState::eepromImageSize(chip);
-            if (!writeFile(req.outFile, data, length)) {
-                printLine(stderr, QStringLiteral("cannot write %1").arg(req.outFile));
-                success = false;
-            }
-        }
-        finish(success ? kExitOk : kExitRefused);
-    };
-    QObject::connect(&transport, &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
-        if (connection.handle(n)) {
-            if (n.code == LinkCode::NoDevice)
-                finish(kExitRefused);
-            return;
-        }
-        sequencer.handle(n);
+int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResult& result) {
+    BoardAccess access;
+    if (!access.select(req.board, result, state.english()))
+        return result.exitCode();
+    s.onNotification = [&](const LinkNotification& n) {
         if (req.job == Job::Power &&
             (n.code == LinkCode::Supply3V || n.code == LinkCode::Supply5V ||
              n.code == LinkCode::SupplyOff)) {
-            finish(n.report[2] == 0xAA ? kExitOk : kExitRefused);
+            s.endExchange(n.report[2] == 0xAA);
         }
-    });
-    // A board pulled out is said at once; outside an operation (the version handshake, a
-    // supply command) nothing else would end the run before the guard's time-out.
-    QObject::connect(&transport, &CMUSBHid::disconnected, [&] {
-        if (done)
-            return;
-        view.appendLog(state.text("设备被拔出", "Device Pulled Out!"));
-        if (!sequencer.busy())
-            finish(kExitRefused);
-    });
-    QObject::connect(&transport, &CMUSBHid::disconnected, &sequencer,
-                     &OperationSequencer::onDisconnected);
-    QTimer::singleShot(0, &transport, [&] { transport.open(); });
-    // Operations end on their own when the board stops answering; this guards the handshake
-    // and the supply commands, which have no time-out of their own.
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        if (sequencer.busy())
-            return;
-        view.appendLog(state.text("等待数据超时!", "Waiting for data timeout!"));
-        finish(kExitRefused);
-    });
-    guard.start(30000);
-    QCoreApplication::exec();
-    transport.close();
-
-    if (sim && !req.traceFile.isEmpty()) {
-        QFile f(req.traceFile);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            printLine(stderr, QStringLiteral("cannot write %1").arg(req.traceFile));
-            return kExitRefused;
+    };
+    int stage = 0;
+    bool trimWritten = false;
+    auto finished = [&](BoardSession& session, const OperationResult& judged) {
+        // Trim write: trim mode entered, then one trim write, then leave trim mode.
+        OperationSequencer& seq = session.sequencer();
+        if (req.job == Job::TrimWrite && seq.trimMode()) {
+            if (!trimWritten) {
+                trimWritten = true;
+                if (judged.ok() && seq.startWriteTrim())
+                    return true;
+            }
+            seq.leaveTrimMode();
         }
-        for (const Report& r : sim->board().trace()) {
-            f.write((reportToHex(r) + QLatin1Char('\n')).toLatin1());
+        OperationResult r = judged;
+        completeResult(req, session, result.chip, r, stage == 1);
+        if (stage == 1) {
+            result.eeprom = r;
+            return false;
         }
+        result.op = r;
+        if (!req.withEeprom)
+            return false;
+        if (!r.ok()) {
+            OperationResult skipped;
+            skipped.set(OperationResult::Outcome::Refused, QStringLiteral("flash-failed"),
+                        QStringLiteral("the EEPROM was not written: the flash write failed"));
+            result.eeprom = skipped;
+            return false;
+        }
+        // The EEPROM write is an operation of its own, started once this one has ended.
+        stage = 1;
+        QTimer::singleShot(0, &session.transport(), [&session] {
+            if (!session.sequencer().startWriteEeprom() && !session.sequencer().busy())
+                session.endExchange(false);
+        });
+        return true;
+    };
+    s.run(
+        access, [&](BoardSession& session) { return startJob(req, session); }, finished);
+    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile)) {
+        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
     }
-    return exitCode;
+    return result.finish();
 }
 
-int runBoard(const QStringList& argv, Job job) {
-    Arguments args;
-    QString error;
-    SharedState state;
+// Parameters.ini as the window program finds it, unless --profile names another file.
+QString profilePath(const Arguments& args) {
+    if (args.has(QStringLiteral("--profile")))
+        return args.value(QStringLiteral("--profile"));
+    return Profile::chooseLocation(QDir(QCoreApplication::applicationDirPath()).absolutePath() +
+                                   QLatin1Char('/'));
+}
 
-    Request req;
-    req.job = job;
-    if (!args.parse(argv, kBoardOptions, &error) || !applyCommonOptions(args, state, &error)) {
-        printLine(stderr, error);
-        return kExitUsage;
+const char* jobName(Job job) {
+    switch (job) {
+        case Job::ReadFlash:
+            return "read-flash";
+        case Job::EepromRead:
+            return "eeprom-read";
+        case Job::Power:
+            return "power";
+        case Job::Program:
+            return "program";
+        case Job::ReadConfig:
+            return "read-config";
+        case Job::EepromWrite:
+            return "eeprom-write";
+        case Job::WriteConfig:
+            return "write-config";
+        case Job::TrimWrite:
+            return "trim-write";
     }
-    state.profilePath = profilePath(args);
-    const bool needsFile = job == Job::Program || job == Job::EepromWrite;
-    if (job == Job::Power) {
+    return "";
+}
+
+// Checks the positional arguments of a job; an empty text when they are right.
+QString checkPositional(const Arguments& args, Request& req) {
+    if (req.job == Job::Power) {
         const QString v = args.positional.value(0).toLower();
         if (args.positional.size() != 1 ||
             (v != QLatin1String("3v") && v != QLatin1String("5v") && v != QLatin1String("off"))) {
-            printLine(stderr, QStringLiteral("power needs 3v, 5v or off"));
-            return kExitUsage;
+            return QStringLiteral("power needs 3v, 5v or off");
         }
         req.supply = v == QLatin1String("3v")   ? OperationSequencer::Supply::V3
                      : v == QLatin1String("5v") ? OperationSequencer::Supply::V5
                                                 : OperationSequencer::Supply::Off;
-    } else if (args.positional.size() != (needsFile ? 1 : 0) ||
-               !args.has(QStringLiteral("--chip"))) {
-        printLine(stderr, QStringLiteral("wrong arguments; see tessel-cli help"));
-        return kExitUsage;
+        return QString();
     }
+    const bool needsFile = req.job == Job::Program || req.job == Job::EepromWrite;
+    if (args.positional.size() != (needsFile ? 1 : 0))
+        return needsFile ? QStringLiteral("give exactly one FILE")
+                         : QStringLiteral("this command takes no FILE");
     if (needsFile)
         req.inFile = args.positional.first();
+    const bool chipFromFile = req.job == Job::Program && isMassProductionPath(req.inFile);
+    if (!args.has(QStringLiteral("--chip")) && !chipFromFile)
+        return QStringLiteral("--chip is needed");
+    return QString();
+}
+
+// Everything that can be told from the command line alone, before a file or a board is
+// touched. An empty text when the request is sound.
+QString checkRequest(const Arguments& args, SharedState& state, Request& req) {
+    QString error = checkPositional(args, req);
+    if (!error.isEmpty())
+        return error;
+    req.withEeprom = args.has(QStringLiteral("--with-eeprom"));
     const int chip = static_cast<int>(state.chipIndex.load());
-    if ((job == Job::EepromRead || job == Job::EepromWrite) && !chipInfo(chip).eepromOperations) {
-        printLine(stderr, QStringLiteral("%1 has no EEPROM operations")
-                              .arg(QString::fromUtf8(chipInfo(chip).comboText)));
-        return kExitUsage;
+    if ((req.job == Job::EepromRead || req.job == Job::EepromWrite) &&
+        !chipInfo(chip).eepromOperations) {
+        return QStringLiteral("%1 has no EEPROM operations")
+            .arg(QString::fromUtf8(chipInfo(chip).comboText));
+    }
+    if (req.withEeprom) {
+        if (!isMassProductionPath(req.inFile))
+            return QStringLiteral("--with-eeprom needs a mass-production file (.tk)");
+        const int fileChip = chipOfMassProductionFile(req.inFile);
+        if (fileChip >= 0 && fileChip != 5 && fileChip != 7) {
+            return QStringLiteral(
+                       "--with-eeprom: the file is for chip %1; only KR4115/56/17 and "
+                       "KR4116/4311/12A files carry an EEPROM image")
+                .arg(fileChip);
+        }
     }
     req.outFile = args.value(QStringLiteral("-o"));
-    req.simulate = args.has(QStringLiteral("--simulate"));
-    if (req.simulate &&
-        !SimOptions::parse(args.value(QStringLiteral("--simulate")), &req.sim, &error)) {
-        printLine(stderr, error);
-        return kExitUsage;
+    if (!parseBoardOptions(args, &req.board, &error))
+        return error;
+    return QString();
+}
+
+int runBoard(const QStringList& argv, Job job) {
+    CommandResult result(QString::fromLatin1(jobName(job)));
+    Arguments args;
+    QString error;
+    SharedState state;
+    std::vector<OptionSpec> specs = kBoardOptions;
+    specs.push_back({"-o", OptionSpec::Value});
+    if (job == Job::Program)
+        specs.push_back({"--with-eeprom", OptionSpec::Flag});
+    if (!args.parse(argv, specs, &error) || !applyCommonOptions(args, state, &error))
+        return result.usage(error);
+    if (args.has(QStringLiteral("--chip")))
+        result.chip = int(state.chipIndex.load());
+    Request req;
+    req.job = job;
+    error = checkRequest(args, state, req);
+    if (!error.isEmpty())
+        return result.usage(error);
+    state.profilePath = profilePath(args);
+
+    BoardSession session(state, state.profilePath);
+    if (job != Job::Power)
+        result.chip = int(state.chipIndex.load());
+    if (job == Job::Program && !loadProgramImage(req, state, session, result))
+        return result.finish();
+    if (job == Job::EepromWrite) {
+        const int chip = static_cast<int>(state.chipIndex.load());
+        error = loadEepromImage(req.inFile, chip, session.image);
+        if (!error.isEmpty())
+            return result.refuse(QStringLiteral("eeprom-image-refused"), error);
+        if (dataBeyondWritableEeprom(session.image, chip))
+            return result.refuse(QStringLiteral("eeprom-beyond-1024"), kBeyondMessage);
     }
-    req.traceFile = args.value(QStringLiteral("--trace"));
-    if (!req.traceFile.isEmpty() && !req.simulate) {
-        printLine(stderr, QStringLiteral("--trace records the simulated board; add --simulate"));
-        return kExitUsage;
-    }
-    return runJob(req, state);
+    return runJob(req, state, session, result);
 }
 
 int runReadFlash(const QStringList& a) {
@@ -379,24 +393,30 @@ int runEepromWrite(const QStringList& a) {
 }
 
 int runConfig(const QStringList& argv) {
+    CommandResult result(QStringLiteral("config"));
     Arguments args;
     QString error;
     SharedState state;
-    if (!args.parse(argv, kConfigOptions, &error) || !applyCommonOptions(args, state, &error) ||
-        !args.positional.isEmpty() || !args.has(QStringLiteral("--chip"))) {
-        printLine(stderr,
-                  error.isEmpty() ? QStringLiteral("usage: tessel-cli config --chip C") : error);
-        return kExitUsage;
-    }
+    const std::vector<OptionSpec> specs = {{"--chip", OptionSpec::Value},
+                                           {"--lang", OptionSpec::Value},
+                                           {"--profile", OptionSpec::Value},
+                                           {"--json", OptionSpec::Flag}};
+    if (!args.parse(argv, specs, &error) || !applyCommonOptions(args, state, &error))
+        return result.usage(error);
+    if (!args.positional.isEmpty() || !args.has(QStringLiteral("--chip")))
+        return result.usage(QStringLiteral("usage: tessel-cli config --chip C"));
+    result.chip = int(state.chipIndex.load());
     const Profile profile(profilePath(args));
-    for (const QString& line :
-         chip::configReport(static_cast<int>(state.chipIndex.load()), profile)) {
-        printLine(stdout, line);
-    }
-    return kExitOk;
+    const QStringList lines = chip::configReport(result.chip, profile);
+    for (const QString& line : lines)
+        printMessage(line);
+    if (!lines.isEmpty() && lines.last().startsWith(QLatin1String("bytes=")))
+        result.extra.insert(QStringLiteral("bytes"), lines.last().mid(6));
+    result.op.message = lines.value(lines.size() - 1);
+    return result.finish();
 }
 
-#define BOARD_OPTIONS " [--simulate[=OPTIONS]] [--trace FILE] [--lang en] [--profile FILE]"
+#define BOARD_OPTIONS " [BOARD OPTIONS]"
 
 }  // namespace
 
@@ -420,10 +440,14 @@ std::vector<Command> boardCommands() {
          "Exits 0 when the board confirmed the switch.\n",
          runPower},
         {"program", "one-key write of an image with its configuration, and verify",
-         "Usage: tessel-cli program FILE --chip C" BOARD_OPTIONS "\n"
+         "Usage: tessel-cli program FILE --chip C [--with-eeprom]" BOARD_OPTIONS "\n"
          "Loads FILE (HEX, BIN or mass-production file) as the open-file button does, then\n"
          "checks the chip's configuration, erases, writes the configuration word(s) of the\n"
          "chip's configuration page (from Parameters.ini), writes the image and verifies it.\n"
+         "A mass-production FILE names its chip itself (--chip may be left out).\n"
+         "--with-eeprom (mass-production files of KR4115/56/17 and KR4116/4311/12A): after\n"
+         "the flash write, write the EEPROM image the file carries and verify it, as a second\n"
+         "operation with its own result (\"eeprom\" in the JSON object).\n"
          "Exits 0 only when the write was verified (\"芯片烧录成功!\" / \"Program OK!\").\n",
          runProgram},
         {"read-config", "read and check the configuration words",
@@ -431,10 +455,11 @@ std::vector<Command> boardCommands() {
         {"eeprom-write", "write a raw EEPROM image and verify it",
          "Usage: tessel-cli eeprom-write FILE --chip C" BOARD_OPTIONS "\n"
          "FILE is the raw EEPROM image (at most 1024 bytes, 2048 for KR4115/56/17 and\n"
-         "KR4116/4311/12A; the board writes the first 1024).\n",
+         "KR4116/4311/12A, whose bytes beyond the first 1024 must be 0xFF: the board writes\n"
+         "1024).\n",
          runEepromWrite},
         {"config", "print the configuration bytes of the chip's page",
-         "Usage: tessel-cli config --chip C [--profile FILE]\n"
+         "Usage: tessel-cli config --chip C [--profile FILE] [--json]\n"
          "Prints the configuration page's byte labels after loading Parameters.ini, then\n"
          "bytes= and the bytes in the order the writes send them.\n",
          runConfig},

@@ -10,7 +10,61 @@ namespace tessel::cli {
 const std::vector<OptionSpec> kCommonOptions = {
     {"--chip", OptionSpec::Value},
     {"--lang", OptionSpec::Value},
+    {"--json", OptionSpec::Flag},
 };
+
+const std::vector<OptionDoc> kSharedOptionDocs = {
+    {"--chip C", "chip index 0 to 13 or chip combo text (e.g. KR5814)"},
+    {"--lang en|zh", "English or Chinese messages (Chinese by default)"},
+    {"--json",
+     "print one JSON object with the result on standard output at the end; "
+     "the messages go to standard error"},
+};
+
+const std::vector<OptionDoc> kBoardOptionDocs = {
+    {"--device PATH|SERIAL", "the board to use (see list); needed when several are connected"},
+    {"--simulate[=OPTIONS]", "use the built-in simulated board(s), e.g. --simulate=boards=3"},
+    {"--trace FILE", "write every report the simulated board received, one line each"},
+    {"--profile FILE", "the Parameters.ini to take configuration bytes from"},
+};
+
+namespace {
+QString roff(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\\'), QLatin1String("\\e"));
+    t.replace(QLatin1Char('-'), QLatin1String("\\-"));
+    QStringList lines = t.split(QLatin1Char('\n'));
+    for (QString& l : lines) {
+        if (l.startsWith(QLatin1Char('.')) || l.startsWith(QLatin1Char('\'')))
+            l.prepend(QLatin1String("\\&"));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+}  // namespace
+
+QString manPage(const std::vector<Command>& commands) {
+    QString m = QStringLiteral(
+        ".TH TESSEL\\-CLI 1\n.SH NAME\ntessel\\-cli \\- program touch\\-key chips through "
+        "the Tessel programmer board\n.SH SYNOPSIS\n.B tessel\\-cli\nCOMMAND [ARGUMENTS] "
+        "[OPTIONS]\n.SH COMMANDS\n");
+    for (const Command& c : commands) {
+        m += QStringLiteral(".TP\n.B %1\n%2\n.nf\n%3\n.fi\n")
+                 .arg(roff(QString::fromUtf8(c.name)), roff(QString::fromUtf8(c.summary)),
+                      roff(QString::fromUtf8(c.help).trimmed()));
+    }
+    m += QStringLiteral(".SH OPTIONS\n");
+    for (const OptionDoc& o : kSharedOptionDocs)
+        m += QStringLiteral(".TP\n.B %1\n%2\n")
+                 .arg(roff(QString::fromUtf8(o.name)), roff(QString::fromUtf8(o.text)));
+    m += QStringLiteral(".SS Board options\n");
+    for (const OptionDoc& o : kBoardOptionDocs)
+        m += QStringLiteral(".TP\n.B %1\n%2\n")
+                 .arg(roff(QString::fromUtf8(o.name)), roff(QString::fromUtf8(o.text)));
+    m += QStringLiteral(
+        ".SH EXIT STATUS\n0 success, 1 refused or failed, 2 usage error, 3 no board or board "
+        "lost.\n");
+    return m;
+}
 
 bool Arguments::parse(const QStringList& args, const std::vector<OptionSpec>& specs,
                       QString* error) {

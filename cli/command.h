@@ -17,6 +17,7 @@ namespace tessel::cli {
 constexpr int kExitOk = 0;       // accepted, done
 constexpr int kExitRefused = 1;  // the program refused the input or the operation failed
 constexpr int kExitUsage = 2;    // the command line itself is wrong
+// 3 (no board, board lost): cli/result.h
 
 // One option a command understands.
 struct OptionSpec {
@@ -69,5 +70,17 @@ std::vector<Command> trimCommands();
 // The board commands of another command file, run with the board options of boardCommands().
 enum class BoardJob { WriteConfig, TrimWrite };
 int runBoardJob(const QStringList& argv, BoardJob job);
+std::vector<Command> listCommands();
+
+// One shared option as --help and the man page describe it.
+struct OptionDoc {
+    const char* name;  // "--device PATH|SERIAL"
+    const char* text;
+};
+// The options of every command, and those of the board commands.
+extern const std::vector<OptionDoc> kSharedOptionDocs;
+extern const std::vector<OptionDoc> kBoardOptionDocs;
+// The man page (roff) of tessel-cli, from the command and option tables.
+QString manPage(const std::vector<Command>& commands);
 
 }  // namespace tessel::cli

@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "cli/command.h"
+#include "cli/result.h"
 #include "image/imageformat.h"
 #include "image/imageloadeffects.h"
 #include "image/imageloader.h"
@@ -11,6 +12,7 @@
 #include "image/massproductionwriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace tessel::cli {
@@ -24,13 +26,26 @@ public:
     explicit ConsolePrompts(std::FILE* out) : out_(out) {}
 
     QString openAnswer;
-    QString saveAnswer;  // empty: the offered name in the current directory
+    QString saveAnswer;   // empty: the offered name in the current directory
+    QString extension;    // what the writer appends to the answer
+    bool force = false;   // replace an existing file
+    QString refusedPath;  // an existing file that was not replaced
 
-    void appendLog(const QString& line) override { printLine(out_, line); }
-    void showMessage(const QString& text) override { printLine(out_, text); }
+    QString lastLine;
+    void appendLog(const QString& line) override {
+        printLine(out_, line);
+        lastLine = line;
+    }
+    void showMessage(const QString& text) override { appendLog(text); }
     QString openFileName(const QString&) override { return openAnswer; }
     QString saveFileName(const QString& defaultName, const QString&) override {
-        return saveAnswer.isEmpty() ? QDir::current().filePath(defaultName) : saveAnswer;
+        const QString path =
+            saveAnswer.isEmpty() ? QDir::current().filePath(defaultName) : saveAnswer;
+        if (!force && QFileInfo::exists(path + extension)) {
+            refusedPath = path + extension;
+            return QString();
+        }
+        return path;
     }
 
 private:
@@ -82,44 +97,63 @@ QString hex8(uint32_t value) {
 }
 
 int runInfo(const QStringList& args) {
-    Session session(stdout);
+    CommandResult result(QStringLiteral("info"));
+    Session session(messageStream());
     Arguments parsed;
     if (!parseFileCommand(args, {}, session, &parsed))
-        return kExitUsage;
+        return result.usage(QStringLiteral("see tessel-cli info --help"));
     const QString path = parsed.positional[0];
     const bool accepted = session.open(path);
-    printLine(stdout, QStringLiteral("length=%1").arg(session.image.imageLength));
-    printLine(stdout, QStringLiteral("checksum=0x") + hex8(session.image.imageChecksum));
-    printLine(stdout, QStringLiteral("accepted=") + QLatin1String(accepted ? "yes" : "no"));
+    printMessage(QStringLiteral("length=%1").arg(session.image.imageLength));
+    printMessage(QStringLiteral("checksum=0x") + hex8(session.image.imageChecksum));
+    printMessage(QStringLiteral("accepted=") + QLatin1String(accepted ? "yes" : "no"));
     if (isMassProductionFile(path))
-        printLine(stdout, QStringLiteral("chip=%1").arg(session.shared.chipIndex.load()));
-    return accepted ? kExitOk : kExitRefused;
+        printMessage(QStringLiteral("chip=%1").arg(session.shared.chipIndex.load()));
+    result.chip = int(session.shared.chipIndex.load());
+    result.extra.insert(QStringLiteral("accepted"), accepted);
+    if (accepted) {
+        result.op.checksum = session.image.imageChecksum;
+        result.op.length = session.image.imageLength;
+        result.op.message = session.console.lastLine;
+    } else {
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      session.console.lastLine);
+    }
+    return result.finish();
 }
 
 int runDump(const QStringList& args) {
+    CommandResult result(QStringLiteral("dump"));
     Session session(stderr);
     Arguments parsed;
     if (!parseFileCommand(args, {}, session, &parsed))
-        return kExitUsage;
-    if (!session.open(parsed.positional[0]))
-        return kExitRefused;
+        return result.usage(QStringLiteral("see tessel-cli dump --help"));
+    result.chip = int(session.shared.chipIndex.load());
+    if (!session.open(parsed.positional[0])) {
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      session.console.lastLine);
+        return result.finish();
+    }
     QString dump = session.image.writeBufferDump;
     dump.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (dump.endsWith(QLatin1Char('\n')))
         dump.chop(1);
-    printLine(stdout, dump);
-    return kExitOk;
+    printMessage(dump);
+    result.op.checksum = session.image.imageChecksum;
+    result.op.length = session.image.imageLength;
+    return result.finish();
 }
 
 int runMakeTk(const QStringList& args) {
-    Session session(stdout);
+    Session session(messageStream());
     Arguments parsed;
-    const std::vector<OptionSpec> specs = {{"--cfg0", OptionSpec::Value},
-                                           {"--cfg1", OptionSpec::Value},
-                                           {"--mode", OptionSpec::Value},
-                                           {"-o", OptionSpec::Value}};
+    const std::vector<OptionSpec> specs = {
+        {"--cfg0", OptionSpec::Value}, {"--cfg1", OptionSpec::Value},
+        {"--mode", OptionSpec::Value}, {"--eeprom", OptionSpec::Value},
+        {"--force", OptionSpec::Flag}, {"-o", OptionSpec::Value}};
+    CommandResult result(QStringLiteral("make-tk"));
     if (!parseFileCommand(args, specs, session, &parsed))
-        return kExitUsage;
+        return result.usage(QStringLiteral("see tessel-cli make-tk --help"));
 
     uint8_t cfg0 = 0;
     uint8_t cfg1 = 0;
@@ -127,9 +161,8 @@ int runMakeTk(const QStringList& args) {
     if ((haveCfg0 && !parseByte(parsed.value(QStringLiteral("--cfg0")), &cfg0)) ||
         (parsed.has(QStringLiteral("--cfg1")) &&
          !parseByte(parsed.value(QStringLiteral("--cfg1")), &cfg1))) {
-        printLine(stderr, QStringLiteral("tessel-cli: --cfg0 and --cfg1 take a byte (0 to 255 "
-                                         "or 0x00 to 0xff)"));
-        return kExitUsage;
+        return result.usage(
+            QStringLiteral("--cfg0 and --cfg1 take a byte (0 to 255 or 0x00 to 0xff)"));
     }
     int mode = -1;
     if (parsed.has(QStringLiteral("--mode"))) {
@@ -139,37 +172,93 @@ int runMakeTk(const QStringList& args) {
                : m == QLatin1String("tk")  ? 2
                                            : -2;
         if (mode == -2) {
-            printLine(stderr, QStringLiteral("tessel-cli: --mode must be mtk, ntk or tk"));
-            return kExitUsage;
+            return result.usage(QStringLiteral("--mode must be mtk, ntk or tk"));
         }
     }
 
-    if (!session.open(parsed.positional[0]))
-        return kExitRefused;
-
-    // The chip may have changed with a mass-production file as input.
-    const int chip = int(session.shared.chipIndex.load());
-    if (!haveCfg0 && !(chip >= 10 && chip <= 12)) {
-        printLine(stderr, QStringLiteral("tessel-cli: --cfg0 is needed for chip %1").arg(chip));
-        return kExitUsage;
+    // Everything the command line tells is checked before the file is loaded; the chip of
+    // a mass-production file is the one its trailer names.
+    const QString input = parsed.positional[0];
+    TkContents carried;
+    int chip = int(session.shared.chipIndex.load());
+    if (isMassProductionFile(input)) {
+        QFile f(input);
+        if (f.open(QIODevice::ReadOnly) && f.size() <= qint64(kLargestReadableFile)) {
+            const QByteArray data = f.readAll();
+            carried = decodeMassProductionFile(reinterpret_cast<const uint8_t*>(data.constData()),
+                                               uint32_t(data.size()));
+            if (carried.status == TkStatus::Ok)
+                chip = carried.chip;
+        }
+    }
+    if (!haveCfg0 && carried.status == TkStatus::Ok) {
+        cfg0 = carried.cfg0;  // the file's own configuration bytes
+        cfg1 = carried.cfg1;
+    } else if (!haveCfg0 && !(chip >= 10 && chip <= 12)) {
+        return result.usage(QStringLiteral("--cfg0 is needed for chip %1").arg(chip));
+    }
+    QByteArray eeprom;
+    if (parsed.has(QStringLiteral("--eeprom"))) {
+        if (chip != 5 && chip != 7) {
+            return result.usage(QStringLiteral("--eeprom: only KR4115/56/17 and KR4116/4311/12A "
+                                               "files carry an EEPROM image (chip is %1)")
+                                    .arg(chip));
+        }
+        QFile f(parsed.value(QStringLiteral("--eeprom")));
+        if (!f.open(QIODevice::ReadOnly) || f.size() != qint64(kFlashEepromImageSize)) {
+            return result.refuse(QStringLiteral("eeprom-image-refused"),
+                                 QStringLiteral("--eeprom needs a file of exactly 2048 bytes"));
+        }
+        eeprom = f.readAll();
     }
     if (mode < 0)
-        mode = session.image.fileModeSelection;
-
+        mode = carried.status == TkStatus::Ok && chip >= 10 && chip <= 12
+                   ? modeSelectionFromByte(carried.modeByte)
+                   : 2;
+    const QString ext = massProductionExtension(chip, mode);
+    session.console.extension = ext;
+    session.console.force = parsed.has(QStringLiteral("--force"));
     if (parsed.has(QStringLiteral("-o"))) {
         // The file gets the extension of its mode; an OUT that already ends with it is
         // written as given.
         QString out = parsed.value(QStringLiteral("-o"));
-        const QString ext = massProductionExtension(chip, mode);
         if (out.endsWith(ext, Qt::CaseInsensitive))
             out.chop(ext.size());
         session.console.saveAnswer = out;
+        if (!session.console.force && QFileInfo::exists(out + ext)) {
+            return result.refuse(QStringLiteral("file-exists"),
+                                 QStringLiteral("%1 exists; --force replaces it").arg(out + ext));
+        }
+    }
+
+    result.chip = chip;
+    if (!session.open(input)) {
+        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+                      session.console.lastLine);
+        return result.finish();
+    }
+    chip = int(session.shared.chipIndex.load());
+    if (!eeprom.isEmpty()) {
+        std::copy(eeprom.begin(), eeprom.end(), session.image.eepromWriteImage(chip));
     }
     MassProductionWriter writer(session.shared, session.image, session.console, session.console);
-    if (!writer.createMassProductionFile(cfg0, cfg1, mode))
-        return kExitRefused;
-    printLine(stdout, QStringLiteral("file=") + QDir::toNativeSeparators(writer.writtenPath()));
-    return kExitOk;
+    if (!writer.createMassProductionFile(cfg0, cfg1, mode)) {
+        if (!session.console.refusedPath.isEmpty()) {
+            return result.refuse(
+                QStringLiteral("file-exists"),
+                QStringLiteral("%1 exists; --force replaces it").arg(session.console.refusedPath));
+        }
+        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"),
+                      session.console.lastLine);
+        return result.finish();
+    }
+    const QString written = QDir::toNativeSeparators(writer.writtenPath());
+    printMessage(QStringLiteral("file=") + written);
+    result.op.message = session.console.lastLine;
+    result.op.checksum = session.image.imageChecksum;
+    result.op.length = uint32_t(QFileInfo(writer.writtenPath()).size());
+    result.extra.insert(QStringLiteral("file"), written);
+    return result.finish();
 }
 
 }  // namespace
@@ -196,7 +285,7 @@ std::vector<Command> imageCommands() {
          runDump},
         {"make-tk", "write a mass-production file from an image",
          "Usage: tessel-cli make-tk FILE [--chip C] --cfg0 X [--cfg1 Y] [--mode mtk|ntk|tk]\n"
-         "                          [-o OUT] [--lang en|zh]\n"
+         "                          [--eeprom FILE] [-o OUT] [--force] [--lang en|zh] [--json]\n"
          "\n"
          "Loads FILE as 'info' does, then writes a mass-production file of the image with\n"
          "configuration byte X (and Y, the second byte of chip 0). --cfg0 may be left out for\n"
@@ -204,6 +293,9 @@ std::vector<Command> imageCommands() {
          "of a mass-production FILE, else tk). Without -o the file gets the program's default\n"
          "name in the current directory; the extension of the mode is appended to OUT unless\n"
          "OUT already ends with it. Prints the program's messages and file=<path written>.\n"
+         "--eeprom FILE (chips 5 and 7): the 2048-byte EEPROM image the file carries.\n"
+         "An existing file is replaced only with --force. A mass-production FILE brings its\n"
+         "own chip, configuration bytes and mode unless they are given.\n"
          "Exit status: 0 written, 1 refused or failed, 2 usage error.\n",
          runMakeTk},
     };

@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "cli/result.h"
 
 #include <QCoreApplication>
 
@@ -18,6 +19,8 @@ std::vector<Command> allCommands() {
         commands.push_back(c);
     for (Command& c : tessel::cli::trimCommands())
         commands.push_back(c);
+    for (Command& c : tessel::cli::listCommands())
+        commands.push_back(c);
     return commands;
 }
 
@@ -31,13 +34,15 @@ void printUsage(std::FILE* out, const std::vector<Command>& commands) {
         out);
     for (const Command& c : commands)
         std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
+    std::fputs("\nShared options:\n", out);
+    for (const tessel::cli::OptionDoc& o : tessel::cli::kSharedOptionDocs)
+        std::fprintf(out, "  %-22s %s\n", o.name, o.text);
+    std::fputs("\nBoard options (board commands and list):\n", out);
+    for (const tessel::cli::OptionDoc& o : tessel::cli::kBoardOptionDocs)
+        std::fprintf(out, "  %-22s %s\n", o.name, o.text);
     std::fputs(
         "\n"
-        "Shared options:\n"
-        "  --chip C     chip index 0 to 13 or chip combo text (e.g. KR5814)\n"
-        "  --lang en    English messages (Chinese by default)\n"
-        "\n"
-        "Exit status: 0 success, 1 refused or failed, 2 usage error.\n",
+        "Exit status: 0 success, 1 refused or failed, 2 usage error, 3 no board or board lost.\n",
         out);
 }
 
@@ -50,6 +55,10 @@ int main(int argc, char** argv) {
         std::printf("tessel-cli %s\n", TESSEL_VERSION);
         return tessel::cli::kExitOk;
     }
+    if (args == QStringList{QStringLiteral("--man")}) {
+        std::fputs(tessel::cli::manPage(allCommands()).toUtf8().constData(), stdout);
+        return tessel::cli::kExitOk;
+    }
     // Options given before the command belong to it: tessel-cli --simulate --lang en power off.
     QStringList leading;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--")) &&
@@ -58,13 +67,18 @@ int main(int argc, char** argv) {
         leading << option;
         const bool takesValue =
             option == QLatin1String("--trace") || option == QLatin1String("--lang") ||
-            option == QLatin1String("--chip") || option == QLatin1String("--profile");
+            option == QLatin1String("--chip") || option == QLatin1String("--profile") ||
+            option == QLatin1String("--device");
         if (takesValue && !args.isEmpty())
             leading << args.takeFirst();
     }
     if (!args.isEmpty())
         args = args.mid(0, 1) + leading + args.mid(1);
     const std::vector<Command> commands = allCommands();
+    // Under --json standard output carries only the result object, usage errors included.
+    const qsizetype end = args.indexOf(QLatin1String("--"));
+    tessel::cli::setJsonMode(
+        args.mid(0, end < 0 ? args.size() : end).contains(QLatin1String("--json")));
 
     if (args.isEmpty()) {
         printUsage(stderr, commands);
@@ -93,7 +107,6 @@ int main(int argc, char** argv) {
         }
         return c.run(args);
     }
-    std::fprintf(stderr, "tessel-cli: unknown command '%s'\n\n", qPrintable(name));
     printUsage(stderr, commands);
-    return tessel::cli::kExitUsage;
+    return tessel::cli::CommandResult(name).usage(QStringLiteral("unknown command '%1'").arg(name));
 }

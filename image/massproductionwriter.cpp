@@ -5,6 +5,7 @@
 #include "image/imagestate.h"
 #include "image/massproduction.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -36,13 +37,25 @@ bool MassProductionWriter::createMassProductionFile(uint8_t cfg0, uint8_t cfg1, 
         return false;
     }
 
-    const QString chosen = prompts_.saveFileName(file.defaultName, file.filter);
-    if (chosen.isEmpty()) {
-        fail("请选择保存路径！", "Please choose the file path!");
-        return false;
+    QString chosen;
+    QString path;
+    for (;;) {
+        chosen = prompts_.saveFileName(file.defaultName, file.filter);
+        if (chosen.isEmpty()) {
+            fail("请选择保存路径！", "Please choose the file path!");
+            return false;
+        }
+        // The extension is appended whatever the user typed, so the file that would be
+        // replaced is the one with the extension; declining goes back to the dialog.
+        path = chosen + file.extension;
+        if (!QFileInfo::exists(path) ||
+            prompts_.confirmOverwrite(shared_
+                                          .text("%1 已存在。\n要替换它吗？",
+                                                "%1 already exists.\nDo you want to replace it?")
+                                          .arg(QDir::toNativeSeparators(path)))) {
+            break;
+        }
     }
-    // The extension is appended whatever the user typed.
-    const QString path = chosen + file.extension;
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(file.content) != file.content.size() ||
         !out.commit()) {

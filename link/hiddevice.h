@@ -17,6 +17,7 @@ struct HidDeviceInfo {
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     uint16_t releaseNumber = 0;
+    QString serialNumber;  // empty when the device has none
 };
 
 enum class OpenResult { Ok, NotFound, PermissionDenied, Failed };

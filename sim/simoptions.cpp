@@ -71,6 +71,8 @@ const std::vector<Key>& keys() {
              o.seed = static_cast<uint32_t>(s);
              return true;
          }},
+        intKey("boards", "simulated boards, each with its own path and serial (default 1)",
+               &SimOptions::boards, 1, 16),
         intKey("silent-after", "no answer from the Nth received report on",
                &SimOptions::silentAfter, 0, 1 << 30),
         intKey("pull-after", "the board is pulled out right after the Nth report",

@@ -57,6 +57,8 @@ QList<HidDeviceInfo> HidapiBackend::enumerate() {
         info.vendorId = d->vendor_id;
         info.productId = d->product_id;
         info.releaseNumber = d->release_number;
+        if (d->serial_number)
+            info.serialNumber = QString::fromWCharArray(d->serial_number);
         out << info;
     }
     hid_free_enumeration(list);

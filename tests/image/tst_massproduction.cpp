@@ -382,6 +382,32 @@ private Q_SLOTS:
                                                      QStringLiteral("CFG0 = 0x11")}));
     }
 
+    // An existing file is replaced only when the user agrees; declining returns to the dialog.
+    void overwritePrompt_data() {
+        QTest::addColumn<bool>("agree");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("replace") << true << "keep.tk";
+        QTest::newRow("decline, other name") << false << "other.tk";
+    }
+    void overwritePrompt() {
+        QFETCH(bool, agree);
+        QFETCH(QString, written);
+        Fixture f;
+        f.shared.chipIndex = 1;
+        QVERIFY(writeFile(path(QStringLiteral("o.bin")), patternImage(8)));
+        QVERIFY(writeFile(path(QStringLiteral("keep.tk")), QByteArray("old")));
+        QFile::remove(path(QStringLiteral("other.tk")));
+        QVERIFY(f.open(path(QStringLiteral("o.bin"))));
+        f.prompts.overwriteAnswer = agree;
+        f.prompts.saveAnswers =
+            QStringList{path(QStringLiteral("keep")), path(QStringLiteral("other"))};
+        QVERIFY(f.writer.createMassProductionFile(1, 0, 2));
+        QCOMPARE(f.prompts.overwriteQuestions,
+                 QStringList{u("%1 已存在。\n要替换它吗？").arg(path(QStringLiteral("keep.tk")))});
+        QCOMPARE(readFile(path(written)).size(), 8 + 3);
+        QCOMPARE(readFile(path(QStringLiteral("keep.tk"))).size(), agree ? 11 : 3);
+    }
+
     // A created file can be read and immediately written again, here with another mode.
     void rewriteWithOtherMode() {
         Fixture f;

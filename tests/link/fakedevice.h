@@ -98,7 +98,7 @@ public:
     HotplugWatcher* createWatcher(QObject* parent) override { return new HotplugWatcher(parent); }
 
     static HidDeviceInfo board(const QString& path, uint16_t release = kBoardReleaseNumber) {
-        return HidDeviceInfo{path, kBoardVendorId, kBoardProductId, release};
+        return HidDeviceInfo{path, kBoardVendorId, kBoardProductId, release, {}};
     }
 };
 

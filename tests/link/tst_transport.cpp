@@ -159,7 +159,7 @@ private Q_SLOTS:
     void opensFirstMatchingBoard_data() {
         QTest::addColumn<QList<HidDeviceInfo>>("devices");
         QTest::addColumn<QString>("expected");
-        const HidDeviceInfo mouse{QStringLiteral("/dev/hidraw0"), 0x046D, 0xC077, 0x0200};
+        const HidDeviceInfo mouse{QStringLiteral("/dev/hidraw0"), 0x046D, 0xC077, 0x0200, {}};
         const HidDeviceInfo newer = FakeBackend::board(QStringLiteral("/dev/hidraw1"), 0x0201);
         const HidDeviceInfo first = FakeBackend::board(QStringLiteral("/dev/hidraw2"));
         const HidDeviceInfo second = FakeBackend::board(QStringLiteral("/dev/hidraw3"));

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/sharedstate.h"
+#include "cli/result.h"
+#include "image/imagestate.h"
+#include "link/notifications.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace tessel {
+class CMUSBHid;
+class LogSink;
+class Prompts;
+class OperationSequencer;
+namespace chip {
+class ConfigPages;
+}
+}  // namespace tessel
+
+namespace tessel::cli {
+
+class BoardAccess;
+
+// One board command from the opened board to its verdict: the transport, the connection
+// handshake and the operation sequences of the window program, with the programming page's
+// messages printed (standard output, or standard error under --json) and progress drawn on
+// a terminal. Each operation that ends becomes an OperationResult judged from its messages.
+class BoardSession {
+public:
+    // Starts the first operation once the board was accepted; false when it could not start.
+    using Start = std::function<bool(BoardSession&)>;
+    // Called once for every operation that ended (the handshake's failure included); returns
+    // true when it started a further operation.
+    using Finished = std::function<bool(BoardSession&, const OperationResult&)>;
+
+    BoardSession(SharedState& state, const QString& profilePath);
+    ~BoardSession();
+
+    ImageState image;
+    chip::ConfigPages& pages();
+    // The programming page's messages list and message boxes, as the command line prints them.
+    LogSink& log();
+    Prompts& prompts();
+    OperationSequencer& sequencer();
+    CMUSBHid& transport();
+    // Bytes the last flash read put into the read buffer.
+    uint32_t readLength() const;
+
+    // Every link notification after the sequences saw it (for single exchanges).
+    std::function<void(const LinkNotification&)> onNotification;
+
+    // Opens the board of access, runs the handshake and the operations, and returns when the
+    // last one ended, the board went away or stopped answering.
+    void run(BoardAccess& access, const Start& start, const Finished& finished);
+    // Ends the running single exchange (one that has no finishOperation of its own).
+    void endExchange(bool success);
+
+    // The result of the operation whose messages were printed since it started.
+    OperationResult judge(bool success) const;
+
+private:
+    struct Parts;
+    void operationEnded(bool success);
+    void lineLogged(const QString& line);
+
+    SharedState& state_;
+    std::unique_ptr<Parts> parts_;
+    Finished finished_;
+    QStringList lines_;  // messages of the running operation
+    QElapsedTimer clock_;
+    bool lost_ = false;
+    bool done_ = false;
+    int ends_ = 0;  // operations ended so far
+};
+
+}  // namespace tessel::cli

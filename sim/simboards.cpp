@@ -1,0 +1,77 @@
+#include "sim/simboards.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+SimBoardSet::SimBoardSet(const SimOptions& options) {
+    const int n = std::max(1, options.boards);
+    for (int i = 0; i < n; ++i) {
+        SimOptions own = options;
+        own.seed = options.seed + uint32_t(i);  // each board's touch panel has its own noise
+        boards_.push_back(std::make_unique<SimBackend>(own));
+    }
+}
+
+SimBoardSet::~SimBoardSet() = default;
+
+QString SimBoardSet::path(int index) const {
+    if (count() == 1)
+        return SimBackend::devicePath();
+    return SimBackend::devicePath() + QStringLiteral("-%1").arg(index + 1);
+}
+
+QString SimBoardSet::serialNumber(int index) {
+    return QStringLiteral("SIM%1").arg(index + 1, 4, 10, QLatin1Char('0'));
+}
+
+int SimBoardSet::indexOf(const QString& path) const {
+    for (int i = 0; i < count(); ++i) {
+        if (path == this->path(i))
+            return i;
+    }
+    return -1;
+}
+
+SimBoard* SimBoardSet::boardAt(const QString& path) {
+    const int i = indexOf(path);
+    return i < 0 ? nullptr : &boards_[size_t(i)]->board();
+}
+
+QList<HidDeviceInfo> SimBoardSet::enumerate() {
+    QList<HidDeviceInfo> out;
+    for (int i = 0; i < count(); ++i) {
+        for (HidDeviceInfo info : boards_[size_t(i)]->enumerate()) {
+            info.path = path(i);
+            info.serialNumber = serialNumber(i);
+            out << info;
+        }
+    }
+    return out;
+}
+
+std::shared_ptr<HidDevice> SimBoardSet::open(const QString& path, OpenResult* result) {
+    const int i = indexOf(path);
+    if (i < 0) {
+        *result = OpenResult::NotFound;
+        return nullptr;
+    }
+    return boards_[size_t(i)]->open(SimBackend::devicePath(), result);
+}
+
+HotplugWatcher* SimBoardSet::createWatcher(QObject* parent) {
+    // One watcher for the bus; each board's own watcher reports through it under the
+    // board's path on the bus.
+    auto* bus = new HotplugWatcher(parent);
+    for (int i = 0; i < count(); ++i) {
+        HotplugWatcher* own = boards_[size_t(i)]->createWatcher(bus);
+        const QString busPath = path(i);
+        QObject::connect(own, &HotplugWatcher::arrived, bus,
+                         [bus, busPath](const QString&) { Q_EMIT bus->arrived(busPath); });
+        QObject::connect(own, &HotplugWatcher::removed, bus,
+                         [bus, busPath](const QString&) { Q_EMIT bus->removed(busPath); });
+    }
+    return bus;
+}
+
+}  // namespace tessel
