@@ -110,7 +110,7 @@ private Q_SLOTS:
     }
 
     // A board pulled out while no operation runs ends the run at once with the removal
-    // message, not with a time-out.
+    // message and the board-lost exit code, not with a time-out.
     void pulledOutOutsideAnOperation_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("lastLine");
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(QString, lastLine);
         const Run r = run(board(args));
-        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.exitCode, 3);
         QCOMPARE(r.lines.value(r.lines.size() - 1), lastLine);
         QVERIFY(!r.lines.contains(QString::fromUtf8("等待数据超时!")));
     }
