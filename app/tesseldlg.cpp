@@ -256,7 +256,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
         profile_.writeInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey),
                           static_cast<int>(state_.chipIndex.load()));
         if (!debugRunStoppedForClose_)
-            transport_->send(makeReport(0xB5));  // stop debugging
+            transport_->send(makeReport(0xB5));     // stop debugging
         programPage_->sequencer().releaseTarget();  // a target in trim mode leaves it
         transport_->close();
     }

@@ -3,8 +3,8 @@
 // the board and the saved samples, and how much the process grows.
 //
 //   bench_debug [SECONDS]        (default 60; TESSEL_BENCH_SECONDS works too)
-#include "bench/benchrun.h"
 #include "app/prompts.h"
+#include "bench/benchrun.h"
 #include "link/cmusbhid.h"
 #include "pages/debug/cdebug.h"
 #include "sim/simboard.h"
@@ -153,11 +153,10 @@ int main(int argc, char** argv) {
                 tessel::bench::printRow(QStringLiteral("debug stream: frames dropped"),
                                         QString::number(sent - taken), QStringLiteral("0"),
                                         sent == taken);
-                tessel::bench::printRow(
-                    QStringLiteral("debug stream: resident memory growth"),
-                    QStringLiteral("%1 MiB").arg(
-                        tessel::bench::number((residentKiB() - rssStart) / 1024.0)),
-                    QStringLiteral("-"), true);
+                tessel::bench::printRow(QStringLiteral("debug stream: resident memory growth"),
+                                        QStringLiteral("%1 MiB").arg(tessel::bench::number(
+                                            (residentKiB() - rssStart) / 1024.0)),
+                                        QStringLiteral("-"), true);
                 page.session().stop();
                 // The short runs of the test suite only report; a full run fails on a loss.
                 app.exit(sent == taken || seconds < 10 ? 0 : 1);

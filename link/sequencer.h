@@ -178,7 +178,7 @@ private:
     uint32_t readLength_ = 0;
     std::vector<uint8_t> sentWords_;  // the configuration or trim payload last sent
     bool configWordsOk_ = false;      // the 0x89 step of a configuration write passed
-    int transferAttempt_ = 0;  // start notifications of the running flash transfer
+    int transferAttempt_ = 0;         // start notifications of the running flash transfer
 
     QTimer replyTimer_;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;

@@ -49,7 +49,7 @@ struct SimOptions {
     bool cfg0Crc = false;     // "cfg0-crc": 0x84 answers a failed CRC check (status 0)
     bool trimCrc = false;     // "trim-crc": 0x8D answers a failed CRC check (status 0)
     int flipTrim = -1;        // "flip-trim": trim word N read back with bit 0 flipped
-    int dropAt = 0;             // "drop": the Nth report is taken but gets no answer
+    int dropAt = 0;           // "drop": the Nth report is taken but gets no answer
     // "stall": a bulk transfer that gets no report for this long (ms) ends, and the board
     // takes commands again; 0 = it waits for its data for ever.
     int stallMs = 500;
