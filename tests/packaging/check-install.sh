@@ -27,6 +27,7 @@ share/icons/hicolor/32x32/apps/org.tessel.Tessel.png
 share/icons/hicolor/48x48/apps/org.tessel.Tessel.png
 share/icons/hicolor/64x64/apps/org.tessel.Tessel.png
 share/icons/hicolor/scalable/apps/org.tessel.Tessel.svg
+share/man/man1/tessel-cli.1.gz
 share/man/man1/tessel.1.gz
 share/metainfo/org.tessel.Tessel.metainfo.xml'
 # Pages installed by other parts of the program (manual pages) may come on top of these.
