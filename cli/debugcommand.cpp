@@ -2,12 +2,12 @@
 // debug page: start-up, stream, outlier filter, CSV file and statistics.
 #include "app/profile.h"
 #include "app/sharedstate.h"
+#include "cli/boardaccess.h"
 #include "cli/command.h"
+#include "cli/result.h"
 #include "debug/debugsession.h"
 #include "link/cmusbhid.h"
 #include "link/connection.h"
-#include "link/hid/hidapibackend.h"
-#include "sim/simboard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,25 +20,28 @@
 namespace tessel::cli {
 namespace {
 
-const std::vector<OptionSpec> kDebugOptions = {
-    {"--chip", OptionSpec::Value},
-    {"--lang", OptionSpec::Value},
-    {"--simulate", OptionSpec::OptionalValue},
-    {"--trace", OptionSpec::Value},
-    {"--seconds", OptionSpec::Value},
-    {"--samples", OptionSpec::Value},
-    {"--vcc", OptionSpec::Value},
-    {"--csv", OptionSpec::Value},
-    {"--profile", OptionSpec::Value},
-};
+// The board options (--simulate, --trace, --device, --json, ...) and the run's own.
+std::vector<OptionSpec> debugOptions() {
+    std::vector<OptionSpec> specs = kBoardOptions;
+    specs.push_back({"--seconds", OptionSpec::Value});
+    specs.push_back({"--samples", OptionSpec::Value});
+    specs.push_back({"--vcc", OptionSpec::Value});
+    specs.push_back({"--csv", OptionSpec::Value});
+    return specs;
+}
 
-// Messages and message boxes, one a line on standard output.
+// Messages and message boxes, one a line (standard error under --json). The last one is
+// kept: it says why a run that failed ended.
 class ConsolePrompts : public Prompts, public LogSink {
 public:
-    void showMessage(const QString& text) override { printLine(stdout, text); }
+    void showMessage(const QString& text) override { appendLog(text); }
     QString openFileName(const QString&) override { return QString(); }
     QString saveFileName(const QString&, const QString&) override { return QString(); }
-    void appendLog(const QString& line) override { printLine(stdout, line); }
+    void appendLog(const QString& line) override {
+        printMessage(line);
+        last = line;
+    }
+    QString last;
 };
 
 struct DebugRequest {
@@ -46,9 +49,7 @@ struct DebugRequest {
     qint64 samples = 0;  // 0: run for `seconds`
     int vcc = 1;
     QString csvFile;
-    QString traceFile;
-    bool simulate = false;
-    SimOptions sim;
+    BoardOptions board;
 };
 
 void printStatistics(const DebugStatistics& stats) {
@@ -59,23 +60,17 @@ void printStatistics(const DebugStatistics& stats) {
             line += c == 0 ? cells[c].leftJustified(4) : cells[c].rightJustified(14);
         return line;
     };
-    printLine(stdout, row(titles));
+    printMessage(row(titles));
     for (int i = 0; i < stats.channels(); ++i)
-        printLine(stdout, row(stats.rowTexts(i)));
+        printMessage(row(stats.rowTexts(i)));
 }
 
-int runDebugJob(const DebugRequest& req, SharedState& state) {
-    std::unique_ptr<HidBackend> backend;
-    SimBackend* sim = nullptr;
-    if (req.simulate) {
-        auto s = std::make_unique<SimBackend>(req.sim);
-        sim = s.get();
-        backend = std::move(s);
-    } else {
-        backend = std::make_unique<HidapiBackend>();
-    }
+int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
+    BoardAccess access;
+    if (!access.select(req.board, result, state.english()))
+        return result.finish();
     ConsolePrompts console;
-    CMUSBHid transport(state, *backend);
+    CMUSBHid transport(state, access.backend());
     DebugSession session(state, transport, console);
     session.setSaveData(true);
     if (req.csvFile.isEmpty()) {
@@ -114,10 +109,12 @@ int runDebugJob(const DebugRequest& req, SharedState& state) {
             endRun();
     });
     QObject::connect(&session, &DebugSession::csvFinished, [&](bool ok, const QString& path) {
-        if (ok)
-            printLine(stdout, QStringLiteral("csv=%1").arg(path));
-        else
+        if (ok) {
+            printMessage(QStringLiteral("csv=%1").arg(path));
+            result.extra[QStringLiteral("csv")] = path;
+        } else {
             pausedByUs = false;  // the run failed to keep its samples
+        }
     });
     ConnectionSequence connection(state, transport, console, [&](bool accepted) {
         if (!accepted || !session.start(settings))
@@ -127,51 +124,56 @@ int runDebugJob(const DebugRequest& req, SharedState& state) {
         if (connection.handle(n) && n.code == LinkCode::NoDevice)
             finish(kExitRefused);
     });
+    bool lost = false;
     QObject::connect(&transport, &CMUSBHid::disconnected, [&] {
+        lost = true;
         if (session.running())
             finish(kExitRefused);
     });
     QTimer::singleShot(0, &transport, [&] { transport.open(); });
     QCoreApplication::exec();
+    const bool lostDuringRun = lost;  // close() below says disconnected too
     session.csvWriter().wait();
     transport.close();
 
     const DebugStatistics& stats = session.statistics();
-    printLine(stdout, QStringLiteral("samples=%1 malformed=%2 discarded=%3")
-                          .arg(session.framesAccepted())
-                          .arg(session.framesMalformed())
-                          .arg(session.samplesDiscarded()));
+    printMessage(QStringLiteral("samples=%1 malformed=%2 discarded=%3")
+                     .arg(session.framesAccepted())
+                     .arg(session.framesMalformed())
+                     .arg(session.samplesDiscarded()));
+    result.extra[QStringLiteral("samples")] = double(session.framesAccepted());
+    result.extra[QStringLiteral("malformed")] = double(session.framesMalformed());
+    result.extra[QStringLiteral("discarded")] = double(session.samplesDiscarded());
     if (stats.channels() > 0)
         printStatistics(stats);
     if (exitCode == kExitOk && session.framesAccepted() == 0) {
-        printLine(stderr, QStringLiteral("no samples received"));
-        exitCode = kExitRefused;
+        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-samples"),
+                      QStringLiteral("no samples received"));
+    } else if (exitCode != kExitOk) {
+        const QString reason =
+            lostDuringRun ? QStringLiteral("board-lost") : reasonOfMessage(console.last);
+        result.op.set(OperationResult::Outcome::Failed,
+                      reason.isEmpty() ? QStringLiteral("debug-failed") : reason, console.last);
     }
-    if (sim && !req.traceFile.isEmpty()) {
-        QFile f(req.traceFile);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
-            return kExitRefused;
-        for (const Report& r : sim->board().trace())
-            f.write((reportToHex(r) + QLatin1Char('\n')).toLatin1());
-    }
-    return exitCode;
-}
-
-int usage(const QString& error) {
-    printLine(stderr, error.isEmpty()
-                          ? QStringLiteral("wrong arguments; see tessel-cli debug --help")
-                          : error);
-    return kExitUsage;
+    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
+        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
+    return result.finish();
 }
 
 int runDebug(const QStringList& argv) {
+    CommandResult result(QStringLiteral("debug"));
     Arguments args;
     QString error;
     SharedState state;
-    if (!args.parse(argv, kDebugOptions, &error) || !applyCommonOptions(args, state, &error))
+    auto usage = [&](const QString& text) {
+        return result.usage(
+            text.isEmpty() ? QStringLiteral("wrong arguments; see tessel-cli debug --help") : text);
+    };
+    if (!args.parse(argv, debugOptions(), &error) || !applyCommonOptions(args, state, &error))
         return usage(error);
     if (!args.positional.isEmpty() || !args.has(QStringLiteral("--chip")))
         return usage(QString());
+    result.chip = int(state.chipIndex.load());
     DebugRequest req;
     if (args.has(QStringLiteral("--seconds")) && args.has(QStringLiteral("--samples")))
         return usage(QStringLiteral("give --seconds or --samples, not both"));
@@ -195,21 +197,15 @@ int runDebug(const QStringList& argv) {
             return usage(QStringLiteral("--vcc needs 3v, 5v or ext"));
     }
     req.csvFile = args.value(QStringLiteral("--csv"));
-    req.simulate = args.has(QStringLiteral("--simulate"));
-    if (req.simulate &&
-        !SimOptions::parse(args.value(QStringLiteral("--simulate")), &req.sim, &error)) {
+    if (!parseBoardOptions(args, &req.board, &error))
         return usage(error);
-    }
-    req.traceFile = args.value(QStringLiteral("--trace"));
-    if (!req.traceFile.isEmpty() && !req.simulate)
-        return usage(QStringLiteral("--trace records the simulated board; add --simulate"));
     const QString profile =
         args.has(QStringLiteral("--profile"))
             ? args.value(QStringLiteral("--profile"))
             : Profile::chooseLocation(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     state.profilePath = profile;
     loadTouchParameters(Profile(profile), &state.debugParameters);
-    return runDebugJob(req, state);
+    return runDebugJob(req, state, result);
 }
 
 }  // namespace
@@ -219,12 +215,13 @@ std::vector<Command> debugCommands() {
         {"debug", "a touch-key debug run: stream, CSV file and statistics",
          "Usage: tessel-cli debug --chip C [--seconds S | --samples N] [--vcc 3v|5v|ext]\n"
          "                        [--csv FILE] [--simulate[=OPTIONS]] [--trace FILE]\n"
-         "                        [--lang en] [--profile FILE]\n"
+         "                        [--device PATH|SERIAL] [--json] [--lang en] [--profile FILE]\n"
          "Starts a debug run on the board (supply --vcc, default 5v), streams the target's\n"
          "channels for S seconds (default 10) or N samples, then pauses, writes the samples\n"
          "to FILE (default: the window's time-stamped name in the current directory) and\n"
          "stops. Prints the messages, csv=, the sample counts and one row of statistics per\n"
-         "channel. Exits 1 when the supply or the target link fails, 2 on a usage error.\n",
+         "channel. Exits 1 when the supply or the target link fails, 2 on a usage error, 3 when\n"
+         "there is no board or it is lost.\n",
          runDebug},
     };
 }
