@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -68,6 +69,20 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
             &QComboBox::setEnabled);
     connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, usbRadio_,
             &QRadioButton::setEnabled);
+
+    // A board held by another program is tried again every two seconds, quietly, until that
+    // program lets it go.
+    busyRetry_ = new QTimer(this);
+    busyRetry_->setSingleShot(true);
+    busyRetry_->setInterval(2000);
+    connect(transport_, &CMUSBHid::linkNotification, this, [this](const LinkNotification& n) {
+        if (n.code == LinkCode::NoDevice && transport_->lastOpenResult() == OpenResult::Busy)
+            busyRetry_->start();
+    });
+    connect(busyRetry_, &QTimer::timeout, this, [this] {
+        if (!closed_ && !transport_->isConnected() && !programPage_->sequencer().busy())
+            transport_->open();
+    });
 
     if (simulated)
         programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
@@ -236,12 +251,18 @@ void CTesselDlg::showAbout() {
 
 void CTesselDlg::closeEvent(QCloseEvent* event) {
     if (!closed_ && programPage_->sequencer().busy()) {
-        if (!prompts_.confirm(state_.text("操作正在进行，确定要退出吗？",
-                                          "An operation is in progress. Quit anyway?"))) {
+        // The question goes when the operation ends while it is shown: the window then
+        // closes as an idle one would.
+        OperationSequencer& sequencer = programPage_->sequencer();
+        const Prompts::Answer answer =
+            prompts_.ask(state_.text("操作正在进行，确定要退出吗？",
+                                     "An operation is in progress. Quit anyway?"),
+                         [&sequencer] { return !sequencer.busy(); });
+        if (answer == Prompts::Answer::No) {
             event->ignore();
             return;
         }
-        programPage_->sequencer().stopOperation();  // leaves programming mode
+        sequencer.stopOperation();  // leaves programming mode; nothing when it has ended
     }
     if (!closed_ && debugPage_->running()) {
         // The run ends first (pause, 500 ms, stop) without holding up the window; the

@@ -11,6 +11,7 @@ class QGroupBox;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTimer;
 
 namespace tessel {
 
@@ -81,6 +82,7 @@ private:
     QGroupBox* languageGroup_ = nullptr;
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    QTimer* busyRetry_ = nullptr;  // another program holds the board: try again now and then
     bool closed_ = false;
     bool debugRunStoppedForClose_ = false;
 };

@@ -61,6 +61,9 @@ QList<BoardEntry> findBoards(HidBackend& backend, bool probe, bool english) {
             e.openable = backend.open(info.path, &r) != nullptr;
             if (r == OpenResult::PermissionDenied) {
                 e.problem = boardAccessHint(english);
+            } else if (r == OpenResult::Busy) {
+                e.busy = true;
+                e.problem = boardBusyMessage(backend.holderOf(info.path), english);
             } else if (!e.openable) {
                 e.problem = QStringLiteral("it cannot be opened (it may have gone away)");
             }
@@ -89,6 +92,7 @@ public:
         }
         return bus_.open(path, result);
     }
+    qint64 holderOf(const QString& path) override { return bus_.holderOf(path); }
     HotplugWatcher* createWatcher(QObject* parent) override { return bus_.createWatcher(parent); }
 
 private:

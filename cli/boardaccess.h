@@ -35,6 +35,7 @@ struct BoardEntry {
     HidDeviceInfo info;
     bool usable = false;    // the release number the program works with
     bool openable = false;  // it could be opened just now (only asked when probed)
+    bool busy = false;      // another program has it open (only seen when probed)
     QString problem;        // why it cannot be used or opened
 };
 

@@ -174,26 +174,27 @@ void BoardSession::run(BoardAccess& access, const Start& start, const Finished& 
         }
     });
     p.view.finished = [this](bool success) { operationEnded(success); };
-    QObject::connect(p.transport.get(), &CMUSBHid::linkNotification,
-                     [&](const LinkNotification& n) {
-                         if (connection.handle(n)) {
-                             if (n.code == LinkCode::NoDevice) {
-                                 const bool denied =
-                                     p.transport->lastOpenResult() == OpenResult::PermissionDenied;
-                                 OperationResult r = judge(false);
-                                 r.reason = denied ? QStringLiteral("board-not-accessible")
-                                                   : QStringLiteral("no-board");
-                                 lines_.clear();
-                                 done_ = true;
-                                 finished_(*this, r);
-                                 p.loop.exit(0);
-                             }
-                             return;
-                         }
-                         p.sequencer->handle(n);
-                         if (onNotification)
-                             onNotification(n);
-                     });
+    QObject::connect(
+        p.transport.get(), &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
+            if (connection.handle(n)) {
+                if (n.code == LinkCode::NoDevice) {
+                    const OpenResult open = p.transport->lastOpenResult();
+                    OperationResult r = judge(false);
+                    r.reason = open == OpenResult::PermissionDenied
+                                   ? QStringLiteral("board-not-accessible")
+                               : open == OpenResult::Busy ? QStringLiteral("board-busy")
+                                                          : QStringLiteral("no-board");
+                    lines_.clear();
+                    done_ = true;
+                    finished_(*this, r);
+                    p.loop.exit(0);
+                }
+                return;
+            }
+            p.sequencer->handle(n);
+            if (onNotification)
+                onNotification(n);
+        });
     QObject::connect(p.transport.get(), &CMUSBHid::boardLost, [this] {
         lost_ = true;
         parts_->view.appendLog(state_.text("设备被拔出", "Device Pulled Out!"));

@@ -32,7 +32,9 @@ int runList(const QStringList& argv) {
         line += QStringLiteral("  serial=") +
                 (e.info.serialNumber.isEmpty() ? QStringLiteral("-") : e.info.serialNumber);
         line += QStringLiteral("  release=") + release;
-        line += e.openable ? QStringLiteral("  ok") : QStringLiteral("  unusable: ") + e.problem;
+        line += e.openable ? QStringLiteral("  ok")
+                : e.busy   ? QStringLiteral("  busy: ") + e.problem
+                           : QStringLiteral("  unusable: ") + e.problem;
         printMessage(line);
         openable += e.openable;
         QJsonObject o;
@@ -51,7 +53,9 @@ int runList(const QStringList& argv) {
         result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-board"),
                       QStringLiteral("no board is connected"));
     } else if (openable == 0) {
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("board-not-accessible"),
+        result.op.set(OperationResult::Outcome::Failed,
+                      boards.first().busy ? QStringLiteral("board-busy")
+                                          : QStringLiteral("board-not-accessible"),
                       boards.first().problem);
     } else {
         result.op.message =

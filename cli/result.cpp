@@ -96,7 +96,7 @@ int exitCodeOfReason(const QString& reason) {
         return kExitUsage;
     if (reason == QLatin1String("no-board") || reason == QLatin1String("board-lost") ||
         reason == QLatin1String("device-not-found") ||
-        reason == QLatin1String("board-not-accessible")) {
+        reason == QLatin1String("board-not-accessible") || reason == QLatin1String("board-busy")) {
         return kExitNoBoard;
     }
     return kExitRefused;

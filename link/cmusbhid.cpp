@@ -34,6 +34,7 @@ void CMUSBHid::open() {
     if (connected_.load())
         close();
     lastOpenResult_ = OpenResult::NotFound;
+    lastHolder_ = 0;
     for (const HidDeviceInfo& info : backend_.enumerate()) {
         if (info.vendorId != kBoardVendorId || info.productId != kBoardProductId ||
             info.releaseNumber != kBoardReleaseNumber) {
@@ -50,6 +51,8 @@ void CMUSBHid::open() {
             dispatch_.resetDebugFrames();
             readerStop_ = false;
             reader_ = std::thread(&CMUSBHid::readerLoop, this, device);
+        } else if (lastOpenResult_ == OpenResult::Busy) {
+            lastHolder_ = backend_.holderOf(info.path);
         }
         break;
     }
@@ -73,6 +76,23 @@ void CMUSBHid::close() {
     boardTakesData_ = false;
     if (connected_.exchange(false))
         Q_EMIT disconnected();
+}
+
+bool CMUSBHid::claimBoard(BoardUser user) {
+    if (user_ == user)
+        return true;
+    if (user_ != BoardUser::None)
+        return false;
+    user_ = user;
+    Q_EMIT boardUserChanged(user_);
+    return true;
+}
+
+void CMUSBHid::releaseBoard(BoardUser user) {
+    if (user_ != user || user == BoardUser::None)
+        return;
+    user_ = BoardUser::None;
+    Q_EMIT boardUserChanged(user_);
 }
 
 void CMUSBHid::stopTransfer() {

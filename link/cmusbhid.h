@@ -44,6 +44,8 @@ public:
     const QString& devicePath() const { return devicePath_; }
     // How the last open() ended; PermissionDenied when the board is there but not accessible.
     OpenResult lastOpenResult() const { return lastOpenResult_; }
+    // The other program that held the board when the last open() ended Busy (0 unknown).
+    qint64 lastHolder() const { return lastHolder_; }
 
     // Writes one report (byte 0 is forced to 0). True when the report was written; false when
     // no board is open or the write failed.
@@ -76,6 +78,16 @@ public:
     // The answer time-out of bulk transfers (1000 ms; tests shorten it).
     void setAnswerTimeoutMs(int ms) { answerTimeoutMs_ = ms; }
 
+    // Who drives the board in this program: the programming page's operations (trim mode
+    // included: the target waits in programming mode) or a debug run. One at a time; the
+    // other one's start controls wait until the board is free. Window thread only.
+    enum class BoardUser { None, Programming, Debugging };
+    BoardUser boardUser() const { return user_; }
+    // Takes the board for user; false when the other user has it.
+    bool claimBoard(BoardUser user);
+    // Frees the board when user has it.
+    void releaseBoard(BoardUser user);
+
 Q_SIGNALS:
     void linkNotification(const tessel::LinkNotification& notification);
     void debugNotification(const tessel::DebugNotification& notification);
@@ -83,6 +95,7 @@ Q_SIGNALS:
     void disconnected();
     // Reading from the open board failed: it is gone. Emitted before the board is closed.
     void boardLost();
+    void boardUserChanged(tessel::CMUSBHid::BoardUser user);
 
 private:
     enum class Waiter { None, FlashWrite, FlashRead, EepromWrite, EepromRead };
@@ -115,6 +128,8 @@ private:
     std::atomic<bool> connected_{false};
     QString devicePath_;
     OpenResult lastOpenResult_ = OpenResult::NotFound;
+    qint64 lastHolder_ = 0;
+    BoardUser user_ = BoardUser::None;
     std::atomic<uint8_t> debugChannel_{0};
 
     std::thread reader_;

@@ -16,12 +16,23 @@ ConnectionSequence::ConnectionSequence(SharedState& state, CMUSBHid& transport, 
 bool ConnectionSequence::handle(const LinkNotification& n) {
     switch (n.code) {
         case LinkCode::NoDevice:
+            if (transport_.lastOpenResult() == OpenResult::Busy) {
+                // The board is there, but another program drives it. Said once per holder:
+                // the window tries again quietly until the board is free.
+                if (transport_.lastHolder() != busyHolder_ || !busySaid_)
+                    log_.appendLog(boardBusyMessage(transport_.lastHolder(), state_.english()));
+                busyHolder_ = transport_.lastHolder();
+                busySaid_ = true;
+                return true;
+            }
+            busySaid_ = false;
             log_.appendLog(state_.text("无USB设备!", "NO USB Device!"));
             if (transport_.lastOpenResult() == OpenResult::PermissionDenied) {
                 log_.appendLog(boardAccessHint(state_.english()));
             }
             return true;
         case LinkCode::DeviceOpened: {
+            busySaid_ = false;
             log_.appendLog(state_.text("发现USB设备!", "Find USB Device!"));
             transport_.send(cmd::requestBoardVersion());
             return true;
@@ -53,6 +64,16 @@ QString boardAccessHint(bool english) {
                     : QStringLiteral("找到编程器但没有打开它的权限。请在 "
                                      "/etc/udev/rules.d/70-tessel.rules 中加入udev规则: ")) +
            QString::fromLatin1(rule);
+}
+
+QString boardBusyMessage(qint64 holder, bool english) {
+    const QString who = holder > 0 ? QString::number(holder) : QStringLiteral("?");
+    return english
+               ? QStringLiteral(
+                     "The programmer is in use by another program (process %1); "
+                     "close that program first!")
+                     .arg(who)
+               : QStringLiteral("编程器正被另一个程序使用（进程 %1），请先关闭该程序！").arg(who);
 }
 
 }  // namespace tessel

@@ -24,9 +24,13 @@ private:
     CMUSBHid& transport_;
     LogSink& log_;
     std::function<void(bool)> setButtonsEnabled_;
+    bool busySaid_ = false;  // the busy message stands for busyHolder_
+    qint64 busyHolder_ = 0;
 };
 
 // The hint logged when the board is present but the user may not open it.
 QString boardAccessHint(bool english);
+// The message for a board that another program holds (holder: its process id, 0 unknown).
+QString boardBusyMessage(qint64 holder, bool english);
 
 }  // namespace tessel

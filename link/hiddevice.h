@@ -20,7 +20,8 @@ struct HidDeviceInfo {
     QString serialNumber;  // empty when the device has none
 };
 
-enum class OpenResult { Ok, NotFound, PermissionDenied, Failed };
+// Busy: another program has the board open (see HidBackend::holderOf).
+enum class OpenResult { Ok, NotFound, PermissionDenied, Busy, Failed };
 
 // An open HID interface. write() and read() may be called from different threads at the
 // same time; the transport serialises writes itself.
@@ -50,6 +51,12 @@ public:
     virtual ~HidBackend() = default;
     virtual QList<HidDeviceInfo> enumerate() = 0;
     virtual std::shared_ptr<HidDevice> open(const QString& path, OpenResult* result) = 0;
+    // The process id of the other program that holds the board at path (after an open ended
+    // Busy); 0 when none or unknown.
+    virtual qint64 holderOf(const QString& path) {
+        Q_UNUSED(path);
+        return 0;
+    }
     // A watcher for arrivals and removals, owned by the caller (parent).
     virtual HotplugWatcher* createWatcher(QObject* parent) = 0;
 };

@@ -1,8 +1,28 @@
 #include "sim/simboards.h"
 
+#include "link/hid/boardlock.h"
+
 #include <algorithm>
 
 namespace tessel {
+namespace {
+
+// A simulated board held by this program: the claim on its serial number lasts as long as the
+// handle, as a real board's lock on its node does.
+class ClaimedDevice : public HidDevice {
+public:
+    ClaimedDevice(std::shared_ptr<HidDevice> device, std::shared_ptr<BoardClaim> claim)
+        : device_(std::move(device)), claim_(std::move(claim)) {}
+    ~ClaimedDevice() override { device_.reset(); }  // the handle goes before the claim
+    bool write(const Report& report) override { return device_->write(report); }
+    int read(Report& report, int timeoutMs) override { return device_->read(report, timeoutMs); }
+
+private:
+    std::shared_ptr<HidDevice> device_;
+    std::shared_ptr<BoardClaim> claim_;
+};
+
+}  // namespace
 
 SimBoardSet::SimBoardSet(const SimOptions& options) {
     const int n = std::max(1, options.boards);
@@ -56,7 +76,21 @@ std::shared_ptr<HidDevice> SimBoardSet::open(const QString& path, OpenResult* re
         *result = OpenResult::NotFound;
         return nullptr;
     }
-    return boards_[size_t(i)]->open(SimBackend::devicePath(), result);
+    qint64 holder = 0;
+    std::shared_ptr<BoardClaim> claim = BoardClaim::onName(serialNumber(i), &holder);
+    if (!claim) {
+        *result = OpenResult::Busy;
+        return nullptr;
+    }
+    std::shared_ptr<HidDevice> device = boards_[size_t(i)]->open(SimBackend::devicePath(), result);
+    if (!device)
+        return nullptr;
+    return std::make_shared<ClaimedDevice>(std::move(device), std::move(claim));
+}
+
+qint64 SimBoardSet::holderOf(const QString& path) {
+    const int i = indexOf(path);
+    return i < 0 ? 0 : BoardClaim::holderOf(BoardClaim::nameFile(serialNumber(i)));
 }
 
 HotplugWatcher* SimBoardSet::createWatcher(QObject* parent) {

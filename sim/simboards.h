@@ -24,7 +24,10 @@ public:
     SimBoard* boardAt(const QString& path);
 
     QList<HidDeviceInfo> enumerate() override;
+    // Each board is claimed by its serial number: another program with the same simulated
+    // board open is refused with Busy.
     std::shared_ptr<HidDevice> open(const QString& path, OpenResult* result) override;
+    qint64 holderOf(const QString& path) override;
     HotplugWatcher* createWatcher(QObject* parent) override;
 
 private:

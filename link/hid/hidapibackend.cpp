@@ -1,5 +1,6 @@
 #include "link/hid/hidapibackend.h"
 
+#include "link/hid/boardlock.h"
 #include "link/hid/hotplug.h"
 
 #include <hidapi.h>
@@ -15,7 +16,8 @@ namespace {
 
 class HidapiDevice : public HidDevice {
 public:
-    explicit HidapiDevice(hid_device* handle) : handle_(handle) {}
+    HidapiDevice(hid_device* handle, std::shared_ptr<BoardClaim> claim)
+        : handle_(handle), claim_(std::move(claim)) {}
     ~HidapiDevice() override { hid_close(handle_); }
 
     bool write(const Report& report) override {
@@ -37,6 +39,7 @@ public:
 
 private:
     hid_device* handle_;
+    std::shared_ptr<BoardClaim> claim_;  // released after the handle is closed
 };
 
 }  // namespace
@@ -67,6 +70,13 @@ QList<HidDeviceInfo> HidapiBackend::enumerate() {
 
 std::shared_ptr<HidDevice> HidapiBackend::open(const QString& path, OpenResult* result) {
     const QByteArray native = path.toLocal8Bit();
+    // The board is claimed before it is opened: another program that has it keeps it.
+    qint64 holder = 0;
+    std::shared_ptr<BoardClaim> claim = BoardClaim::onNode(path, &holder);
+    if (!claim) {
+        *result = OpenResult::Busy;
+        return nullptr;
+    }
     hid_device* handle = hid_open_path(native.constData());
     if (!handle) {
         const bool denied = QFile::exists(path) && ::access(native.constData(), R_OK | W_OK) != 0;
@@ -74,7 +84,11 @@ std::shared_ptr<HidDevice> HidapiBackend::open(const QString& path, OpenResult* 
         return nullptr;
     }
     *result = OpenResult::Ok;
-    return std::make_shared<HidapiDevice>(handle);
+    return std::make_shared<HidapiDevice>(handle, std::move(claim));
+}
+
+qint64 HidapiBackend::holderOf(const QString& path) {
+    return BoardClaim::holderOf(path);
 }
 
 HotplugWatcher* HidapiBackend::createWatcher(QObject* parent) {

@@ -12,6 +12,7 @@ public:
     ~HidapiBackend() override;
     QList<HidDeviceInfo> enumerate() override;
     std::shared_ptr<HidDevice> open(const QString& path, OpenResult* result) override;
+    qint64 holderOf(const QString& path) override;
     HotplugWatcher* createWatcher(QObject* parent) override;
 };
 

@@ -4,15 +4,20 @@
 #include "app/singleinstance.h"
 #include "app/tesseldlg.h"
 #include "link/cmusbhid.h"
+#include "link/hid/boardlock.h"
 #include "pages/program/cprogrammedlg.h"
 #include "sim/simboard.h"
+#include "sim/simboards.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,6 +172,35 @@ private Q_SLOTS:
         QCOMPARE(log(*w).last(), QStringLiteral("设备已连接"));
         QVERIFY(w->transport().isConnected());
         QCOMPARE(closed.count(), 0);  // the open board was left alone
+    }
+
+    void boardHeldByAnotherProgram() {
+        if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+            QSKIP("the flock program (util-linux) is not installed");
+        // Another program holds the simulated board SIM0001 (as a second tessel would).
+        SimBoardSet boards(backend_->board().options());
+        QProcess other;
+        QDir().mkpath(BoardClaim::lockDirectory());
+        other.start(QStringLiteral("flock"), {QStringLiteral("-x"), QStringLiteral("-o"),
+                                              BoardClaim::nameFile(QStringLiteral("SIM0001")),
+                                              QStringLiteral("sleep"), QStringLiteral("60")});
+        QVERIFY(other.waitForStarted());
+        QTRY_VERIFY(BoardClaim::holderOf(BoardClaim::nameFile(QStringLiteral("SIM0001"))) != 0);
+
+        CTesselDlg w(state_, boards, prompts_, true);
+        w.show();
+        const QString busy = QStringLiteral("编程器正被另一个程序使用（进程 %1），请先关闭该程序！")
+                                 .arg(other.processId());
+        QTRY_VERIFY(w.programPage().logLines().contains(busy));
+        QVERIFY(!w.transport().isConnected());
+        QVERIFY(!w.programPage().logLines().contains(QStringLiteral("无USB设备!")));
+        // Tried again quietly; when the other program ends, the window takes the board.
+        QTest::qWait(4500);
+        QCOMPARE(w.programPage().logLines().count(busy), 1);
+        other.kill();
+        other.waitForFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(w.transport().isConnected(), 10000);
+        QTRY_VERIFY(w.programPage().logLines().contains(QStringLiteral("下位机版本:V1.0.1.1a")));
     }
 
     void secondInstanceRaisesFirst() {

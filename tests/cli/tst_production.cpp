@@ -96,6 +96,44 @@ private Q_SLOTS:
         }
     }
 
+    void secondProgramOnOneBoardIsRefused() {
+        // The first program holds the simulated board for a 14 KB write on a slow link.
+        const QString big = path(QStringLiteral("big.bin"));
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(14000, char(0x5A)));
+        }
+        QProcess* first = start(
+            board(QStringLiteral("latency=3"),
+                  {QStringLiteral("program"), big, QStringLiteral("--chip"), QStringLiteral("6")}));
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (said += first->readAllStandardError()).contains("与下位机USB通信建立成功!"), 20000);
+
+        const Run second = run(
+            board(QStringLiteral("latency=0"),
+                  {QStringLiteral("read-config"), QStringLiteral("--chip"), QStringLiteral("6")}));
+        const QString busy = QStringLiteral("编程器正被另一个程序使用（进程 %1），请先关闭该程序！")
+                                 .arg(first->processId());
+        QCOMPARE(second.exitCode, 3);
+        QCOMPARE(second.json.value(QStringLiteral("reason")).toString(),
+                 QStringLiteral("board-busy"));
+        QCOMPARE(second.json.value(QStringLiteral("message")).toString(), busy);
+        QCOMPARE(run({QStringLiteral("list"), QStringLiteral("--simulate")}).out,
+                 (QStringLiteral("sim:tessel-board  serial=SIM0001  release=0x0200  busy: ") +
+                  busy + QLatin1Char('\n'))
+                     .toUtf8());
+
+        QCOMPARE(finish(first).exitCode, 0);
+        // The board is free again once the first program has ended.
+        QCOMPARE(
+            run(board(QStringLiteral("latency=0"), {QStringLiteral("read-config"),
+                                                    QStringLiteral("--chip"), QStringLiteral("6")}))
+                .exitCode,
+            0);
+    }
+
     void list() {
         const Run r = run({QStringLiteral("list"), QStringLiteral("--simulate=boards=2")});
         QCOMPARE(r.exitCode, 0);
