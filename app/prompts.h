@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tessel {
 
 // Every message box and file dialog of the program goes through this interface, so that
@@ -19,6 +21,14 @@ public:
     // A yes/no question; true when the user answers yes. Front ends without a user to ask
     // (the command line) go ahead.
     virtual bool confirm(const QString& /*text*/) { return true; }
+    // A yes/no question whose reason may go away while it is shown: withdrawn() is asked
+    // while it waits, and once it is true the question closes unanswered.
+    enum class Answer { Yes, No, Withdrawn };
+    virtual Answer ask(const QString& text, const std::function<bool()>& withdrawn) {
+        if (withdrawn())
+            return Answer::Withdrawn;
+        return confirm(text) ? Answer::Yes : Answer::No;
+    }
     // An open-file dialog; an empty result means the user cancelled.
     virtual QString openFileName(const QString& filter) = 0;
     // A save-file dialog offering defaultName; an empty result means the user cancelled.
@@ -57,9 +67,21 @@ public:
         warnings << text;
         messages << text;
     }
+    // Runs while a withdrawable question is shown (a test ends the operation here).
+    std::function<void()> whileAsking;
+
     bool confirm(const QString& text) override {
         questions << text;
         return confirmAnswers.isEmpty() || confirmAnswers.takeFirst();
+    }
+    Answer ask(const QString& text, const std::function<bool()>& withdrawn) override {
+        if (whileAsking)
+            whileAsking();
+        if (withdrawn()) {
+            questions << text;
+            return Answer::Withdrawn;
+        }
+        return confirm(text) ? Answer::Yes : Answer::No;
     }
     QString openFileName(const QString& filter) override {
         lastFilter = filter;

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace tessel {
 
@@ -17,6 +18,26 @@ bool WidgetPrompts::confirm(const QString& text) {
     return QMessageBox::question(parent_, QStringLiteral("Tessel"), text,
                                  QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+Prompts::Answer WidgetPrompts::ask(const QString& text, const std::function<bool()>& withdrawn) {
+    if (withdrawn())
+        return Answer::Withdrawn;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tessel"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::No);
+    constexpr int kWithdrawn = -1;
+    // Looked at a few times a second: the box goes as soon as its reason has gone.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &box, [&] {
+        if (withdrawn())
+            box.done(kWithdrawn);
+    });
+    watch.start(100);
+    const int answer = box.exec();
+    if (answer == kWithdrawn)
+        return Answer::Withdrawn;
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 QString WidgetPrompts::openFileName(const QString& filter) {

@@ -15,6 +15,7 @@ public:
     void showMessage(const QString& text) override;
     void showWarning(const QString& text) override;
     bool confirm(const QString& text) override;
+    Answer ask(const QString& text, const std::function<bool()>& withdrawn) override;
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& defaultName, const QString& filter) override;
     bool confirmOverwrite(const QString& question) override;

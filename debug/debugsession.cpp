@@ -50,7 +50,13 @@ void DebugSession::setState(State s) {
     if (state_ == s)
         return;
     state_ = s;
+    if (s == State::Idle)
+        transport_.releaseBoard(CMUSBHid::BoardUser::Debugging);
     Q_EMIT stateChanged(s);
+}
+
+bool DebugSession::programmingHoldsBoard() const {
+    return transport_.boardUser() == CMUSBHid::BoardUser::Programming;
 }
 
 bool DebugSession::start(const DebugPageSettings& s) {
@@ -64,12 +70,20 @@ bool DebugSession::start(const DebugPageSettings& s) {
             return false;
         }
     }
+    // One board, one user: a programming operation (or trim mode) keeps the board.
+    if (!transport_.claimBoard(CMUSBHid::BoardUser::Debugging)) {
+        prompts_.showMessage(shared_.text("编程器正在烧录，请等待烧录操作结束后再开始调试！",
+                                          "The programmer is busy with a programming operation; "
+                                          "start debugging when it has ended!"));
+        return false;
+    }
     chip_ = static_cast<int>(shared_.chipIndex.load());
     vcc_ = s.vcc;
     outlierFilter_ = kFilterOff;
     frameError_ = false;
     stopPending_ = false;
     if (!transport_.send(cmd::startDebugging(static_cast<uint8_t>(chip_)))) {
+        transport_.releaseBoard(CMUSBHid::BoardUser::Debugging);
         prompts_.showMessage(shared_.text("无USB设备!", "NO USB Device!"));
         return false;
     }
@@ -259,6 +273,8 @@ void DebugSession::fail(const QString& message) {
 }
 
 void DebugSession::writeParameters(Profile& profile) {
+    if (programmingHoldsBoard())
+        return;
     const uint8_t chip = static_cast<uint8_t>(shared_.chipIndex.load());
     parametersPending_ = transport_.send(cmd::writeDebugParameters(shared_.debugParameters, chip));
     saveTouchParameters(profile, shared_.debugParameters);

@@ -59,6 +59,8 @@ public:
 
     State state() const { return state_; }
     bool running() const { return state_ != State::Idle; }
+    // A programming operation (or trim mode) has the board: no run starts, no parameters go.
+    bool programmingHoldsBoard() const;
     int chip() const { return chip_; }
     int channelCount() const { return channelCount_; }
     QString linkText() const { return linkText_; }

@@ -24,6 +24,15 @@ OperationSequencer::OperationSequencer(SharedState& state, CMUSBHid& transport, 
     : QObject(parent), state_(state), transport_(transport), image_(image), view_(view) {
     replyTimer_.setSingleShot(true);
     connect(&replyTimer_, &QTimer::timeout, this, &OperationSequencer::onReplyTimeout);
+    // A debug run that takes or frees the board changes what the buttons may start.
+    connect(&transport_, &CMUSBHid::boardUserChanged, this, [this](CMUSBHid::BoardUser user) {
+        if (user != CMUSBHid::BoardUser::Programming)
+            refreshControls();
+    });
+}
+
+bool OperationSequencer::debugRunHoldsBoard() const {
+    return transport_.boardUser() == CMUSBHid::BoardUser::Debugging;
 }
 
 void OperationSequencer::logPair(const char* chinese, const char* english) {
@@ -36,14 +45,21 @@ void OperationSequencer::refreshControls() {
     // Every control's state follows from (operation running, trim mode, chip, board accepted,
     // supply held by 3V/5V). In trim mode only the trim write, leaving, the supply and the
     // EEPROM buttons of the chips that keep their EEPROM apart from the flash buffers work.
+    // While a debug run drives the board nothing here may send to it.
     const bool idle = !busy();
+    if (idle && !trimMode_) {
+        transport_.releaseBoard(CMUSBHid::BoardUser::Programming);
+    } else {
+        transport_.claimBoard(CMUSBHid::BoardUser::Programming);
+    }
+    const bool debugging = debugRunHoldsBoard();
     const int chip = static_cast<int>(state_.chipIndex.load());
-    const bool link = idle && buttonsEnabled_;
+    const bool link = idle && buttonsEnabled_ && !debugging;
     const bool programming = link && !supplyHold_;
     const bool normal = programming && !trimMode_;
     const bool eeprom =
         programming && chipInfo(chip).eepromOperations && !(eepromInFlashBuffer(chip) && trimMode_);
-    view_.setControlEnabled(Control::OpenFile, link && !trimMode_);
+    view_.setControlEnabled(Control::OpenFile, idle && buttonsEnabled_ && !trimMode_);
     view_.setControlEnabled(Control::WriteFlash, normal);
     view_.setControlEnabled(Control::ReadFlash, normal);
     view_.setControlEnabled(Control::ReadConfig, normal);
@@ -56,7 +72,7 @@ void OperationSequencer::refreshControls() {
     view_.setControlEnabled(Control::WriteEeprom, eeprom);
     view_.setControlEnabled(Control::ReadEeprom, eeprom);
     view_.setControlEnabled(Control::CreateFile, idle && !trimMode_);
-    view_.setControlEnabled(Control::ChipCombo, idle);
+    view_.setControlEnabled(Control::ChipCombo, idle && !debugging);
     view_.setControlEnabled(Control::GridEdit, idle);
 }
 
@@ -73,7 +89,7 @@ void OperationSequencer::setTrimMode(bool on) {
 // --- starting and ending ---------------------------------------------------------------------
 
 bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
-    if (busy())
+    if (busy() || debugRunHoldsBoard())
         return false;
     operation_ = op;
     chip_ = static_cast<int>(state_.chipIndex.load());
@@ -103,7 +119,7 @@ bool OperationSequencer::sendCommand(const Report& report, Step next) {
 }
 
 bool OperationSequencer::startWriteFlash() {
-    if (busy())
+    if (busy() || debugRunHoldsBoard())
         return false;
     const int chip = static_cast<int>(state_.chipIndex.load());
     // A chip is never erased when there is nothing valid to write.
@@ -136,7 +152,7 @@ bool OperationSequencer::startWriteEeprom() {
 }
 
 void OperationSequencer::switchSupply(Supply supply) {
-    if (busy())
+    if (busy() || debugRunHoldsBoard())
         return;
     // 3 V or 5 V on the target keeps programming off until the supply is switched off.
     supplyHold_ = supply != Supply::Off;
@@ -174,6 +190,12 @@ void OperationSequencer::finishOperation() {
     opAfterErase_ = false;
     if (transport_.isConnected())
         transport_.send(cmd::leaveProgrammingMode());
+    // The target left programming mode with that command: so does the page's trim mode (an
+    // EEPROM operation of a chip that keeps trim mode for it), as "退出修调" would.
+    if (trimMode_) {
+        view_.appendLog(QStringLiteral("退出修调！"));
+        dropTrimMode();
+    }
     view_.hideProgress();
     refreshControls();
     if (wasBusy)

@@ -127,6 +127,8 @@ private:
     };
 
     bool begin(Operation op, ProgramView::Result picture);
+    // A debug run has the board: no operation starts.
+    bool debugRunHoldsBoard() const;
     bool sendCommand(const Report& report, Step next);
     void end(bool success);
     void onEnteredProgramming(const Report& reply);

@@ -70,6 +70,8 @@ CDebug::CDebug(SharedState& state, CMUSBHid& transport, Prompts& prompts, QWidge
     connect(&session_, &DebugSession::csvStarted, this, &CDebug::onCsvStarted);
     connect(&session_, &DebugSession::csvProgress, this, &CDebug::onCsvProgress);
     connect(&session_, &DebugSession::csvFinished, this, &CDebug::onCsvFinished);
+    // A programming operation that takes or frees the board changes what may start here.
+    connect(&transport, &CMUSBHid::boardUserChanged, this, [this] { refreshControls(); });
     repaintTimer_.setInterval(1000 / kRepaintHz);
     connect(&repaintTimer_, &QTimer::timeout, this, &CDebug::flushSamples);
 }

@@ -86,12 +86,13 @@ void CDebug::refreshControls() {
     const bool paused = s == DebugSession::State::Paused;
     const bool writing = session_.csvBusy();
     startButton_->setText(idle ? QStringLiteral("开始调试") : QStringLiteral("停止调试"));
-    startButton_->setEnabled(idle || paused);
+    const bool boardFree = !session_.programmingHoldsBoard();
+    startButton_->setEnabled((idle && boardFree) || paused);
     pauseButton_->setText(paused ? QStringLiteral("继续显示") : QStringLiteral("暂停显示"));
     pauseButton_->setEnabled(!idle && !writing);
     for (QLineEdit* e : rangeEdits_)
         e->setEnabled(idle || paused);
-    modifyButton_->setEnabled(idle && !modifyLocked_);
+    modifyButton_->setEnabled(idle && !modifyLocked_ && boardFree);
 }
 
 void CDebug::onStateChanged(DebugSession::State s) {

@@ -86,6 +86,43 @@ private Q_SLOTS:
         QCOMPARE(trace(), QStringLiteral("80 81 8d 87"));
     }
 
+    // An EEPROM operation in trim mode ends with leave programming mode (0x87): the target is
+    // out of trim mode, and so is the page.
+    void eepromOperationEndsTrimMode_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("KR5815/KR5715 read")
+            << 10 << int(Control::ReadEeprom) << QStringLiteral("KR5815/5715 CONFIGS");
+        QTest::newRow("KR5814 write")
+            << 11 << int(Control::WriteEeprom) << QStringLiteral("KR5814配置字界面");
+        QTest::newRow("VE5812DUZI read")
+            << 13 << int(Control::ReadEeprom) << QStringLiteral("VE5812DUZI配置字界面");
+    }
+    void eepromOperationEndsTrimMode() {
+        QFETCH(int, chip);
+        QFETCH(int, control);
+        QFETCH(QString, caption);
+        start(chip, true);
+        button(Control::TrimToggle)->click();
+        QTRY_VERIFY(page().logLines().last() == QStringLiteral("进入烧录模式成功!"));
+        QVERIFY(button(static_cast<Control>(control))->isEnabled());
+        button(static_cast<Control>(control))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!page().sequencer().busy(), 10000);
+        QVERIFY(trace().endsWith(QStringLiteral(" 87")));
+        QVERIFY(page().logLines().contains(QStringLiteral("退出修调！")));
+        QCOMPARE(button(Control::TrimToggle)->text(), QStringLiteral("进入修调"));
+        QVERIFY(!button(Control::WriteTrim)->isEnabled());
+        QVERIFY(button(Control::WriteFlash)->isEnabled());
+        QCOMPARE(page().currentPageView()->model().caption(), caption);
+        // A trim write needs trim mode again, which brings the target back into programming
+        // mode first.
+        backend_->board().clearTrace();
+        button(Control::TrimToggle)->click();
+        QTRY_VERIFY(page().logLines().last() == QStringLiteral("进入烧录模式成功!"));
+        QCOMPARE(trace(), QStringLiteral("80 81"));
+    }
+
     void writeConfigFromTheButton() {
         start(5, true);
         button(Control::WriteConfig)->click();

@@ -2,9 +2,11 @@
 // disabled, what closing and re-opening do to the target, whom the result picture belongs
 // to, the messages list's times and menu, and Qt's own texts in Chinese.
 #include "app/tesseldlg.h"
+#include "debug/debugsession.h"
 #include "link/cmusbhid.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/engine/pageview.h"
+#include "pages/debug/cdebug.h"
 #include "pages/program/cprogrammedlg.h"
 #include "pages/program/messagelist.h"
 #include "sim/simboard.h"
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -148,6 +151,66 @@ private Q_SLOTS:
         QCOMPARE(codesAfter(9), (std::vector<int>{0x87, 0xB5}));
         QVERIFY(!board().programmingMode());
         QVERIFY(!window_->transport().isConnected());
+    }
+
+    void closeQuestionGoesWithItsOperation() {
+        startHangingWrite();
+        window_->transport().setAnswerTimeoutMs(300);  // the dropped report is sent again
+        // The write ends while the question is shown: the question goes and the window
+        // closes as an idle one, without stopping anything.
+        prompts_.whileAsking = [this] {
+            QTRY_VERIFY_WITH_TIMEOUT(!page().sequencer().busy(), 20000);
+        };
+        prompts_.confirmAnswers = {false};
+        QVERIFY(window_->close());
+        QCOMPARE(prompts_.questions, QStringList{QStringLiteral("操作正在进行，确定要退出吗？")});
+        QCOMPARE(prompts_.confirmAnswers, QList<bool>{false});  // never answered
+        QCOMPARE(page().result(), ProgramView::Result::Ok);
+        QVERIFY(!page().logLines().contains(QStringLiteral("操作已中止!")));
+        QVERIFY(!board().programmingMode());
+    }
+
+    void debugRunWaitsForTheOperation() {
+        startHangingWrite();
+        window_->transport().setAnswerTimeoutMs(300);
+        CDebug& debug = window_->debugPage();
+        QVERIFY(!debug.startButton().isEnabled());
+        QVERIFY(!debug.modifyButton().isEnabled());
+        // Even asked directly, the debug run does not take the board from the write.
+        QVERIFY(!debug.session().start(DebugPageSettings()));
+        QCOMPARE(prompts_.messages.last(),
+                 QStringLiteral("编程器正在烧录，请等待烧录操作结束后再开始调试！"));
+        QTRY_COMPARE_WITH_TIMEOUT(page().result(), ProgramView::Result::Ok, 20000);
+        for (const Report& r : board().trace())
+            QVERIFY2(r[1] < 0xB0 || r[1] > 0xB6, "a debug command reached the board");
+        QVERIFY(debug.startButton().isEnabled());
+    }
+
+    void operationsWaitForTheDebugRun() {
+        start(6);
+        CDebug& debug = window_->debugPage();
+        window_->tabs().setCurrentIndex(1);
+        debug.startButton().click();
+        QTRY_COMPARE_WITH_TIMEOUT(debug.session().state(), DebugSession::State::Streaming, 10000);
+        for (Control c :
+             {Control::WriteFlash, Control::ReadFlash, Control::ReadConfig, Control::WriteEeprom,
+              Control::ReadEeprom, Control::Power3V, Control::Power5V, Control::PowerOff}) {
+            QVERIFY2(!page().button(c)->isEnabled(), qPrintable(page().button(c)->text()));
+        }
+        QVERIFY(!window_->chipCombo().isEnabled());
+        QVERIFY(page().button(Control::OpenFile)->isEnabled());  // no board needed
+        const size_t before = board().trace().size();
+        QVERIFY(!page().sequencer().startReadFlash());
+        page().sequencer().switchSupply(OperationSequencer::Supply::V5);
+        for (size_t i = before; i < board().trace().size(); ++i) {
+            const int code = board().trace()[i][1];
+            QVERIFY2(code >= 0xB0 && code <= 0xB6, qPrintable(QString::number(code, 16)));
+        }
+        // The run ends: the board is free for the programming page again.
+        debug.stopRun();
+        QTRY_COMPARE(debug.session().state(), DebugSession::State::Idle);
+        QTRY_VERIFY(page().button(Control::ReadFlash)->isEnabled());
+        QVERIFY(window_->chipCombo().isEnabled());
     }
 
     void closingWhenIdleAsksNothing() {
