@@ -1,11 +1,18 @@
 // The fault soak: board operations on random chips against the simulated board with random
-// faults. Each must end within its time-out, never report success after a fault that broke
-// it, and leave programming mode (one 0x87 after every 0x81) while the board is there.
+// faults (flash, EEPROM, configuration write, trim mode with a trim write, supply). Each must
+// end within its time-out, never report success after a fault that broke it or that the
+// board's contents contradict, and leave programming mode (one 0x87 after every 0x81) while
+// the board is there.
 // TESSEL_SOAK_SEED=N reruns with another seed, TESSEL_SOAK_ONLY=I reruns operation I alone.
 #include "app/chipcatalogue.h"
+#include "app/profile.h"
+#include "link/configpayload.h"
+#include "pages/chip/configpages.h"
+#include "pages/chip/pagesconfigsource.h"
 #include "simbench.h"
 
 #include <QElapsedTimer>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -50,7 +57,17 @@ struct SoakOperation {
     std::function<bool(int chip)> offered;
     std::function<bool(SimBench&)> start;  // false: ended at once (nothing to wait for)
     bool supply;
+    bool trim = false;  // enter trim mode, one trim write, leave trim mode
 };
+
+// Waits while the sequencer is busy; false when it did not end.
+bool waitIdle(SimBench& b, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (b.seq->busy() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !b.seq->busy();
+}
 
 const std::vector<SoakOperation>& operations() {
     static const std::vector<SoakOperation> table = {
@@ -64,6 +81,10 @@ const std::vector<SoakOperation>& operations() {
          [](SimBench& b) { return b.seq->startReadEeprom(); }, false},
         {"write EEPROM", [](int c) { return chipInfo(c).eepromOperations; },
          [](SimBench& b) { return b.seq->startWriteEeprom(); }, false},
+        {"write config", [](int c) { return c != 0; },
+         [](SimBench& b) { return b.seq->startWriteConfig(); }, false},
+        {"trim write", [](int c) { return configwrite::trimLength(c) > 0; },
+         [](SimBench& b) { return b.seq->enterTrimMode(); }, false, true},
         {"supply 3V", [](int) { return true; },
          [](SimBench& b) {
              b.seq->switchSupply(OperationSequencer::Supply::V3);
@@ -91,7 +112,7 @@ SimOptions drawFaults(QRandomGenerator& rng) {
     SimOptions o;
     o.latencyMs = 0;
     const int n = int(rng.bounded(1, 140));
-    switch (rng.bounded(14)) {
+    switch (rng.bounded(18)) {
         case 0:
             o.silentAfter = n;
             break;
@@ -128,6 +149,15 @@ SimOptions drawFaults(QRandomGenerator& rng) {
         case 11:
             o.targetFail = true;
             break;
+        case 12:
+            o.configCrc = true;
+            break;
+        case 13:
+            o.trimCrc = true;
+            break;
+        case 14:
+            o.flipTrim = int(rng.bounded(0, 8));
+            break;
         default:
             break;  // no fault
     }
@@ -160,6 +190,12 @@ QString describe(const SimOptions& o) {
         f << QStringLiteral("supply-fail");
     if (o.targetFail)
         f << QStringLiteral("target-fail");
+    if (o.configCrc)
+        f << QStringLiteral("config-crc");
+    if (o.trimCrc)
+        f << QStringLiteral("trim-crc");
+    if (o.flipTrim >= 0)
+        f << QStringLiteral("flip-trim=%1").arg(o.flipTrim);
     return f.isEmpty() ? QStringLiteral("none") : f.join(QLatin1Char(','));
 }
 
@@ -235,6 +271,25 @@ QString falseSuccess(const Run& r, const SoakOperation& op) {
                 return QStringLiteral("the bytes read are not the chip's");
         }
     }
+    if (name == "write config") {
+        if (f.targetFail || f.configCrc)
+            return QStringLiteral("the board refused the configuration words");
+        if (f.wrongIcType && r.chip >= 8)
+            return QStringLiteral("another chip type answered");
+    }
+    if (name == "trim write") {
+        if (f.targetFail || f.trimCrc)
+            return QStringLiteral("the board refused the trim words");
+        const int n = configwrite::trimLength(r.chip);
+        if (f.flipTrim >= 0 && f.flipTrim < n)
+            return QStringLiteral("a trim word read back differed");
+        // The words the chip holds are the words the trim write sent.
+        const SimChip& chip = r.bench.backend->board().chip(r.chip);
+        for (const Report& c : r.trace) {
+            if (c[1] == 0x8D && !std::equal(c.begin() + 2, c.begin() + 2 + n, chip.trim.begin()))
+                return QStringLiteral("the chip does not hold the trim words");
+        }
+    }
     if (name == "write EEPROM") {
         const SimChip& chip = r.bench.backend->board().chip(r.chip);
         const uint8_t* written = r.bench.image->eepromWriteImage(r.chip);
@@ -252,7 +307,15 @@ class FaultSoakTest : public QObject {
     Q_OBJECT
 
     SharedState state_;
+    // The configuration and trim pages as the program starts with them (no profile).
+    chip::ConfigPages pages_{Profile(QStringLiteral("/nonexistent/Parameters.ini"))};
+    chip::PagesConfigSource source_{pages_};
     std::unique_ptr<SimBench> bench_;
+    struct Tally {
+        int runs = 0;
+        int successes = 0;
+    };
+    QMap<QString, Tally> tallies_;  // by operation
 
     // One operation; returns an empty text when it behaved.
     QString runOne(uint32_t seed, int index, QString* what) {
@@ -277,7 +340,7 @@ class FaultSoakTest : public QObject {
         // target is as delivered, so that an operation reruns alone exactly as in the soak.
         if (!bench_ || !bench_->connected() || bench_->backend->board().pulledOut()) {
             bench_.reset();
-            bench_ = std::make_unique<SimBench>(state_, SimOptions());
+            bench_ = std::make_unique<SimBench>(state_, SimOptions(), &source_);
             bench_->transport->setAnswerTimeoutMs(25);
             bench_->seq->setReplyTimeoutMs(40);
         }
@@ -323,8 +386,30 @@ class FaultSoakTest : public QObject {
         QElapsedTimer clock;
         clock.start();
         const int before = bench.view->finished;
-        const bool waiting = op.start(bench);
-        if (op.supply) {
+        // The pages the operation takes its words from, prepared as the window prepares them.
+        pages_.forChip(chip).loadFromProfile(chip);
+        if (op.trim)
+            pages_.trimForChip(chip).loadFromProfile(chip);
+        bool waiting = op.start(bench);
+        if (op.trim) {
+            // Trim mode entered (or not), then one trim write, then trim mode left.
+            if (!waitIdle(bench, kHangMs))
+                return QStringLiteral("trim mode did not end its entry within %1 ms").arg(kHangMs);
+            if (bench.view->finished != before + 1)
+                return QStringLiteral("the entry ended %1 times")
+                    .arg(bench.view->finished - before);
+            waiting = bench.seq->trimMode() && bench.seq->startWriteTrim();
+            if (bench.seq->trimMode()) {
+                if (!waitIdle(bench, kHangMs))
+                    return QStringLiteral("the trim write did not end within %1 ms").arg(kHangMs);
+                if (bench.view->finished != before + 2)
+                    return QStringLiteral("the trim write ended %1 times")
+                        .arg(bench.view->finished - before - 1);
+                const bool wrote = bench.view->lastSuccess;
+                bench.seq->leaveTrimMode();
+                bench.view->lastSuccess = wrote;
+            }
+        } else if (op.supply) {
             // A supply command has no operation: wait for its answer or the board's silence.
             while (clock.elapsed() < 100 &&
                    !supplySucceeded({bench, chip, faults, 0, {}, 0, false, false}) &&
@@ -338,6 +423,8 @@ class FaultSoakTest : public QObject {
             if (bench.view->finished != before + 1)
                 return QStringLiteral("ended %1 times").arg(bench.view->finished - before);
         }
+        if (bench.seq->trimMode())
+            return QStringLiteral("the page stayed in trim mode");
         // Late replies of a timed-out exchange must not drive anything further.
         QCoreApplication::processEvents();
 
@@ -350,6 +437,9 @@ class FaultSoakTest : public QObject {
                 bench.backend->board().pulledOut(),
                 false};
         run.success = op.supply ? supplySucceeded(run) : bench.view->lastSuccess;
+        Tally& tally = tallies_[QString::fromLatin1(op.name)];
+        ++tally.runs;
+        tally.successes += run.success;
         if (run.success) {
             const QString why = falseSuccess(run, op);
             if (!why.isEmpty())
@@ -396,6 +486,13 @@ private Q_SLOTS:
             successes += what.contains(QLatin1String("faults none"));
         }
         qInfo("fault soak: %d operations without a fault among them", successes);
+        // Every operation must have run and succeeded at times, or its judgements judged nothing.
+        for (const SoakOperation& op : operations()) {
+            const Tally t = tallies_.value(QString::fromLatin1(op.name));
+            qInfo("  %-12s %4d runs, %4d successes", op.name, t.runs, t.successes);
+            if (!ok)
+                QVERIFY2(t.runs > 0 && t.successes > 0, op.name);
+        }
         bench_.reset();
     }
 };
