@@ -410,8 +410,10 @@ void OperationSequencer::handle(const LinkNotification& n) {
             view_.showProgress(100);
             bool ok = true;
             if (operation_ == Operation::EepromWrite) {
-                // The board writes 1024 bytes; that is what can be compared.
-                ok = verifyEeprom(1024, chip_);
+                // The whole EEPROM read back is compared: 2048 bytes for the chips that keep
+                // it in the flash buffers (whose upper half must hold the image's 0xFF too),
+                // 1024 for the others.
+                ok = verifyEeprom(ImageState::eepromImageSize(chip_), chip_);
             }
             view_.eepromReadBufferChanged();
             end(ok);
