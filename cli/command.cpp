@@ -30,7 +30,7 @@ const std::vector<OptionDoc> kBoardOptionDocs = {
     {"--device PATH|SERIAL", "the board to use (see list); needed when several are connected"},
     {"--simulate[=OPTIONS]", "use the built-in simulated board(s), e.g. --simulate=boards=3"},
     {"--trace FILE", "write every report the simulated board received, one line each"},
-    {"--profile FILE", "the Parameters.ini to take configuration bytes from"},
+    {"--profile FILE", "the Parameters.ini to read (exit 2 when it cannot be read)"},
 };
 
 namespace {
