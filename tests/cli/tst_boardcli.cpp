@@ -229,6 +229,11 @@ private Q_SLOTS:
             << 13 << ",flip-eeprom=1023" << 1024 << 1 << S("共发现    1个单元不对!");
         QTest::newRow("VE5812DUZI has no byte 1038")
             << 13 << ",flip-eeprom=1038" << 1024 << 0 << S("共发现    0个单元不对!");
+        QTest::newRow("KR5815 last byte")
+            << 10 << ",flip-eeprom=1023" << 1024 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("KR5814 intact") << 11 << "" << 1024 << 0 << S("共发现    0个单元不对!");
+        QTest::newRow("KR5813 first byte")
+            << 12 << ",flip-eeprom=0" << 1024 << 1 << S("共发现    1个单元不对!");
     }
     void eepromVerifyCoversTheWholeEeprom() {
         QFETCH(int, chip);
