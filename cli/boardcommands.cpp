@@ -16,8 +16,6 @@
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -177,7 +175,7 @@ void completeResult(const Request& req, BoardSession& s, int chip, OperationResu
             r.length = size;
         }
         if (r.verifyErrors)
-            r.verifyCompared = 1024;
+            r.verifyCompared = int(size);
     } else if (req.job == Job::Program) {
         r.checksum = s.image.imageChecksum;
         r.length = s.image.imageLength;
@@ -250,14 +248,6 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
         printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
     }
     return result.finish();
-}
-
-// Parameters.ini as the window program finds it, unless --profile names another file.
-QString profilePath(const Arguments& args) {
-    if (args.has(QStringLiteral("--profile")))
-        return args.value(QStringLiteral("--profile"));
-    return Profile::chooseLocation(QDir(QCoreApplication::applicationDirPath()).absolutePath() +
-                                   QLatin1Char('/'));
 }
 
 const char* jobName(Job job) {
@@ -355,7 +345,12 @@ int runBoard(const QStringList& argv, Job job) {
     error = checkRequest(args, state, req);
     if (!error.isEmpty())
         return result.usage(error);
-    state.profilePath = profilePath(args);
+    QString profile;
+    if (!chooseProfile(args, &profile, &error))
+        return result.refuse(QStringLiteral("profile-unreadable"), error);
+    state.profilePath = profile;
+    if (job != Job::Power)
+        warnAboutProfileValues(int(state.chipIndex.load()), profile);
 
     BoardSession session(state, state.profilePath);
     if (job != Job::Power)
@@ -406,8 +401,11 @@ int runConfig(const QStringList& argv) {
     if (!args.positional.isEmpty() || !args.has(QStringLiteral("--chip")))
         return result.usage(QStringLiteral("usage: tessel-cli config --chip C"));
     result.chip = int(state.chipIndex.load());
-    const Profile profile(profilePath(args));
-    const QStringList lines = chip::configReport(result.chip, profile);
+    QString path;
+    if (!chooseProfile(args, &path, &error))
+        return result.refuse(QStringLiteral("profile-unreadable"), error);
+    warnAboutProfileValues(result.chip, path);
+    const QStringList lines = chip::configReport(result.chip, Profile(path));
     for (const QString& line : lines)
         printMessage(line);
     if (!lines.isEmpty() && lines.last().startsWith(QLatin1String("bytes=")))

@@ -72,7 +72,11 @@ struct BoardSession::Parts {
 
 BoardSession::BoardSession(SharedState& state, const QString& profilePath)
     : state_(state), parts_(std::make_unique<Parts>(profilePath)) {
-    parts_->pages.initialiseAll(static_cast<int>(state.chipIndex.load()));
+    // The pages as the programming page holds them once the chip is selected; trim mode
+    // readies the trim page when the sequences enter it.
+    const int chip = static_cast<int>(state.chipIndex.load());
+    parts_->pages.initialiseAll(chip);
+    parts_->pages.prepareConfigPage(chip);
     parts_->view.logged = [this](const QString& line) { lineLogged(line); };
     clock_.start();
 }

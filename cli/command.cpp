@@ -1,9 +1,14 @@
 #include "cli/command.h"
 
 #include "app/chipcatalogue.h"
+#include "app/profile.h"
+#include "app/regularfile.h"
 #include "app/sharedstate.h"
+#include "pages/chip/configpages.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
 
 namespace tessel::cli {
 
@@ -25,7 +30,7 @@ const std::vector<OptionDoc> kBoardOptionDocs = {
     {"--device PATH|SERIAL", "the board to use (see list); needed when several are connected"},
     {"--simulate[=OPTIONS]", "use the built-in simulated board(s), e.g. --simulate=boards=3"},
     {"--trace FILE", "write every report the simulated board received, one line each"},
-    {"--profile FILE", "the Parameters.ini to take configuration bytes from"},
+    {"--profile FILE", "the Parameters.ini to read (exit 2 when it cannot be read)"},
 };
 
 namespace {
@@ -133,6 +138,39 @@ bool applyCommonOptions(const Arguments& args, SharedState& shared, QString* err
         shared.chipIndex = uint32_t(chip);
     }
     return true;
+}
+
+bool chooseProfile(const Arguments& args, QString* path, QString* error) {
+    if (!args.has(QStringLiteral("--profile"))) {
+        *path = Profile::chooseLocation(
+            QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/'));
+        return true;
+    }
+    // A profile the user named that cannot be read is an error, never the defaults.
+    *path = args.value(QStringLiteral("--profile"));
+    const FileReadResult r = readRegularFile(*path, Profile::kLargestFile);
+    if (r.status == FileReadStatus::TooLarge) {
+        *error = QStringLiteral("--profile %1: %2 bytes; a profile has at most %3")
+                     .arg(*path)
+                     .arg(r.size)
+                     .arg(Profile::kLargestFile);
+        return false;
+    }
+    if (r.status != FileReadStatus::Ok) {
+        *error = QStringLiteral("--profile %1: not a readable regular file").arg(*path);
+        return false;
+    }
+    return true;
+}
+
+void warnAboutProfileValues(int chip, const QString& path) {
+    for (const auto& v : chip::profileValuesOutOfRange(chip, Profile(path))) {
+        printLine(stderr, QStringLiteral("tessel-cli: warning: %1: [%2] %3=%4 is outside %5..%6")
+                              .arg(path, v.section, v.key)
+                              .arg(v.value)
+                              .arg(v.low)
+                              .arg(v.high));
+    }
 }
 
 bool parseByte(const QString& text, uint8_t* value) {

@@ -47,6 +47,15 @@ private:
 // value is not understood.
 bool applyCommonOptions(const Arguments& args, SharedState& shared, QString* error);
 
+// The profile a command reads. --profile FILE names it: the file must be a readable
+// regular file of at most Profile::kLargestFile bytes, else false with error set (a usage
+// error: nothing is sent to a board). Without --profile: "Parameters.ini" where the window
+// program finds it (missing there: every key takes its default).
+bool chooseProfile(const Arguments& args, QString* path, QString* error);
+// Prints on standard error one warning for each key of the chip's configuration and trim
+// pages whose value in the profile lies outside what its control takes.
+void warnAboutProfileValues(int chip, const QString& path);
+
 // Parses a byte given as decimal or 0x-prefixed hex.
 bool parseByte(const QString& text, uint8_t* value);
 

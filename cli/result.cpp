@@ -92,7 +92,8 @@ bool progressWanted() {
 int exitCodeOfReason(const QString& reason) {
     if (reason == QLatin1String("ok"))
         return kExitOk;
-    if (reason == QLatin1String("usage") || reason == QLatin1String("several-boards"))
+    if (reason == QLatin1String("usage") || reason == QLatin1String("several-boards") ||
+        reason == QLatin1String("profile-unreadable"))
         return kExitUsage;
     if (reason == QLatin1String("no-board") || reason == QLatin1String("board-lost") ||
         reason == QLatin1String("device-not-found") ||

@@ -4,9 +4,6 @@
 #include "cli/command.h"
 #include "pages/chip/configpages.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 namespace tessel::cli {
 namespace {
 
@@ -27,11 +24,12 @@ int runTrim(const QStringList& argv) {
         return kExitUsage;
     }
     // Parameters.ini as the window program finds it, unless --profile names another file.
-    const QString path =
-        args.has(QStringLiteral("--profile"))
-            ? args.value(QStringLiteral("--profile"))
-            : Profile::chooseLocation(QDir(QCoreApplication::applicationDirPath()).absolutePath() +
-                                      QLatin1Char('/'));
+    QString path;
+    if (!chooseProfile(args, &path, &error)) {
+        printLine(stderr, QStringLiteral("tessel-cli: ") + error);
+        return kExitUsage;
+    }
+    warnAboutProfileValues(static_cast<int>(state.chipIndex.load()), path);
     for (const QString& line :
          chip::trimReport(static_cast<int>(state.chipIndex.load()), Profile(path))) {
         printLine(stdout, line);

@@ -233,7 +233,8 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
         int count;
     };
     // MCU02: CFG1..CFG7, OSC_REG, CFG12, CFG13, PW_REG. MCU04: CFG0..CFG9, CFG21..CFG25,
-    // TEST/OSC/PLDO registers and the password, then their write flags (not logged).
+    // TEST/OSC/PLDO registers and the password, then their nineteen write flags, which the
+    // verification compares too and which are therefore logged as well.
     static const Group kMcu02[] = {{"0~4", 0, 5}, {"5~9", 5, 5}, {"pw", 10, 1}};
     static const Group kMcu04[] = {
         {"0~4", 0, 5}, {"5~9", 5, 5}, {"21~25", 10, 5}, {"test/osc/pldo/pw", 15, 4}};
@@ -244,10 +245,32 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
             valuesLine(QStringLiteral("编程器:写入修调字%1: ").arg(QLatin1String(groups[g].name)),
                        run(s.data(), groups[g].first, groups[g].count)));
     }
+    if (chip == 13)
+        log.appendLog(valuesLine("编程器:写入修调字写标志: ", run(s.data(), 19, 19)));
     for (int g = 0; g < count; ++g) {
         log.appendLog(
             valuesLine(QStringLiteral("编程器:读回修调字%1: ").arg(QLatin1String(groups[g].name)),
                        run(back.data(), groups[g].first, groups[g].count)));
+    }
+    if (chip == 13)
+        log.appendLog(valuesLine("编程器:读回修调字写标志: ", run(back.data(), 19, 19)));
+}
+
+void logTrimDifferences(const std::vector<uint8_t>& sent, const Report& reply, int chip,
+                        LogSink& log) {
+    const int back = trimReadBackByte(chip);
+    const int n = std::min<int>(static_cast<int>(sent.size()), kReportSize - back);
+    for (int i = 0; i < n; ++i) {
+        const uint8_t got = reply[static_cast<size_t>(back + i)];
+        if (got == sent[static_cast<size_t>(i)])
+            continue;
+        // VE5812DUZI: the nineteen words, then the write flag of each of them.
+        const QString what = chip == 13 && i >= 19 ? QStringLiteral("修调字%1的写标志").arg(i - 18)
+                                                   : QStringLiteral("修调字%1").arg(i + 1);
+        log.appendLog(QStringLiteral("编程器:%1不一致: 写入0x%2, 读回0x%3")
+                          .arg(what)
+                          .arg(sent[static_cast<size_t>(i)], 2, 16, QLatin1Char('0'))
+                          .arg(got, 2, 16, QLatin1Char('0')));
     }
 }
 

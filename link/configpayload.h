@@ -55,7 +55,12 @@ int trimLength(int chip);
 int trimStatusByte(int chip);
 int trimReadBackByte(int chip);
 // Logs the written and read-back trim words in the family's formats.
+// VE5812DUZI also logs the nineteen write flags it sent and read back.
 void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& reply, LogSink& log);
+// One line for each trim byte read back other than sent: which word (or, on VE5812DUZI,
+// which word's write flag, counted from 1) and both values.
+void logTrimDifferences(const std::vector<uint8_t>& sent, const Report& reply, int chip,
+                        LogSink& log);
 
 }  // namespace configwrite
 }  // namespace tessel

@@ -31,6 +31,13 @@ public:
     virtual std::vector<uint8_t> configWords(int /*chip*/) { return {}; }
     virtual std::vector<uint8_t> wordZeroWords(int /*chip*/) { return {}; }
     virtual std::vector<uint8_t> trimWords(int /*chip*/) { return {}; }
+
+    // Trim mode begins for the chip (its trim page takes its values from the profile before
+    // anything is sent) and ends (the chip's configuration page takes its values again and
+    // shows all of its groups). Every front end enters and leaves trim mode through the
+    // sequences, so the pages are prepared alike in all of them.
+    virtual void trimModeEntered(int /*chip*/) {}
+    virtual void trimModeLeft(int /*chip*/) {}
 };
 
 }  // namespace tessel

@@ -432,8 +432,10 @@ void OperationSequencer::handle(const LinkNotification& n) {
             view_.showProgress(100);
             bool ok = true;
             if (operation_ == Operation::EepromWrite) {
-                // The board writes 1024 bytes; that is what can be compared.
-                ok = verifyEeprom(1024, chip_);
+                // The whole EEPROM read back is compared: 2048 bytes for the chips that keep
+                // it in the flash buffers (whose upper half must hold the image's 0xFF too),
+                // 1024 for the others.
+                ok = verifyEeprom(ImageState::eepromImageSize(chip_), chip_);
             }
             view_.eepromReadBufferChanged();
             end(ok);
@@ -680,12 +682,15 @@ int OperationSequencer::verifyFlash(uint32_t length) {
 bool OperationSequencer::verifyEeprom(uint32_t length, int chip) {
     view_.appendLog(QStringLiteral("-------------------效验开始------------------"));
     int errors = 0;
+    int errorsInWritten = 0;  // in the 1024 bytes the board writes
     if (chipInfo(chip).eepromOperations) {
         const uint8_t* written = image_.eepromWriteImage(chip);
         const uint8_t* read = image_.eepromReadImage(chip);
         length = std::min(length, ImageState::eepromImageSize(chip));
-        for (uint32_t i = 0; i < length; ++i)
+        for (uint32_t i = 0; i < length; ++i) {
             errors += written[i] != read[i];
+            errorsInWritten += i < 1024 && written[i] != read[i];
+        }
     }
     view_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
     view_.appendLog(QStringLiteral("-------------------效验结束------------------"));
@@ -698,7 +703,8 @@ bool OperationSequencer::verifyEeprom(uint32_t length, int chip) {
     }
     if (errors || unwritten) {
         view_.appendLog(QStringLiteral("写EEPROM失败"));
-        if (errors)  // the advice is about the wiring, not about what the board cannot write
+        // The advice is about the wiring, not about what the board cannot write.
+        if (errorsInWritten || (errors && !unwritten))
             view_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
         view_.setResult(ProgramView::Result::Ng);
     } else {

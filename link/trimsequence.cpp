@@ -16,6 +16,8 @@ bool OperationSequencer::enterTrimMode() {
         return false;
     // Also for a chip newly selected in trim mode: the target enters programming mode for it.
     trimMode_ = true;
+    if (config_)
+        config_->trimModeEntered(static_cast<int>(state_.chipIndex.load()));
     if (!begin(Operation::EnterTrim, ProgramView::Result::Hidden)) {
         dropTrimMode();
         return false;
@@ -35,6 +37,8 @@ void OperationSequencer::leaveTrimMode() {
     if (busy() || !trimMode_)
         return;
     trimMode_ = false;
+    if (config_)
+        config_->trimModeLeft(static_cast<int>(state_.chipIndex.load()));
     if (transport_.isConnected())
         transport_.send(cmd::leaveProgrammingMode());
     view_.appendLog(QStringLiteral("退出修调！"));
@@ -53,6 +57,8 @@ void OperationSequencer::dropTrimMode() {
     if (!trimMode_)
         return;
     trimMode_ = false;
+    if (config_)
+        config_->trimModeLeft(static_cast<int>(state_.chipIndex.load()));
     view_.trimModeDropped();
     refreshControls();
 }
@@ -93,6 +99,8 @@ void OperationSequencer::onTrimWritten(const Report& reply) {
     // A trim that did not take must not look like a success.
     const int back = configwrite::trimReadBackByte(chip_);
     const bool ok = std::equal(sentWords_.begin(), sentWords_.end(), reply.begin() + back);
+    if (!ok)
+        configwrite::logTrimDifferences(sentWords_, reply, chip_, view_);
     view_.appendLog(ok ? QStringLiteral("修调字写入正确!") : QStringLiteral("修调字写入错误!"));
     endTrimStep(ok);
 }

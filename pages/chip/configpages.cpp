@@ -5,6 +5,8 @@
 #include "pages/chip/mcu/mcuadt.h"
 #include "pages/chip/mcu/mcuconfg.h"
 
+#include <algorithm>
+
 namespace tessel::chip {
 
 ConfigPage configPageOf(int chipIndex) {
@@ -96,18 +98,38 @@ void ConfigPages::initialiseAll(int chipIndex) {
     }
 }
 
+PageModel& ConfigPages::prepareConfigPage(int chipIndex) {
+    PageModel& page = forChip(chipIndex);
+    if (chipIndex > 2)
+        page.loadFromProfile(chipIndex);
+    return page;
+}
+
+PageModel& ConfigPages::prepareTrimPage(int chipIndex) {
+    PageModel& page = trimForChip(chipIndex);
+    page.loadFromProfile(chipIndex);
+    return page;
+}
+
+PageModel& ConfigPages::restoreConfigPage(int chipIndex) {
+    PageModel& page = forChip(chipIndex);
+    page.loadFromProfile(chipIndex);
+    page.setFullView(true);
+    return page;
+}
+
 QStringList configReport(int chipIndex, const Profile& profile) {
     if (chipIndex < 0 || chipIndex > 13)
         return {};
-    std::unique_ptr<PageModel> page = makeConfigPage(configPageOf(chipIndex), profile);
-    if (!page)
-        return {};
-    page->loadFromProfile(chipIndex);
-    QStringList lines = page->labels();
+    // The page as a board command finds it: the programming page's start with the chip.
+    ConfigPages pages(profile);
+    pages.initialiseAll(chipIndex);
+    const PageModel& page = pages.prepareConfigPage(chipIndex);
+    QStringList lines = page.labels();
     QStringList hex;
-    for (uint8_t b : page->writeWords())
+    for (uint8_t b : page.writeWords())
         hex << QString::asprintf("%02x", b);
-    for (uint8_t b : page->wordZeroWords())
+    for (uint8_t b : page.wordZeroWords())
         hex << QString::asprintf("%02x", b);
     lines << QStringLiteral("bytes=") + hex.join(QLatin1Char(' '));
     return lines;
@@ -116,15 +138,40 @@ QStringList configReport(int chipIndex, const Profile& profile) {
 QStringList trimReport(int chipIndex, const Profile& profile) {
     if (chipIndex < 0 || chipIndex > 13)
         return {};
-    std::unique_ptr<PageModel> page = makeTrimPage(configPageOf(chipIndex), profile);
-    page->loadFromProfile(chipIndex);
-    QStringList lines{page->caption()};
-    lines << page->labels();
+    // The page as trim mode shows it: the programming page's start, then trim mode entered.
+    ConfigPages pages(profile);
+    pages.initialiseAll(chipIndex);
+    pages.prepareConfigPage(chipIndex);
+    const PageModel& page = pages.prepareTrimPage(chipIndex);
+    QStringList lines{page.caption()};
+    lines << page.labels();
     QStringList hex;
-    for (uint8_t b : page->trimBytes())
+    for (uint8_t b : page.trimBytes())
         hex << QString::asprintf("%02x", b);
     lines << QStringLiteral("bytes=") + hex.join(QLatin1Char(' '));
     return lines;
+}
+
+std::vector<PageModel::ValueOutOfRange> profileValuesOutOfRange(int chipIndex,
+                                                                const Profile& profile) {
+    if (chipIndex < 0 || chipIndex > 13)
+        return {};
+    ConfigPages pages(profile);
+    pages.initialiseAll(chipIndex);
+    std::vector<PageModel::ValueOutOfRange> out;
+    const auto add = [&out](const PageModel& page) {
+        for (const PageModel::ValueOutOfRange& v : page.valuesOutOfRange()) {
+            const bool seen = std::any_of(out.begin(), out.end(), [&v](const auto& o) {
+                return o.section.compare(v.section, Qt::CaseInsensitive) == 0 &&
+                       o.key.compare(v.key, Qt::CaseInsensitive) == 0;
+            });
+            if (!seen)
+                out.push_back(v);
+        }
+    };
+    add(pages.prepareConfigPage(chipIndex));
+    add(pages.prepareTrimPage(chipIndex));
+    return out;
 }
 
 }  // namespace tessel::chip

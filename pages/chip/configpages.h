@@ -41,6 +41,16 @@ public:
     // view. The MCU01 trim page loads nothing until asked.
     void initialiseAll(int chipIndex);
 
+    // How the programming page readies a chip's pages, in one place for the window and the
+    // command line. prepareConfigPage: the chip is selected outside trim mode (the pages that
+    // serve several chips take the chip's values; those of KR4121, KR4111 and KR4112 keep
+    // theirs). prepareTrimPage: trim mode begins for the chip (its trim page loads from the
+    // profile; the MCU01 trim page loads nothing before this). restoreConfigPage: trim mode
+    // ended (the configuration page loads again and shows all of its groups).
+    PageModel& prepareConfigPage(int chipIndex);
+    PageModel& prepareTrimPage(int chipIndex);
+    PageModel& restoreConfigPage(int chipIndex);
+
 private:
     std::array<std::unique_ptr<PageModel>, kConfigPageCount> pages_;
     std::array<std::unique_ptr<PageModel>, kConfigPageCount> trimPages_;
@@ -56,6 +66,11 @@ private:
 // (KR4111 to KR4116, MCU01) it is the first byte; KR4121's one-key write sends all three.
 // An unknown chip index gives an empty list.
 QStringList configReport(int chipIndex, const Profile& profile);
+
+// The values of the profile outside what their controls or bytes take, found while the
+// chip's configuration page and trim page load, once per section and key, in the order read.
+std::vector<PageModel::ValueOutOfRange> profileValuesOutOfRange(int chipIndex,
+                                                                const Profile& profile);
 
 // What "tessel-cli trim --chip C" prints: the trim page of the chip loaded from the
 // profile: its caption, one line per word label as the page shows it after a load, then

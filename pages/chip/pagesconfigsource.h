@@ -17,6 +17,8 @@ public:
     std::vector<uint8_t> configWords(int chip) override;
     std::vector<uint8_t> wordZeroWords(int chip) override;
     std::vector<uint8_t> trimWords(int chip) override;
+    void trimModeEntered(int chip) override { pages_.prepareTrimPage(chip); }
+    void trimModeLeft(int chip) override { pages_.restoreConfigPage(chip); }
 
     // The configuration bytes a mass-production file of the chip carries: CFG0, and CFG1
     // for KR4121 (0 otherwise).

@@ -16,8 +16,10 @@ void CProgrammeDlg::showModePage(int chip) {
         // A chip chosen in trim mode: its trim page, and programming mode for it.
         if (chip != trimChip_) {
             trimChip_ = chip;
-            configPages_->trimForChip(chip).loadFromProfile(chip);
-            if (!sequencer_->busy())
+            // Entering trim mode readies the chip's trim page (the sequences ask the pages).
+            if (sequencer_->busy())
+                configPages_->prepareTrimPage(chip);
+            else
                 sequencer_->enterTrimMode();
         }
         if (!sequencer_->trimMode())
@@ -26,8 +28,7 @@ void CProgrammeDlg::showModePage(int chip) {
         return;
     }
     // The chip's configuration page; pages shared by several chips are refreshed for it.
-    if (chip > 2)
-        configPages_->page(page).loadFromProfile(chip);
+    configPages_->prepareConfigPage(chip);
     pageStack_->setCurrentWidget(pageViews_[static_cast<int>(page)]);
 }
 
@@ -36,8 +37,7 @@ void CProgrammeDlg::onTrimToggle() {
         return;
     const int chip = static_cast<int>(state_.chipIndex.load());
     if (!sequencer_->trimMode()) {
-        // The chip's trim page takes its values from the profile.
-        configPages_->trimForChip(chip).loadFromProfile(chip);
+        // Entering trim mode loads the chip's trim page from the profile.
         trimChip_ = chip;
         button(Control::TrimToggle)->setText(QStringLiteral("退出修调"));
         if (!sequencer_->enterTrimMode())
@@ -56,11 +56,7 @@ void CProgrammeDlg::trimModeDropped() {
 void CProgrammeDlg::showConfigurationPageAgain() {
     trimChip_ = -1;
     button(Control::TrimToggle)->setText(QStringLiteral("进入修调"));
-    // The configuration page reloads its settings and shows all of its groups.
-    const int chip = static_cast<int>(state_.chipIndex.load());
-    chip::PageModel& page = configPages_->forChip(chip);
-    page.loadFromProfile(chip);
-    page.setFullView(true);
+    // Leaving trim mode reloaded the configuration page and showed all of its groups.
     layoutForChip();
 }
 

@@ -21,6 +21,7 @@ QStringList L(std::initializer_list<const char*> items) {
 struct Run {
     int exitCode = -1;
     QStringList lines;
+    QStringList errors;  // standard error
 };
 
 Run run(const QStringList& args) {
@@ -32,7 +33,14 @@ Run run(const QStringList& args) {
     r.exitCode = p.exitCode();
     r.lines =
         QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors =
+        QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return r;
+}
+
+bool writeBytes(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
 // The trace file: one line of 65 hex bytes per report.
@@ -62,6 +70,9 @@ class BoardCliTest : public QObject {
     }
 
 private Q_SLOTS:
+    // The profile every board command names: present, and empty (every key at its default).
+    void init() { QVERIFY(writeBytes(path("Parameters.ini"), QByteArray())); }
+
     void exitCodes_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
@@ -194,10 +205,117 @@ private Q_SLOTS:
     }
 
     void configBytes() {
-        QFile::remove(path("Parameters.ini"));
         const Run r = run(L({"config", "--chip", "0", "--profile"}) << path("Parameters.ini"));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.lines, (L({"CFG_0 = 0x0f", "CFG_1 = 0x87", "CFG_2 = 0x07", "bytes=0f 87 07"})));
+    }
+
+    // The EEPROM write compares everything it reads back: 2048 bytes on the chips that keep
+    // 2 KiB (an upper half other than the image's 0xFF is a failure), 1024 on the others.
+    void eepromVerifyCoversTheWholeEeprom_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("KR4116 upper half")
+            << 7 << ",flip-eeprom=1038" << 2048 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("KR4115 last byte")
+            << 5 << ",flip-eeprom=2047" << 2048 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("KR4115 lower half")
+            << 5 << ",flip-eeprom=3" << 2048 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("KR4116 intact") << 7 << "" << 2048 << 0 << S("共发现    0个单元不对!");
+        QTest::newRow("VE5812DUZI last byte")
+            << 13 << ",flip-eeprom=1023" << 1024 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("VE5812DUZI has no byte 1038")
+            << 13 << ",flip-eeprom=1038" << 1024 << 0 << S("共发现    0个单元不对!");
+        QTest::newRow("KR5815 last byte")
+            << 10 << ",flip-eeprom=1023" << 1024 << 1 << S("共发现    1个单元不对!");
+        QTest::newRow("KR5814 intact") << 11 << "" << 1024 << 0 << S("共发现    0个单元不对!");
+        QTest::newRow("KR5813 first byte")
+            << 12 << ",flip-eeprom=0" << 1024 << 1 << S("共发现    1个单元不对!");
+    }
+    void eepromVerifyCoversTheWholeEeprom() {
+        QFETCH(int, chip);
+        QFETCH(QString, fault);
+        QFETCH(int, size);
+        QFETCH(int, code);
+        QFETCH(QString, count);
+        QByteArray data(1024, '\0');
+        for (int i = 0; i < 1024; ++i)
+            data[i] = char(i * 7);
+        QVERIFY(writeBytes(path("eeprom.bin"), data));
+        const QStringList sim = {S("--simulate=latency=0") + fault, S("--chip"),
+                                 QString::number(chip)};
+        const Run w = run(board(L({"eeprom-write"}) << path("eeprom.bin") << sim));
+        QCOMPARE(w.exitCode, code);
+        QVERIFY2(w.lines.contains(count), qPrintable(w.lines.join(QLatin1Char('|'))));
+        QCOMPARE(w.lines.contains(S("写EEPROM成功")), code == 0);
+        QCOMPARE(w.lines.contains(S("写EEPROM失败")), code != 0);
+        // The read fetches the same size.
+        QFile::remove(path("back.bin"));
+        const Run r = run(board(L({"eeprom-read", "-o"}) << path("back.bin") << sim));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QFileInfo(path("back.bin")).size(), qint64(size));
+    }
+
+    // A profile named on the command line that cannot be read is an error before anything
+    // reaches the board, never a silent set of defaults.
+    void unreadableProfileIsRefused_data() {
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("missing") << "/nonexistent/typo.ini" << L({"write-config", "--chip", "7"});
+        QTest::newRow("directory") << "." << L({"trim-write", "--chip", "8"});
+        QTest::newRow("device") << "/dev/zero" << L({"program", "x.hex", "--chip", "1"});
+        QTest::newRow("too large") << "big.ini" << L({"read-config", "--chip", "3"});
+        QTest::newRow("config") << "/nonexistent/typo.ini" << L({"config", "--chip", "3"});
+        QTest::newRow("trim") << "/nonexistent/typo.ini" << L({"trim", "--chip", "8"});
+        QTest::newRow("too large, no board") << "big.ini" << L({"trim", "--chip", "2"});
+    }
+    void unreadableProfileIsRefused() {
+        QFETCH(QString, profile);
+        QFETCH(QStringList, command);
+        QVERIFY(writeBytes(path("big.ini"), QByteArray((1 << 20) + 1, ' ')));
+        if (!profile.startsWith(QLatin1Char('/')))
+            profile = dir_.filePath(profile);
+        const QString trace = path("refused.trace");
+        QFile::remove(trace);
+        // The board commands take a simulated board and a trace; config and trim need none.
+        const bool boardCommand = command[0] != S("config") && command[0] != S("trim");
+        QStringList args{S("--profile"), profile};
+        if (boardCommand)
+            args << S("--simulate=latency=0") << S("--trace") << trace;
+        const Run r = run(args << command);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.lines.isEmpty());
+        QVERIFY(!QFile::exists(trace));
+        QVERIFY(r.errors.value(0).startsWith(S("tessel-cli: --profile ") + profile));
+    }
+
+    // Values outside their field's range are taken as the page takes them, with one warning
+    // per key on standard error.
+    void profileValuesOutOfRangeAreWarned() {
+        QVERIFY(writeBytes(path("odd.ini"),
+                           "[KR5712AXCFGS]\r\n"
+                           "m_com_RO5812DA_ADJIREF=99\r\n"
+                           "m_n_RO5812DA_CFG4=300\r\n"
+                           "m_n_RO5812DA_CFG5=7\r\n"));
+        const QString trace = path("odd.trace");
+        const Run r =
+            run(L({"--simulate=latency=0", "--profile"})
+                << path("odd.ini") << S("--trace") << trace << L({"write-config", "--chip", "8"}));
+        QCOMPARE(r.exitCode, 0);
+        const QString prefix =
+            S("tessel-cli: warning: ") + path("odd.ini") + S(": [KR5712AXCFGS] ");
+        QCOMPARE(r.errors, (QStringList{prefix + S("m_com_RO5812DA_ADJIREF=99 is outside 0..15"),
+                                        prefix + S("m_n_RO5812DA_CFG4=300 is outside 0..255")}));
+        // CFG4 keeps its low eight bits (300 = 0x12c): CFG0, then the words with inverses.
+        QList<QByteArray> lines;
+        const QList<QByteArray> codes = traceCodes(trace, &lines);
+        const QByteArray write = lines.value(int(codes.indexOf("89")));
+        QCOMPARE(write.mid(3 * 9, 3 * 4), QByteArray("2c d3 07 f8 "));
+        const Run trim = run(L({"--profile"}) << path("odd.ini") << L({"trim", "--chip", "8"}));
+        QCOMPARE(trim.errors.size(), 2);
     }
 };
 

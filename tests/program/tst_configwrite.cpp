@@ -364,6 +364,42 @@ private Q_SLOTS:
         QVERIFY(view().isEnabled(Control::WriteTrim));
     }
 
+    // A VE5812DUZI trim write compares the nineteen write flags too: they are logged, and a
+    // flag read back otherwise is named, so that a failed verification shows why.
+    void trimWriteNamesWhatDiffers_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<QString>("sim");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addRow("VE5812DUZI flag of word 2")
+            << 13 << "flip-trim=20"
+            << QStringList{
+                   "编程器:写入修调字写标志: 0x01 0x00 0x01 0x00 0x01 0x00 0x01 0x00 0x01 "
+                   "0x00 0x01 0x00 0x01 0x00 0x01 0x00 0x01 0x00 0x01",
+                   "编程器:读回修调字写标志: 0x01 0x01 0x01 0x00 0x01 0x00 0x01 0x00 0x01 "
+                   "0x00 0x01 0x00 0x01 0x00 0x01 0x00 0x01 0x00 0x01",
+                   "编程器:修调字2的写标志不一致: 写入0x00, 读回0x01", "修调字写入错误!"};
+        QTest::addRow("VE5812DUZI word 4")
+            << 13 << "flip-trim=3"
+            << QStringList{"编程器:读回修调字0~4: 0x40 0x41 0x42 0x42 0x44",
+                           "编程器:修调字4不一致: 写入0x43, 读回0x42", "修调字写入错误!"};
+        QTest::addRow("RO5812DA word 8")
+            << 8 << "flip-trim=7"
+            << QStringList{"编程器:修调字8不一致: 写入0x38, 读回0x39", "修调字写入错误!"};
+    }
+    void trimWriteNamesWhatDiffers() {
+        QFETCH(int, chip);
+        QFETCH(QString, sim);
+        QFETCH(QStringList, lines);
+        connectBoard(sim);
+        QVERIFY(enterTrim(chip));
+        QVERIFY(!writeTrim());
+        for (const QString& line : lines)
+            QVERIFY2(view().lines.contains(line), qPrintable(line));
+        QCOMPARE(view().lines.last(), lines.last());
+        // Only the differing byte is named.
+        QCOMPARE(view().lines.filter(QStringLiteral("不一致")).size(), 1);
+    }
+
     void trimModeThatCannotStartEnds() {
         connectBoard(QStringLiteral("target-fail"));
         QVERIFY(!enterTrim(5));

@@ -1,5 +1,7 @@
 #include "pages/chip/engine/pagemodel.h"
 
+#include <limits>
+
 #include <QDebug>
 
 namespace tessel::chip {
@@ -285,8 +287,39 @@ bool PageModel::keyIsRead(const QPair<bool, int>& target) const {
                   : !(desc_.fields[index].flags & kSaveOnlyKey);
 }
 
+void PageModel::checkRange(int keyPosition, const QString& section, const QString& key, int value) {
+    const auto& [isWord, index] = keyTargets_[keyPosition];
+    int high = 255;
+    if (!isWord) {
+        const FieldDesc& fd = desc_.fields[index];
+        switch (fd.kind) {
+            case ControlKind::Check:
+                high = 1;
+                break;
+            case ControlKind::HexEdit:
+                high = fd.width > 0 ? (1 << fd.width) - 1 : 255;
+                break;
+            case ControlKind::Info:
+                return;
+            case ControlKind::List: {
+                // The list may be rebuilt from another field: judged once all keys are read.
+                const int n = static_cast<int>(items(index).size());
+                const int sel = keyToSelection(index, value);
+                if (sel >= 0 && sel < n)
+                    return;
+                high = (fd.flags & kKeyHoldsCode) ? (1 << fd.width) - 1 : n - 1;
+                outOfRange_.push_back({section, key, value, 0, high});
+                return;
+            }
+        }
+    }
+    if (value < 0 || value > high)
+        outOfRange_.push_back({section, key, value, 0, high});
+}
+
 void PageModel::loadFromProfile(int chipIndex) {
     chip_ = chipIndex;
+    outOfRange_.clear();
     std::fill(changedLabel_.begin(), changedLabel_.end(), false);
     const Variant* v = variant();
     if (!v && desc_.loadOnlyForVariants) {
@@ -296,6 +329,7 @@ void PageModel::loadFromProfile(int chipIndex) {
     if (v)
         captionVariant_ = static_cast<int>(v - desc_.variants.data());
 
+    std::vector<QPair<int, int>> present;  // (key position, value) of the keys the file holds
     for (int k = 0; k < desc_.keyOrder.size(); ++k) {
         const auto& [isWord, index] = keyTargets_[k];
         if (!keyIsRead(keyTargets_[k]))
@@ -303,7 +337,14 @@ void PageModel::loadFromProfile(int chipIndex) {
         const QString& key = desc_.keyOrder[k];
         const int def = isWord ? desc_.words[index].defaultValue : desc_.fields[index].defaultValue;
         const int slot = isWord ? desc_.words[index].sectionSlot : desc_.fields[index].sectionSlot;
-        const int value = profile_.readInt(section(slot), keyName(key), defaultFor(key, def));
+        // A key the file holds is checked against what its control takes; a missing one
+        // takes its default.
+        constexpr int kMissing = std::numeric_limits<int>::min();
+        int value = profile_.readInt(section(slot), keyName(key), kMissing);
+        if (value == kMissing)
+            value = profile_.readInt(section(slot), keyName(key), defaultFor(key, def));
+        else
+            present.push_back({k, value});
         if (isWord) {
             bytes_[index] = static_cast<uint8_t>(value & 0xFF);
         } else {
@@ -328,6 +369,11 @@ void PageModel::loadFromProfile(int chipIndex) {
     normaliseSelections();
     if (desc_.hooks.afterLoad)
         desc_.hooks.afterLoad(*this);
+    for (const auto& [k, value] : present) {
+        const int slot = keyTargets_[k].first ? desc_.words[keyTargets_[k].second].sectionSlot
+                                              : desc_.fields[keyTargets_[k].second].sectionSlot;
+        checkRange(k, section(slot), keyName(desc_.keyOrder[k]), value);
+    }
     Q_EMIT changed();
 }
 

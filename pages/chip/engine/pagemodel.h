@@ -51,6 +51,18 @@ public:
     // on pages with write flags, the flag (0 or 1) of each of those words in the same order.
     std::vector<uint8_t> trimBytes() const;
 
+    // A value the last load found in the profile outside what its control or byte can hold
+    // (it was taken all the same: a byte keeps its low eight bits, a list index outside its
+    // list leaves the list without a choice, any value other than 0 ticks a check box).
+    struct ValueOutOfRange {
+        QString section;
+        QString key;
+        int value = 0;
+        int low = 0;
+        int high = 0;
+    };
+    const std::vector<ValueOutOfRange>& valuesOutOfRange() const { return outOfRange_; }
+
     int chipIndex() const { return chip_; }
     // The variant of the current chip, or null when the page does not serve it.
     const Variant* variant() const;
@@ -123,6 +135,8 @@ private:
     bool cfg0Enabled_ = true;
     int captionVariant_ = -1;                   // the variant whose caption the frame shows
     std::vector<QPair<bool, int>> keyTargets_;  // per key of keyOrder: (is a word, index)
+    std::vector<ValueOutOfRange> outOfRange_;   // of the last load
+    void checkRange(int keyPosition, const QString& section, const QString& key, int value);
 };
 
 }  // namespace tessel::chip
