@@ -132,7 +132,7 @@ SimOptions drawFaults(QRandomGenerator& rng) {
             o.flipFlash = int(rng.bounded(0, 4096));
             break;
         case 6:
-            o.flipEeprom = int(rng.bounded(0, 1024));
+            o.flipEeprom = int(rng.bounded(0, 2048));
             break;
         case 7:
             o.flipConfig = int(rng.bounded(2, 65));
@@ -293,9 +293,11 @@ QString falseSuccess(const Run& r, const SoakOperation& op) {
     if (name == "write EEPROM") {
         const SimChip& chip = r.bench.backend->board().chip(r.chip);
         const uint8_t* written = r.bench.image->eepromWriteImage(r.chip);
-        if (chip.eeprom.size() < 1024 || !std::equal(written, written + 1024, chip.eeprom.begin()))
+        // The whole EEPROM is read back and compared: 2 KiB on chips 5 and 7.
+        const size_t size = chip.eeprom.size();
+        if (size < 1024 || !std::equal(written, written + size, chip.eeprom.begin()))
             return QStringLiteral("the EEPROM does not hold the image");
-        if (f.flipEeprom >= 0 && f.flipEeprom < 1024)
+        if (f.flipEeprom >= 0 && size_t(f.flipEeprom) < size)
             return QStringLiteral("the read-back differed");
     }
     return QString();
@@ -386,10 +388,9 @@ class FaultSoakTest : public QObject {
         QElapsedTimer clock;
         clock.start();
         const int before = bench.view->finished;
-        // The pages the operation takes its words from, prepared as the window prepares them.
-        pages_.forChip(chip).loadFromProfile(chip);
-        if (op.trim)
-            pages_.trimForChip(chip).loadFromProfile(chip);
+        // The configuration page as the window readies it for the chip (trim mode readies the
+        // trim page itself).
+        pages_.prepareConfigPage(chip);
         bool waiting = op.start(bench);
         if (op.trim) {
             // Trim mode entered (or not), then one trim write, then trim mode left.
