@@ -7,29 +7,179 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace tessel {
 namespace {
 
-const QByteArray kBom("\xEF\xBB\xBF");
+// How the file's bytes become the text units the reader works on. The Windows program's
+// profiles are UTF-16 with a byte-order mark, or 8-bit text without one: ASCII, UTF-8 or the
+// Chinese code page (GBK). An 8-bit file is never decoded: each byte becomes one unit (the
+// Latin-1 mapping, exact both ways), and names are matched on their ASCII characters only.
+// This keeps GBK comments and section names byte for byte without a GBK codec (the Qt of
+// some builds has none), and no ASCII character can be mistaken inside a GBK or UTF-8
+// character: '=' never appears in a multi-byte character, and a GBK second byte that looks
+// like ']' always follows a first byte above 0x80, which no ASCII name contains. The names
+// the program uses are ASCII.
+enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+const QByteArray kUtf16LeBom("\xFF\xFE");
+const QByteArray kUtf16BeBom("\xFE\xFF");
+
+struct Line {
+    QString text;  // without its line end
+    QString end;   // "\r\n", "\n", or empty for a last line without a line end
+};
+
+struct Text {
+    Encoding encoding = Encoding::Bytes;
+    QList<Line> lines;
+    QByteArray oddByte;  // a UTF-16 file of odd length keeps its last byte as it was
+};
+
+bool isUtf16(Encoding e) {
+    return e == Encoding::Utf16Le || e == Encoding::Utf16Be;
+}
+
+QString unitsOf(const QByteArray& data, Encoding e, QByteArray* oddByte) {
+    if (!isUtf16(e))
+        return QString::fromLatin1(data);
+    QString units;
+    units.reserve(data.size() / 2);
+    const bool le = e == Encoding::Utf16Le;
+    for (int i = 0; i + 1 < data.size(); i += 2) {
+        const uchar a = static_cast<uchar>(data[i]);
+        const uchar b = static_cast<uchar>(data[i + 1]);
+        units += QChar(static_cast<char16_t>(le ? a | (b << 8) : (a << 8) | b));
+    }
+    if (data.size() % 2)
+        *oddByte = data.right(1);
+    return units;
+}
+
+QByteArray bytesOf(const QString& units, Encoding e) {
+    if (!isUtf16(e))
+        return units.toLatin1();  // every unit came from one byte or from external()
+    QByteArray out;
+    out.reserve(units.size() * 2);
+    const bool le = e == Encoding::Utf16Le;
+    for (const QChar c : units) {
+        const char lo = static_cast<char>(c.unicode() & 0xFF);
+        const char hi = static_cast<char>(c.unicode() >> 8);
+        out += le ? lo : hi;
+        out += le ? hi : lo;
+    }
+    return out;
+}
+
+// A name or value of the program as units of the file (UTF-8 bytes in an 8-bit file).
+QString external(const QString& s, Encoding e) {
+    return isUtf16(e) ? s : QString::fromLatin1(s.toUtf8());
+}
+
+Text parse(const QByteArray& file) {
+    Text t;
+    QByteArray data = file;
+    if (data.startsWith(kUtf8Bom)) {
+        t.encoding = Encoding::Utf8Bom;
+        data.remove(0, kUtf8Bom.size());
+    } else if (data.startsWith(kUtf16LeBom)) {
+        t.encoding = Encoding::Utf16Le;
+        data.remove(0, kUtf16LeBom.size());
+    } else if (data.startsWith(kUtf16BeBom)) {
+        t.encoding = Encoding::Utf16Be;
+        data.remove(0, kUtf16BeBom.size());
+    }
+    const QString units = unitsOf(data, t.encoding, &t.oddByte);
+    qsizetype from = 0;
+    while (from < units.size()) {
+        const qsizetype nl = units.indexOf(QLatin1Char('\n'), from);
+        Line line;
+        line.text = units.mid(from, nl < 0 ? -1 : nl - from);
+        if (nl >= 0) {
+            line.end = QStringLiteral("\n");
+            if (line.text.endsWith(QLatin1Char('\r'))) {
+                line.text.chop(1);
+                line.end.prepend(QLatin1Char('\r'));
+            }
+        }
+        t.lines << line;
+        from = nl < 0 ? units.size() : nl + 1;
+    }
+    return t;
+}
+
+QByteArray serialise(const Text& t) {
+    QString units;
+    for (const Line& l : t.lines)
+        units += l.text + l.end;
+    QByteArray out;
+    switch (t.encoding) {
+        case Encoding::Bytes:
+            break;
+        case Encoding::Utf8Bom:
+            out = kUtf8Bom;
+            break;
+        case Encoding::Utf16Le:
+            out = kUtf16LeBom;
+            break;
+        case Encoding::Utf16Be:
+            out = kUtf16BeBom;
+            break;
+    }
+    return out + bytesOf(units, t.encoding) + t.oddByte;
+}
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+           c == QLatin1Char('\v') || c == QLatin1Char('\f');
+}
+
+// Start and end of s without the blanks around it.
+std::pair<qsizetype, qsizetype> trimmedSpan(const QString& s, qsizetype from, qsizetype to) {
+    while (from < to && isBlank(s[from]))
+        ++from;
+    while (to > from && isBlank(s[to - 1]))
+        --to;
+    return {from, to};
+}
+
+QString trimmedMid(const QString& s, qsizetype from, qsizetype to) {
+    const auto span = trimmedSpan(s, from, to);
+    return s.mid(span.first, span.second - span.first);
+}
+
+// Names match without regard to the case of ASCII letters; other units must be equal.
+bool sameName(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        };
+        if (lower(x) != lower(y))
+            return false;
+    }
+    return true;
+}
 
 // The section name of a "[name]" line, or a null string for any other line.
 QString sectionName(const QString& line) {
-    const QString t = line.trimmed();
-    if (!t.startsWith(QLatin1Char('[')))
+    const auto span = trimmedSpan(line, 0, line.size());
+    if (span.first >= span.second || line[span.first] != QLatin1Char('['))
         return QString();
-    const int close = t.indexOf(QLatin1Char(']'));
-    return (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    const qsizetype close = line.indexOf(QLatin1Char(']'), span.first);
+    const QString name =
+        trimmedMid(line, span.first + 1, close < 0 || close > span.second ? span.second : close);
+    return name.isNull() ? QStringLiteral("") : name;
 }
 
-bool isKeyLine(const QString& line, const QString& key, QString* value) {
-    const int eq = line.indexOf(QLatin1Char('='));
-    if (eq < 0)
-        return false;
-    if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
-        return false;
-    if (value)
-        *value = line.mid(eq + 1).trimmed();
-    return true;
+bool isKeyLine(const QString& line, const QString& key) {
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    return eq >= 0 && sameName(trimmedMid(line, 0, eq), key);
 }
 
 struct Location {
@@ -38,15 +188,14 @@ struct Location {
     int lastEntry = -1;    // last non-blank line of the section
 };
 
-Location locate(const QStringList& lines, const QString& section, const QString& key,
-                QString* value) {
+Location locate(const QList<Line>& lines, const QString& section, const QString& key) {
     Location loc;
     for (int i = 0; i < lines.size(); ++i) {
-        const QString name = sectionName(lines[i]);
+        const QString name = sectionName(lines[i].text);
         if (!name.isNull()) {
             if (loc.sectionLine >= 0)
                 break;  // left the section
-            if (name.compare(section, Qt::CaseInsensitive) == 0) {
+            if (sameName(name, section)) {
                 loc.sectionLine = i;
                 loc.lastEntry = i;
             }
@@ -54,12 +203,39 @@ Location locate(const QStringList& lines, const QString& section, const QString&
         }
         if (loc.sectionLine < 0)
             continue;
-        if (!lines[i].trimmed().isEmpty())
+        const auto span = trimmedSpan(lines[i].text, 0, lines[i].text.size());
+        if (span.first < span.second)
             loc.lastEntry = i;
-        if (loc.keyLine < 0 && isKeyLine(lines[i], key, value))
+        if (loc.keyLine < 0 && isKeyLine(lines[i].text, key))
             loc.keyLine = i;
     }
     return loc;
+}
+
+// Where the value of a key line starts and ends (an empty value sits right after the '=').
+std::pair<qsizetype, qsizetype> valueSpan(const QString& line) {
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    const auto span = trimmedSpan(line, eq + 1, line.size());
+    return span.first < span.second ? span : std::make_pair(eq + 1, eq + 1);
+}
+
+// Inserts a line before index. New lines end like the file's first line (CR LF in a file
+// without line ends); after a last line without a line end, that line gets one and the new
+// line becomes the last line without one.
+void insertLine(QList<Line>& lines, int index, const QString& text) {
+    QString eol = QStringLiteral("\r\n");
+    for (const Line& l : lines) {
+        if (!l.end.isEmpty()) {
+            eol = l.end;
+            break;
+        }
+    }
+    Line line{text, eol};
+    if (index > 0 && lines[index - 1].end.isEmpty()) {
+        lines[index - 1].end = eol;
+        line.end.clear();
+    }
+    lines.insert(index, line);
 }
 
 }  // namespace
@@ -68,7 +244,7 @@ bool Profile::exists() const {
     return !path_.isEmpty() && QFileInfo::exists(path_);
 }
 
-QStringList Profile::readLines(bool* hadBom, bool* ok) const {
+QByteArray Profile::readBytes(bool* ok) const {
     *ok = true;
     if (path_.isEmpty())
         return {};
@@ -80,28 +256,20 @@ QStringList Profile::readLines(bool* hadBom, bool* ok) const {
               !QFileInfo(path_).isSymLink();
         return {};
     }
-    QByteArray data = file.data;
-    if (data.startsWith(kBom)) {
-        data.remove(0, kBom.size());
-        if (hadBom)
-            *hadBom = true;
-    }
-    QStringList lines = QString::fromUtf8(data).split(QLatin1Char('\n'));
-    for (QString& l : lines) {
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-    }
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return file.data;
 }
 
 int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
     bool ok = true;
-    const QStringList lines = readLines(nullptr, &ok);
-    QString value;
-    const Location loc = locate(lines, section, key, &value);
-    if (loc.keyLine < 0 || value.isEmpty())
+    const Text text = parse(readBytes(&ok));
+    const Location loc =
+        locate(text.lines, external(section, text.encoding), external(key, text.encoding));
+    if (loc.keyLine < 0)
+        return defaultValue;
+    const QString& line = text.lines[loc.keyLine].text;
+    const auto span = valueSpan(line);
+    const QString value = line.mid(span.first, span.second - span.first);
+    if (value.isEmpty())
         return defaultValue;
     int i = 0;
     bool negative = false;
@@ -110,7 +278,7 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
         i = 1;
     }
     long long n = 0;
-    for (; i < value.size() && value[i].isDigit() && value[i].unicode() < 128; ++i) {
+    for (; i < value.size() && value[i] >= QLatin1Char('0') && value[i] <= QLatin1Char('9'); ++i) {
         n = n * 10 + (value[i].unicode() - '0');
         if (n > 0xFFFFFFFFLL)
             break;
@@ -122,33 +290,34 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
     if (path_.isEmpty())
         return false;
-    bool hadBom = false;
     bool ok = true;
-    QStringList lines = readLines(&hadBom, &ok);
+    Text text = parse(readBytes(&ok));
     if (!ok)
         return false;
-    const Location loc = locate(lines, section, key, nullptr);
-    const QString entry = key + QLatin1Char('=') + QString::number(value);
+    const QString sectionUnits = external(section, text.encoding);
+    const QString keyUnits = external(key, text.encoding);
+    const QString number = QString::number(value);  // ASCII in every encoding
+    const Location loc = locate(text.lines, sectionUnits, keyUnits);
     if (loc.keyLine >= 0) {
-        const QString oldKey =
-            lines[loc.keyLine].left(lines[loc.keyLine].indexOf(QLatin1Char('=')));
-        lines[loc.keyLine] = oldKey.trimmed() + QLatin1Char('=') + QString::number(value);
+        QString& line = text.lines[loc.keyLine].text;
+        const auto span = valueSpan(line);
+        line.replace(span.first, span.second - span.first, number);
     } else if (loc.sectionLine >= 0) {
-        lines.insert(loc.lastEntry + 1, entry);
+        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + number);
     } else {
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        insertLine(text.lines, text.lines.size(),
+                   QLatin1Char('[') + sectionUnits + QLatin1Char(']'));
+        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + number);
     }
 
     QDir().mkpath(QFileInfo(path_).absolutePath());
+    // The new file replaces the old one by a rename, with the old file's permissions.
     QSaveFile out(path_);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    QByteArray data = hadBom ? kBom : QByteArray();
-    for (const QString& l : lines) {
-        data += l.toUtf8();
-        data += "\r\n";
-    }
-    out.write(data);
+    const QByteArray data = serialise(text);
+    if (out.write(data) != data.size())
+        return false;
     return out.commit();
 }
 

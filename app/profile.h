@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace tessel {
 
@@ -10,8 +9,11 @@ namespace tessel {
 // functions the program grew up with: integers read with a default and written at once as
 // decimal text, sections and keys matched without regard to case, lines it does not know
 // kept in place. Section and key names are plain text ("KR4113/4161CFGS" and
-// "CTK_THRESHOLD[0]" are ordinary names). Writes replace the file atomically, in UTF-8 with
-// CR LF line ends so that Windows tools keep reading it.
+// "CTK_THRESHOLD[0]" are ordinary names). A file written by the Windows program is UTF-16LE
+// with a byte-order mark or 8-bit text in the Chinese code page (GBK); both are read, and a
+// write changes only the bytes of the value it writes (or adds the new line), keeping the
+// encoding, the byte-order mark, the line ends and every other byte. Writes replace the file
+// atomically and keep its permissions; a new file is UTF-8 without a mark, with CR LF ends.
 class Profile {
 public:
     static constexpr const char* kFileName = "Parameters.ini";
@@ -38,9 +40,9 @@ public:
     static QString chooseLocation(const QString& moduleDir);
 
 private:
-    // The file's lines; *ok is false when something other than a readable regular file of
+    // The file's bytes; *ok is false when something other than a readable regular file of
     // at most kLargestFile bytes is in the way (a missing file is an empty profile).
-    QStringList readLines(bool* hadBom, bool* ok) const;
+    QByteArray readBytes(bool* ok) const;
 
     QString path_;
 };

@@ -2,6 +2,8 @@
 // engineering layout for the chips that take them (3 to 13).
 #include "pages/debug/cdebug.h"
 
+#include "pages/chip/engine/wheelguard.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -65,6 +67,8 @@ void CDebug::buildParameterGroup() {
     for (int k = 0; k < int(specs.size()); ++k) {
         combos_[k] = new QComboBox(parameterGroup_);
         combos_[k]->addItems(specs[k].items);
+        // The parameters go to the board: the wheel changes only a list clicked into.
+        chip::WheelGuard::install(combos_[k]);
         grid->addWidget(new QLabel(QString::fromUtf8(specs[k].label), parameterGroup_), k / 2,
                         (k % 2) * 2);
         grid->addWidget(combos_[k], k / 2, (k % 2) * 2 + 1);

@@ -96,11 +96,12 @@ private Q_SLOTS:
         QVERIFY(p.writeInt(QStringLiteral("KR4121CFGS"), QStringLiteral("m_check_lock"), 0));
         QVERIFY(p.writeInt(QStringLiteral("InitParameters"), QStringLiteral("new"), -3));
         QVERIFY(p.writeInt(QStringLiteral("CTKParameters"), QStringLiteral("CTK_THRESHOLD[0]"), 9));
+        // The file's own LF line ends are kept, also on the lines added.
         QCOMPARE(readAll(path_),
-                 QByteArray("; comment kept\r\n[InitParameters]\r\nm_ictype=1\r\nnew=-3\r\n\r\n"
-                            "[KR4121CFGS]\r\nM_COM_OSC=14\r\nm_com_vddctrl=8\r\n"
-                            "odd line without equals\r\nm_check_lock=0\r\n"
-                            "[CTKParameters]\r\nCTK_THRESHOLD[0]=9\r\n"));
+                 QByteArray("; comment kept\n[InitParameters]\nm_ictype=1\nnew=-3\n\n"
+                            "[KR4121CFGS]\nM_COM_OSC=14\nm_com_vddctrl=8\n"
+                            "odd line without equals\nm_check_lock=0\n"
+                            "[CTKParameters]\nCTK_THRESHOLD[0]=9\n"));
         QCOMPARE(p.readInt(QStringLiteral("initparameters"), QStringLiteral("NEW"), 0), -3);
     }
 

@@ -1,6 +1,7 @@
 #include "pages/chip/engine/pageview.h"
 
 #include "pages/chip/engine/pagemodel.h"
+#include "pages/chip/engine/wheelguard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -117,6 +118,8 @@ QWidget* ChipPageView::makeControl(int f) {
         case ControlKind::Info: {
             auto* combo = new QComboBox(frame_);
             combo->setMinimumContentsLength(8);
+            // The wheel scrolls the page; it chooses only in a list the user clicked into.
+            WheelGuard::install(combo);
             connect(combo, &QComboBox::activated, this,
                     [this, f](int index) { model_.choose(f, index); });
             w = combo;
