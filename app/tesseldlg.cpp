@@ -5,6 +5,7 @@
 #include "app/qttranslations.h"
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
+#include "pages/chip/engine/wheelguard.h"
 #include "pages/debug/cdebug.h"
 #include "pages/help/chelplines.h"
 #include "pages/program/cprogrammedlg.h"
@@ -118,6 +119,8 @@ void CTesselDlg::buildUi() {
     chipCombo_->setCurrentIndex(static_cast<int>(state_.chipIndex.load()));
     (new QVBoxLayout(chipGroup_))->addWidget(chipCombo_);
     connect(chipCombo_, qOverload<int>(&QComboBox::activated), this, &CTesselDlg::onChipChosen);
+    // The chip changes only when the user chooses it, never under a passing mouse wheel.
+    chip::WheelGuard::install(chipCombo_);
 
     languageGroup_ = new QGroupBox(QStringLiteral("   语言选择  "), this);
     languageCombo_ = new QComboBox(languageGroup_);
@@ -126,6 +129,7 @@ void CTesselDlg::buildUi() {
     (new QVBoxLayout(languageGroup_))->addWidget(languageCombo_);
     connect(languageCombo_, qOverload<int>(&QComboBox::activated), this,
             &CTesselDlg::onLanguageChosen);
+    chip::WheelGuard::install(languageCombo_);
 
     auto* logo = new QLabel(this);
     logo->setPixmap(artwork::logo());

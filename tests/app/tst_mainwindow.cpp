@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -172,6 +173,21 @@ private Q_SLOTS:
         QCOMPARE(log(*w).last(), QStringLiteral("设备已连接"));
         QVERIFY(w->transport().isConnected());
         QCOMPARE(closed.count(), 0);  // the open board was left alone
+    }
+
+    void wheelDoesNotChooseTheChip() {
+        auto w = makeWindow();
+        for (QComboBox* combo : {&w->chipCombo(), &w->languageCombo()}) {
+            const int before = combo->currentIndex();
+            const QPointF pos(combo->width() / 2.0, combo->height() / 2.0);
+            QWheelEvent notch(pos, combo->mapToGlobal(pos), QPoint(), QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&notch);
+            qApp->notify(combo, &notch);
+            QCOMPARE(combo->currentIndex(), before);
+        }
+        QCOMPARE(int(state_.chipIndex), 0);
+        QCOMPARE(int(state_.language), 0);
     }
 
     void boardHeldByAnotherProgram() {
