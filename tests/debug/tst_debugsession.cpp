@@ -460,6 +460,7 @@ private Q_SLOTS:
         SimOptions o;
         o.channels = 4;
         DebugHarness h(12, o);
+        h.session->setNoFrameTimeoutMs(60000);  // only the lost board may end it
         QVERIFY(h.session->start({}));
         QTRY_COMPARE(h.session->state(), DebugSession::State::Streaming);
         h.backend->pullOut();
