@@ -97,9 +97,6 @@ private Q_SLOTS:
             << L({"--simulate=latency=0,drop=1", "debug", "--chip", "12", "--vcc", "3v",
                   "--seconds", "2"})
             << 1 << QString::fromUtf8("等待数据超时!");
-        QTest::newRow("silent at the supply")
-            << L({"--simulate=latency=0,silent-after=3", "debug", "--chip", "12", "--seconds", "2"})
-            << 1 << QString::fromUtf8("等待数据超时!");
         // Chip 6 takes frames of two reports at most; 31 channels need three.
         QTest::newRow("frames too long for the family")
             << L({"--simulate=latency=0,channels=31", "debug", "--chip", "6", "--samples", "10"})
