@@ -65,6 +65,32 @@ void printStatistics(const DebugStatistics& stats) {
         printMessage(row(stats.rowTexts(i)));
 }
 
+// Frames the board sent before it heard the pause or the stop are still on their way when
+// the run ends: the command waits until no debug report came for kQuietMs (kDrainMs at most)
+// so that every frame is counted.
+constexpr int kQuietMs = 150;
+constexpr int kDrainMs = 1000;
+
+// The frame counts of the run: received = accepted + malformed + discarded; with the
+// simulated board also the frames it sent.
+void reportCounts(const DebugSession& session, const SimBoard* sim, CommandResult& result) {
+    printMessage(QStringLiteral("samples=%1 malformed=%2 discarded=%3")
+                     .arg(session.framesAccepted())
+                     .arg(session.framesMalformed())
+                     .arg(session.samplesDiscarded()));
+    QString frames = QStringLiteral("frames");
+    if (sim) {
+        frames += QStringLiteral(" sent=%1").arg(sim->framesSent());
+        result.extra[QStringLiteral("sent")] = double(sim->framesSent());
+    }
+    printMessage(frames + QStringLiteral(" received=%1").arg(session.framesReceived()));
+    result.extra[QStringLiteral("received")] = double(session.framesReceived());
+    result.extra[QStringLiteral("accepted")] = double(session.framesAccepted());
+    result.extra[QStringLiteral("samples")] = double(session.framesAccepted());
+    result.extra[QStringLiteral("malformed")] = double(session.framesMalformed());
+    result.extra[QStringLiteral("discarded")] = double(session.samplesDiscarded());
+}
+
 int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
     BoardAccess access;
     if (!access.select(req.board, result, state.english()))
@@ -82,12 +108,26 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     DebugPageSettings settings;
     settings.vcc = req.vcc;
 
-    int exitCode = kExitRefused;
+    int exitCode = -1;  // not decided yet
     bool pausedByUs = false;
+    bool lost = false;
+    QTimer quiet;
+    QTimer drainLimit;
+    for (QTimer* t : {&quiet, &drainLimit}) {
+        t->setSingleShot(true);
+        QObject::connect(t, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+    }
     auto finish = [&](int code) {
+        if (exitCode >= 0)
+            return;
         exitCode = code;
-        QCoreApplication::exit(code);
+        quiet.start(kQuietMs);
+        drainLimit.start(kDrainMs);
     };
+    QObject::connect(&transport, &CMUSBHid::debugNotification, [&] {
+        if (quiet.isActive())
+            quiet.start(kQuietMs);
+    });
     QTimer runTimer;
     runTimer.setSingleShot(true);
     auto endRun = [&] {
@@ -124,34 +164,42 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         if (connection.handle(n) && n.code == LinkCode::NoDevice)
             finish(kExitRefused);
     });
-    bool lost = false;
-    QObject::connect(&transport, &CMUSBHid::disconnected, [&] {
+    // A lost board ends the command at once, whatever it was doing (the session ends its
+    // run on the disconnection that follows).
+    QObject::connect(&transport, &CMUSBHid::boardLost, [&] {
         lost = true;
-        if (session.running())
-            finish(kExitRefused);
+        console.appendLog(state.text("设备被拔出", "Device Pulled Out!"));
+        finish(kExitNoBoard);
+        QCoreApplication::exit(0);
     });
+    // The handshake before the run has no time-out of its own: a silent board ends here.
+    QTimer handshakeGuard;
+    handshakeGuard.setSingleShot(true);
+    QObject::connect(&handshakeGuard, &QTimer::timeout, [&] {
+        if (session.running() || exitCode >= 0)
+            return;
+        console.appendLog(state.text("等待数据超时!", "Waiting for data timeout!"));
+        finish(kExitRefused);
+    });
+    handshakeGuard.start(DebugSession::kStartupTimeoutMs);
     QTimer::singleShot(0, &transport, [&] { transport.open(); });
     QCoreApplication::exec();
-    const bool lostDuringRun = lost;  // close() below says disconnected too
     session.csvWriter().wait();
+    QCoreApplication::processEvents();  // the writer's end and the frames still queued
     transport.close();
 
+    reportCounts(session, access.simBoard(), result);
     const DebugStatistics& stats = session.statistics();
-    printMessage(QStringLiteral("samples=%1 malformed=%2 discarded=%3")
-                     .arg(session.framesAccepted())
-                     .arg(session.framesMalformed())
-                     .arg(session.samplesDiscarded()));
-    result.extra[QStringLiteral("samples")] = double(session.framesAccepted());
-    result.extra[QStringLiteral("malformed")] = double(session.framesMalformed());
-    result.extra[QStringLiteral("discarded")] = double(session.samplesDiscarded());
     if (stats.channels() > 0)
         printStatistics(stats);
-    if (exitCode == kExitOk && session.framesAccepted() == 0) {
+    if (lost) {
+        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("board-lost"),
+                      state.text("设备被拔出", "Device Pulled Out!"));
+    } else if (exitCode == kExitOk && session.framesAccepted() == 0) {
         result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-samples"),
                       QStringLiteral("no samples received"));
     } else if (exitCode != kExitOk) {
-        const QString reason =
-            lostDuringRun ? QStringLiteral("board-lost") : reasonOfMessage(console.last);
+        const QString reason = reasonOfMessage(console.last);
         result.op.set(OperationResult::Outcome::Failed,
                       reason.isEmpty() ? QStringLiteral("debug-failed") : reason, console.last);
     }
@@ -219,9 +267,11 @@ std::vector<Command> debugCommands() {
          "Starts a debug run on the board (supply --vcc, default 5v), streams the target's\n"
          "channels for S seconds (default 10) or N samples, then pauses, writes the samples\n"
          "to FILE (default: the window's time-stamped name in the current directory) and\n"
-         "stops. Prints the messages, csv=, the sample counts and one row of statistics per\n"
-         "channel. Exits 1 when the supply or the target link fails, 2 on a usage error, 3 when\n"
-         "there is no board or it is lost.\n",
+         "stops. Prints the messages, csv=, the frame counts (received = accepted + malformed\n"
+         "+ discarded; sent by the simulated board) and one row of statistics per channel.\n"
+         "Exits 1 when the supply or the target link fails, the board stays silent for 3 s\n"
+         "or no frame is accepted for 5 s, 2 on a usage error, 3 when there is no board or it\n"
+         "is lost.\n",
          runDebug},
     };
 }

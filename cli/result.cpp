@@ -30,6 +30,8 @@ constexpr Verdict kVerdicts[] = {
     {"Board Version Not OK!", "version-refused"},
     {"等待数据超时!", "timeout"},
     {"Waiting for data timeout!", "timeout"},
+    {"5秒内未收到有效的数据帧!", "no-frames"},
+    {"No valid data frame received for 5 s!", "no-frames"},
     {"进入烧录模式失败!", "enter-programming-failed"},
     {"Enter Debug Mode Failed!", "enter-programming-failed"},
     {"配置字1错误！", "config-check-failed"},

@@ -5,6 +5,7 @@
 #include "link/commands.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -34,7 +35,14 @@ DebugSession::DebugSession(SharedState& state, CMUSBHid& transport, Prompts& pro
             fail(shared_.text("等待数据超时!", "Waiting for data timeout!"));
         }
     });
+    noFrameTimer_.setSingleShot(true);
+    connect(&noFrameTimer_, &QTimer::timeout, this, [this] {
+        if (state_ == State::Streaming) {
+            fail(shared_.text("5秒内未收到有效的数据帧!", "No valid data frame received for 5 s!"));
+        }
+    });
     connect(&transport_, &CMUSBHid::debugNotification, this, &DebugSession::handle);
+    connect(&transport_, &CMUSBHid::disconnected, this, &DebugSession::onDisconnected);
     connect(&csv_, &CsvWriter::progress, this, &DebugSession::csvProgress);
     connect(&csv_, &CsvWriter::finished, this, &DebugSession::onCsvFinished);
 }
@@ -82,6 +90,7 @@ bool DebugSession::start(const DebugPageSettings& s) {
     outlierFilter_ = kFilterOff;
     frameError_ = false;
     stopPending_ = false;
+    received_ = accepted_ = malformed_ = discarded_ = 0;
     if (!transport_.send(cmd::startDebugging(static_cast<uint8_t>(chip_)))) {
         transport_.releaseBoard(CMUSBHid::BoardUser::Debugging);
         prompts_.showMessage(shared_.text("无USB设备!", "NO USB Device!"));
@@ -112,15 +121,23 @@ void DebugSession::handle(const DebugNotification& n) {
                 onStartupReply(n.report);
             return;
         case DebugCode::Sample:
+            ++received_;
             if (state_ == State::Streaming)
                 onSample(n.sample);
+            else
+                ++discarded_;  // sent before the board heard the pause or the stop
             return;
         case DebugCode::MalformedFrame:
+            ++received_;
+            ++malformed_;
             if (state_ != State::Streaming)
                 return;
-            ++malformed_;
             frameError_ = true;
             Q_EMIT frameStatusChanged(false);
+            return;
+        case DebugCode::FramesIgnored:
+            received_ += n.count;
+            discarded_ += n.count;
             return;
         case DebugCode::ParametersWritten:
             if (!parametersPending_)
@@ -163,10 +180,10 @@ void DebugSession::onStartupReply(const Report& r) {
     }
     samples_.clear();
     stats_.reset(chip_, channelCount_);
-    accepted_ = malformed_ = discarded_ = 0;
     setState(State::Streaming);
     Q_EMIT channelsReady(channelCount_);
     transport_.requestDebugData(static_cast<uint8_t>(channelCount_));
+    noFrameTimer_.start(noFrameTimeoutMs_);
 }
 
 void DebugSession::onSample(const DebugSample& s) {
@@ -174,11 +191,14 @@ void DebugSession::onSample(const DebugSample& s) {
         frameError_ = false;
         Q_EMIT frameStatusChanged(true);
     }
-    if (channelCount_ == 0)
+    if (channelCount_ == 0) {
+        ++discarded_;
         return;
+    }
     SampleRecord shown;
     SampleRecord saved;
     bool anyBaseline = false;
+    uint32_t zeroed = 0;  // channels the outlier filter saved as 0, 0, 0
     for (int i = 0; i < channelCount_; ++i) {
         const int32_t raw = s.raw[i];
         const int32_t baseline = s.baseline[i];
@@ -186,8 +206,10 @@ void DebugSession::onSample(const DebugSample& s) {
         shown.baseline[i] = baseline;
         shown.differ[i] = differOf(chip_, raw, baseline);
         anyBaseline = anyBaseline || baseline != 0;
-        if (outlierFilter_ == kFilterOn && (raw > kOutlierLimit || baseline > kOutlierLimit))
+        if (outlierFilter_ == kFilterOn && (raw > kOutlierLimit || baseline > kOutlierLimit)) {
+            zeroed |= 1u << i;
             continue;  // saved as 0, 0, 0
+        }
         saved.raw[i] = shown.raw[i];
         saved.baseline[i] = shown.baseline[i];
         saved.differ[i] = shown.differ[i];
@@ -199,8 +221,9 @@ void DebugSession::onSample(const DebugSample& s) {
     if (chipHasKeyFlags(chip_))
         shown.keyFlags = saved.keyFlags = s.keyFlags;
     ++accepted_;
+    noFrameTimer_.start(noFrameTimeoutMs_);
     samples_.append(saved);
-    stats_.add(saved);
+    stats_.add(saved, zeroed);  // a zeroed channel is no measurement
     Q_EMIT sampleShown(shown);
 }
 
@@ -210,6 +233,7 @@ void DebugSession::pause() {
     const bool streamed = state_ == State::Streaming;
     transport_.send(cmd::pauseDebugData());
     startupTimer_.stop();
+    noFrameTimer_.stop();
     setState(State::Paused);
     // A start-up that is given up has nothing new to save: the samples still held belong
     // to the previous run and were written when it paused.
@@ -221,6 +245,8 @@ void DebugSession::startCsv() {
     const bool fixed = !csvFile_.isEmpty();
     const QString path = fixed ? csvFile_ : QDir(csvDir_).filePath(csv::fileName(clock_()));
     lastCsvPath_ = path;
+    // The directory may not exist yet (the profile's, before the settings are first saved).
+    QDir().mkpath(QFileInfo(path).absolutePath());
     const auto snapshot = samples_.snapshot();
     const qint64 records = qint64(snapshot.size());
     csv_.start(path, snapshot, channelCount_, chip_,
@@ -246,6 +272,7 @@ void DebugSession::resume() {
         return;
     transport_.requestDebugData(static_cast<uint8_t>(channelCount_));
     setState(State::Streaming);
+    noFrameTimer_.start(noFrameTimeoutMs_);
 }
 
 void DebugSession::stop() {
@@ -260,6 +287,7 @@ void DebugSession::stop() {
     outlierFilter_ = kFilterOff;
     filterTimer_.stop();
     startupTimer_.stop();
+    noFrameTimer_.stop();
     channelCount_ = 0;
     linkRate_ = 0;
     frameError_ = false;
@@ -269,6 +297,15 @@ void DebugSession::stop() {
 void DebugSession::fail(const QString& message) {
     pause();
     prompts_.showMessage(message);
+    stop();
+}
+
+void DebugSession::onDisconnected() {
+    // The board is gone: nothing more will come. The samples of a streaming run are still
+    // written when saving is on; the owner tells of the lost board.
+    if (!running())
+        return;
+    pause();
     stop();
 }
 

@@ -28,7 +28,11 @@ class Profile;
 //        -code 3-> Streaming <-pause/resume-> Paused -stop-> Idle
 //
 // Replies are taken only in the state that waits for them, so a late or stray reply never
-// drives a run forward; samples count only while streaming.
+// drives a run forward; samples are kept only while streaming. Every debug frame that
+// arrives is counted: received = accepted + malformed + discarded.
+//
+// Every run ends by itself: a start-up step without an answer for 3 s, a stream that brings
+// no accepted frame for 5 s, and a lost board each end it.
 class DebugSession : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +41,7 @@ public:
     static constexpr uint8_t kFilterOn = 0x55;
     static constexpr int kFilterDelayMs = 15000;
     static constexpr int kStartupTimeoutMs = 3000;
+    static constexpr int kNoFrameTimeoutMs = 5000;
     static constexpr int kOutlierLimit = 60000;
 
     DebugSession(SharedState& state, CMUSBHid& transport, Prompts& prompts,
@@ -83,6 +88,11 @@ public:
     const SampleStore& samples() const { return samples_; }
     SampleStore& samples() { return samples_; }
     const DebugStatistics& statistics() const { return stats_; }
+    // The debug frames of the run since its start, counted whatever the state: received =
+    // accepted + malformed + discarded. Discarded: all baselines 0, no channels, arrived
+    // while the run did not stream (sent before the board heard a pause or stop), or given
+    // up by the reassembly (too long for the family, incomplete).
+    int64_t framesReceived() const { return received_; }
     int64_t framesAccepted() const { return accepted_; }
     int64_t framesMalformed() const { return malformed_; }
     int64_t samplesDiscarded() const { return discarded_; }
@@ -91,6 +101,7 @@ public:
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
     void setFilterDelayMs(int ms) { filterDelayMs_ = ms; }
     void setStartupTimeoutMs(int ms) { startupTimeoutMs_ = ms; }
+    void setNoFrameTimeoutMs(int ms) { noFrameTimeoutMs_ = ms; }
 
 Q_SIGNALS:
     void stateChanged(tessel::DebugSession::State state);
@@ -114,6 +125,7 @@ private:
     void onCsvFinished(bool ok, bool opened, const QString& path);
     void fail(const QString& message);
     void startCsv();
+    void onDisconnected();
 
     SharedState& shared_;
     CMUSBHid& transport_;
@@ -137,8 +149,11 @@ private:
     CsvWriter csv_;
     QTimer filterTimer_;
     QTimer startupTimer_;
+    QTimer noFrameTimer_;  // restarted by every accepted sample while streaming
     int filterDelayMs_ = kFilterDelayMs;
     int startupTimeoutMs_ = kStartupTimeoutMs;
+    int noFrameTimeoutMs_ = kNoFrameTimeoutMs;
+    int64_t received_ = 0;
     int64_t accepted_ = 0;
     int64_t malformed_ = 0;
     int64_t discarded_ = 0;

@@ -25,9 +25,11 @@ void DebugStatistics::reset(int chipIndex, int channels) {
     channel_.fill(Channel{});
 }
 
-void DebugStatistics::add(const SampleRecord& r) {
+void DebugStatistics::add(const SampleRecord& r, uint32_t leftOut) {
     ++samples_;
     for (int i = 0; i < channels_; ++i) {
+        if ((leftOut >> i) & 1u)
+            continue;
         Channel& c = channel_[i];
         ++c.samples;
         c.baselineMin = std::min(c.baselineMin, r.baseline[i]);

@@ -53,7 +53,8 @@ public:
     };
 
     void reset(int chipIndex, int channels);
-    void add(const SampleRecord& record);
+    // Channels whose bit is set in `leftOut` (zeroed by the outlier filter) are not counted.
+    void add(const SampleRecord& record, uint32_t leftOut = 0);
 
     int channels() const { return channels_; }
     int64_t samples() const { return samples_; }

@@ -144,6 +144,14 @@ void CMUSBHid::onDeviceLost() {
 void CMUSBHid::deliver(const Report& report) {
     Routing r = dispatch_.route(report, state_.transferMode.load(),
                                 static_cast<int>(state_.chipIndex.load()), debugChannel_.load());
+    if (r.ignoredFrames > 0) {
+        // No frame goes unaccounted: the session counts the ones given up too.
+        DebugNotification n;
+        n.code = DebugCode::FramesIgnored;
+        n.count = r.ignoredFrames;
+        QMetaObject::invokeMethod(
+            this, [this, n] { Q_EMIT debugNotification(n); }, Qt::QueuedConnection);
+    }
     Waiter who = Waiter::None;
     switch (r.target) {
         case Routing::Target::Drop:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tessel {
 
@@ -31,7 +32,7 @@ DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report& reply, int 
 
     if (length <= kSegmentBytes) {
         // A frame in one report; whatever was pending is lost.
-        expectedSegment_ = 0;
+        dropPending();
         std::memcpy(payload_.data(), bytes, kSegmentBytes);
         return check(length, chipIndex, channelCount, sample);
     }
@@ -41,10 +42,16 @@ DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report& reply, int 
     } else if (length <= kMaxPayload && (chipIndex <= 2 || chipIndex >= 10)) {
         segments = 3;
     } else {
-        return Outcome::None;  // a size this family never sends
+        // A size this family never sends: the frame counts once, at its first segment.
+        if (segment == 0) {
+            dropPending();
+            ++ignored_;
+        }
+        return Outcome::None;
     }
 
     if (segment == 0) {
+        dropPending();
         std::memcpy(payload_.data(), bytes, kSegmentBytes);
         expectedSegment_ = 1;
         segmentCount_ = segments;
@@ -52,7 +59,7 @@ DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report& reply, int 
         return Outcome::None;
     }
     if (expectedSegment_ == 0 || segment != expectedSegment_ || length != length_) {
-        expectedSegment_ = 0;  // out of turn: the pending frame cannot be completed
+        dropPending();  // out of turn: the pending frame cannot be completed
         return Outcome::None;
     }
     std::memcpy(payload_.data() + segment * kSegmentBytes, bytes, kSegmentBytes);
@@ -110,6 +117,16 @@ void DebugFrameAssembler::reset() {
     expectedSegment_ = 0;
     segmentCount_ = 0;
     length_ = 0;
+}
+
+void DebugFrameAssembler::dropPending() {
+    if (expectedSegment_ != 0)
+        ++ignored_;
+    expectedSegment_ = 0;
+}
+
+int DebugFrameAssembler::takeIgnored() {
+    return std::exchange(ignored_, 0);
 }
 
 }  // namespace tessel

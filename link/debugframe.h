@@ -33,8 +33,14 @@ public:
     // only when it is the next one expected for the pending frame and carries the same L;
     // any other segment is ignored and drops the pending frame, so the remains of a frame
     // whose last segment was lost never merge with a later one.
+    //
+    // Every frame fed is either accepted, malformed or given up: a frame of a length the
+    // family never sends (counted at its segment 0) and a pending frame that is dropped both
+    // count as given up; takeIgnored() hands the count over once.
     Outcome feed(const Report& reply, int chipIndex, int channelCount, DebugSample* sample);
+    // Forgets the pending frame without counting it (a new run starts).
     void reset();
+    int takeIgnored();
 
     // The payload length a frame of the chip's family needs for c channels.
     static int layoutLength(int chipIndex, int channelCount);
@@ -42,6 +48,8 @@ public:
     static uint8_t parity(const uint8_t* data, int n);
 
 private:
+    // Gives up the pending frame, if there is one.
+    void dropPending();
     Outcome check(int length, int chipIndex, int channelCount, DebugSample* sample) const;
 
     // Assembled payload of up to three segments of sixty bytes.
@@ -49,6 +57,7 @@ private:
     int expectedSegment_ = 0;  // the segment taken next; 0 means no frame is pending
     int segmentCount_ = 0;     // segments of the pending frame
     int length_ = 0;           // L of the pending frame
+    int ignored_ = 0;          // frames given up and not yet taken
 };
 
 }  // namespace tessel

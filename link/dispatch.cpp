@@ -98,6 +98,7 @@ Routing ReceiveDispatch::route(const Report& reply, int transferMode, int chipIn
                 case DebugFrameAssembler::Outcome::None:
                     break;
             }
+            out.ignoredFrames = frames_.takeIgnored();
             break;
         case 0xB6:
             debug(DebugCode::ParametersWritten);

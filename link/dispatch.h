@@ -15,6 +15,8 @@ struct Routing {
     LinkCode link = LinkCode::NoDevice;
     DebugCode debug = DebugCode::Started;
     DebugSample sample;
+    // Debug frames the reassembly gave up on while taking this report (reported before it).
+    int ignoredFrames = 0;
 };
 
 // The receive dispatch: while a bulk read runs every report belongs to it; otherwise the

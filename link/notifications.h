@@ -62,6 +62,9 @@ enum class DebugCode : int {
     Sample = 4,
     MalformedFrame = 5,
     ParametersWritten = 6,
+    // The program's own: `count` frames that the reassembly gave up on (a length the chip's
+    // family never sends, or a frame whose remaining segments never came). No report.
+    FramesIgnored = 100,
 };
 
 constexpr int kMaxDebugChannels = 32;
@@ -78,6 +81,7 @@ struct DebugNotification {
     DebugCode code = DebugCode::Started;
     Report report{};
     DebugSample sample;  // for DebugCode::Sample
+    int count = 1;       // frames, for DebugCode::FramesIgnored
 };
 
 }  // namespace tessel

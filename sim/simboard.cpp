@@ -114,6 +114,11 @@ int SimBoard::framePeriodMs() const {
     return std::max(1, 1000 / std::max(1, options_.frameRate));
 }
 
+int64_t SimBoard::framesSent() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frameCounter_;
+}
+
 SimChip& SimBoard::chip(int index) {
     return *chips_[std::clamp(index, 0, 13)];
 }

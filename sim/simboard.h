@@ -90,6 +90,8 @@ public:
     bool streaming() const;
     int framePeriodMs() const;
     std::vector<Report> nextFrame();
+    // Debug frames sent since the last 0xB0 (start debugging).
+    int64_t framesSent() const;
 
     // The target of each model; tests read and prepare it while the board is idle.
     SimChip& chip(int index);

@@ -142,6 +142,10 @@ QWidget* CDebug::buildControls() {
     csvProgress_ = new QProgressBar(run);
     csvProgress_->setVisible(false);
     runGrid->addWidget(csvProgress_, 2, 0, 1, 3);
+    csvPathLabel_ = new QLabel(run);
+    csvPathLabel_->setObjectName(QStringLiteral("csvPath"));
+    csvPathLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    runGrid->addWidget(csvPathLabel_, 3, 0, 1, 3);
     row->addWidget(run);
     connect(startButton_, &QPushButton::clicked, this, &CDebug::onStartClicked);
     connect(pauseButton_, &QPushButton::clicked, this, &CDebug::onPauseClicked);

@@ -86,6 +86,8 @@ public:
     // Which lamp the status shows: 142 bright green, 143 dark green, 144 red.
     int statusLamp() const { return lamp_; }
     QProgressBar& csvProgress() { return *csvProgress_; }
+    // Where the last CSV file went ("数据已保存：" and its full path), empty before.
+    QLabel& csvPathLabel() { return *csvPathLabel_; }
 
     // Takes the queued samples now (the repaint timer does it otherwise).
     void flushSamples();
@@ -163,6 +165,7 @@ private:
     QLabel* linkLabel_ = nullptr;
     QLineEdit* linkRateEdit_ = nullptr;
     QProgressBar* csvProgress_ = nullptr;
+    QLabel* csvPathLabel_ = nullptr;
     CMListCtrl* grid_ = nullptr;
     std::array<CMultiColorDraw*, 3> charts_{};
     QTabWidget* viewTabs_ = nullptr;

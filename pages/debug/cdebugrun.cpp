@@ -8,6 +8,8 @@
 #include "res/artwork.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -297,8 +299,13 @@ void CDebug::onCsvProgress(qint64 done, qint64) {
     csvProgress_->setValue(int(std::min<qint64>(done, csvProgress_->maximum())));
 }
 
-void CDebug::onCsvFinished(bool, const QString&) {
+void CDebug::onCsvFinished(bool ok, const QString& path) {
     csvProgress_->setVisible(false);
+    // The file goes to the profile's directory, which the user may not know: say where.
+    if (ok) {
+        csvPathLabel_->setText(state_.text("数据已保存：", "Data saved: ") +
+                               QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    }
     refreshControls();
 }
 

@@ -194,23 +194,49 @@ QRect CMultiColorDraw::plotRect() const {
 }
 
 int CMultiColorDraw::valueToY(std::int32_t value, int plotTop, int plotBottom) const {
-    if (value <= lower_)
+    return valueToY(value, upper_, lower_, plotTop, plotBottom);
+}
+
+int CMultiColorDraw::valueToY(qint64 value, std::int32_t upper, std::int32_t lower, int plotTop,
+                              int plotBottom) {
+    if (value <= lower)
         return plotBottom;
-    if (value >= upper_)
+    if (value >= upper)
         return plotTop;
-    const double span = static_cast<double>(upper_) - static_cast<double>(lower_);
-    const double offset = static_cast<double>(value) - static_cast<double>(lower_);
+    const double span = static_cast<double>(upper) - static_cast<double>(lower);
+    const double offset = static_cast<double>(value) - static_cast<double>(lower);
     // Positive, so the conversion truncates towards zero.
     return plotBottom - static_cast<int>(offset / span * (plotBottom - plotTop));
 }
 
 std::array<qint64, 8> CMultiColorDraw::innerLabels() const {
+    return innerLabels(upper_, lower_);
+}
+
+std::array<qint64, 8> CMultiColorDraw::innerLabels(std::int32_t upper, std::int32_t lower) {
     // 64-bit, so that a range of the whole 32-bit span neither overflows nor wraps.
-    const qint64 step = (static_cast<qint64>(upper_) - static_cast<qint64>(lower_)) / 10;
+    const qint64 step = (static_cast<qint64>(upper) - static_cast<qint64>(lower)) / 10;
     std::array<qint64, 8> labels{};
     for (int k = 1; k <= 8; ++k)
-        labels[k - 1] = static_cast<qint64>(upper_) - k * step;
+        labels[k - 1] = static_cast<qint64>(upper) - k * step;
     return labels;
+}
+
+std::vector<CMultiColorDraw::AxisLabel> CMultiColorDraw::innerLabelPlacement(std::int32_t upper,
+                                                                             std::int32_t lower,
+                                                                             int plotHeight) {
+    std::vector<AxisLabel> out;
+    int above = 0;  // the upper end's label sits on the top row
+    for (const qint64 value : innerLabels(upper, lower)) {
+        if (value <= lower || value >= upper)
+            continue;  // it would read the same as an end
+        const int y = valueToY(value, upper, lower, 0, plotHeight);
+        if (y - above < kMinLabelGap || plotHeight - y < kMinLabelGap)
+            continue;
+        out.push_back({y, value});
+        above = y;
+    }
+    return out;
 }
 
 void CMultiColorDraw::paintChart(QPainter& p) const {
@@ -253,9 +279,8 @@ void CMultiColorDraw::paintChart(QPainter& p) const {
                    QString::number(value));
     };
     label(upper_, top);
-    const std::array<qint64, 8> inner = innerLabels();
-    for (int k = 1; k <= 8; ++k)
-        label(inner[k - 1], top + 10 * k);
+    for (const AxisLabel& inner : innerLabelPlacement(upper_, lower_, plotH))
+        label(inner.value, top + inner.y);
     label(lower_, bottom);
     p.drawText(QRect(0, h - 14, w, 14), Qt::AlignLeft | Qt::AlignTop, title_);
 }

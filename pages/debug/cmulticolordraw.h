@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tessel {
 
@@ -64,8 +65,26 @@ public:
     QRect plotRect() const;
     // The pixel row of a value on a plot of the given top and bottom.
     int valueToY(std::int32_t value, int plotTop, int plotBottom) const;
+    static int valueToY(qint64 value, std::int32_t upper, std::int32_t lower, int plotTop,
+                        int plotBottom);
     // The eight labels between the two ends: upper - k * (upper - lower) / 10, k = 1 to 8.
     std::array<qint64, 8> innerLabels() const;
+    static std::array<qint64, 8> innerLabels(std::int32_t upper, std::int32_t lower);
+
+    // A value label: its pixel row below the plot top and the value it reads.
+    struct AxisLabel {
+        int y = 0;
+        qint64 value = 0;
+        bool operator==(const AxisLabel& o) const { return y == o.y && value == o.value; }
+    };
+    // Labels closer than this to the one above them (or to the lower end's) are left out.
+    static constexpr int kMinLabelGap = 8;
+    // Where the inner labels go on a plot of the given height: each at the row where a curve
+    // point of its value is drawn, so that a label reads what the curve at its height means
+    // (on a 100-pixel plot that is every 10 pixels). Labels that would sit on an end or
+    // crowd the label above them are left out; top to bottom.
+    static std::vector<AxisLabel> innerLabelPlacement(std::int32_t upper, std::int32_t lower,
+                                                      int plotHeight);
     // The family the labels are drawn in: Times New Roman, or an installed serif font.
     QString labelFontFamily() const { return font_.family(); }
 

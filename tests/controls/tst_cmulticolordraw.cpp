@@ -123,6 +123,52 @@ private Q_SLOTS:
         QCOMPARE(QList<qint64>(inner.begin(), inner.end()), labels);
     }
 
+    // Each inner label sits where a curve point of its value is drawn: y = H - trunc((value -
+    // lower) / (upper - lower) * H) below the plot top. Labels crowding the one above (closer
+    // than 8 pixels) or the lower end are left out.
+    void labelPlacement_data() {
+        QTest::addColumn<int>("upper");
+        QTest::addColumn<int>("lower");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QList<int>>("ys");
+        QTest::addColumn<QList<qint64>>("values");
+        QTest::newRow("100 px: every 10 pixels")
+            << 8192 << 0 << 100 << QList<int>{10, 20, 30, 40, 50, 60, 70, 80}
+            << QList<qint64>{7373, 6554, 5735, 4916, 4097, 3278, 2459, 1640};
+        // The window's usual plot: the zero line is 40 pixels down, not 50.
+        QTest::newRow("80 px Differ")
+            << 1000 << -1000 << 80 << QList<int>{8, 16, 24, 32, 40, 48, 56, 64}
+            << QList<qint64>{800, 600, 400, 200, 0, -200, -400, -600};
+        QTest::newRow("200 px Differ")
+            << 1000 << -1000 << 200 << QList<int>{20, 40, 60, 80, 100, 120, 140, 160}
+            << QList<qint64>{800, 600, 400, 200, 0, -200, -400, -600};
+        // 6 pixels apart: every second label.
+        QTest::newRow("60 px") << 8192 << 0 << 60 << QList<int>{12, 24, 36, 48}
+                               << QList<qint64>{6554, 4916, 3278, 1640};
+        // 800 at 4, 600 at 8, 400 at 12, 200 at 15, 0 at 19, -200 at 23, -400 at 26, -600 at
+        // 30 (7 above the lower end).
+        QTest::newRow("37 px") << 1000 << -1000 << 37 << QList<int>{8, 19} << QList<qint64>{600, 0};
+        QTest::newRow("step below one: all on the top")
+            << 7 << 0 << 100 << QList<int>{} << QList<qint64>{};
+        QTest::newRow("inverted range") << 0 << 25 << 100 << QList<int>{} << QList<qint64>{};
+    }
+    void labelPlacement() {
+        QFETCH(int, upper);
+        QFETCH(int, lower);
+        QFETCH(int, height);
+        QFETCH(QList<int>, ys);
+        QFETCH(QList<qint64>, values);
+        QList<int> gotY;
+        QList<qint64> gotValue;
+        for (const CMultiColorDraw::AxisLabel& l :
+             CMultiColorDraw::innerLabelPlacement(upper, lower, height)) {
+            gotY << l.y;
+            gotValue << l.value;
+        }
+        QCOMPARE(gotY, ys);
+        QCOMPARE(gotValue, values);
+    }
+
     void valueToY_data() {
         QTest::addColumn<int>("upper");
         QTest::addColumn<int>("lower");
@@ -255,7 +301,10 @@ private Q_SLOTS:
         QVERIFY(countPixels(img, QRect(20, kTop - 6, 21, 12), cyanish) > 5);
         QVERIFY(countPixels(img, QRect(0, kTop + 80 - 6, 41, 12), cyanish) > 5);
         QVERIFY(countPixels(img, QRect(20, kBottom - 6, 21, 12), cyanish) > 2);
-        QCOMPARE(countPixels(img, QRect(0, kTop + 100 - 5, 40, 10), cyanish), 0);
+        // On this 200-pixel plot the labels sit every 20 pixels, where their values are drawn:
+        // 4097 half way down, nothing between it and 3278 at 120.
+        QVERIFY(countPixels(img, QRect(0, kTop + 100 - 6, 41, 12), cyanish) > 5);
+        QCOMPARE(countPixels(img, QRect(0, kTop + 106, 40, 8), cyanish), 0);
         QVERIFY(countPixels(img, QRect(0, kHeight - 14, 60, 14), cyanish) > 5);
     }
 

@@ -1,6 +1,8 @@
 // tessel-cli debug on the simulated board: exit codes, the messages, the CSV file and the
 // statistics table.
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -77,6 +79,98 @@ private Q_SLOTS:
         QCOMPARE(rows[1], QByteArray("No.,Ch0,Ch1,Ch2,,Ch0,Ch1,Ch2,,Ch0,Ch1,Ch2,--\r"));
         QVERIFY(rows[5].startsWith("3,"));
         QVERIFY(rows[5].endsWith(",\r"));
+    }
+    // Every run ends, whatever the board does. (Each of these waited for ever once.)
+    void everyRunEnds_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pulled out at the handshake")
+            << L({"--simulate=latency=0,pull-after=1", "debug", "--chip", "12", "--vcc", "3v",
+                  "--seconds", "2"})
+            << 3 << QString::fromUtf8("设备被拔出");
+        QTest::newRow("silent from the start")
+            << L({"--simulate=latency=0,silent-after=1", "debug", "--chip", "12", "--vcc", "3v",
+                  "--seconds", "2"})
+            << 1 << QString::fromUtf8("等待数据超时!");
+        QTest::newRow("first report unanswered")
+            << L({"--simulate=latency=0,drop=1", "debug", "--chip", "12", "--vcc", "3v",
+                  "--seconds", "2"})
+            << 1 << QString::fromUtf8("等待数据超时!");
+        // Chip 6 takes frames of two reports at most; 31 channels need three.
+        QTest::newRow("frames too long for the family")
+            << L({"--simulate=latency=0,channels=31", "debug", "--chip", "6", "--samples", "10"})
+            << 1 << QString::fromUtf8("5秒内未收到有效的数据帧!");
+        QTest::newRow("every frame malformed")
+            << L({"--simulate=latency=0,bad-frames=1", "debug", "--chip", "6", "--samples", "10"})
+            << 1 << QString::fromUtf8("5秒内未收到有效的数据帧!");
+        QTest::newRow("English") << L({"--simulate=latency=0,bad-frames=1", "debug", "--chip", "6",
+                                       "--samples", "10", "--lang", "en"})
+                                 << 1 << QStringLiteral("No valid data frame received for 5 s!");
+        // Reports: 7F (version), B0, B1, B2, B3, then B4 (pause) and B5 (stop).
+        QTest::newRow("pulled out at the pause")
+            << L({"--simulate=latency=0,pull-after=6", "debug", "--chip", "12", "--samples", "3"})
+            << 3 << QString::fromUtf8("设备被拔出");
+        QTest::newRow("pulled out at the stop")
+            << L({"--simulate=latency=0,pull-after=7", "debug", "--chip", "12", "--samples", "3"})
+            << 3 << QString::fromUtf8("设备被拔出");
+    }
+    void everyRunEnds() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        args << QStringLiteral("--csv") << dir_.filePath(QStringLiteral("ends.csv"))
+             << QStringLiteral("--profile") << dir_.filePath(QStringLiteral("Parameters.ini"));
+        QProcess p;
+        p.start(QStringLiteral(TESSEL_CLI_PATH), args);
+        const bool ended = p.waitForFinished(30000);
+        if (!ended) {
+            p.kill();
+            p.waitForFinished();
+        }
+        QVERIFY2(ended, "the run never ended");
+        const QStringList lines =
+            QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(message), qPrintable(lines.join(QLatin1Char('|'))));
+        QCOMPARE(p.exitCode(), exitCode);
+    }
+
+    // --json: the frames the board sent, received, accepted, malformed and discarded add up.
+    void frameCountsAddUp_data() {
+        QTest::addColumn<QString>("simulate");
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("good frames")
+            << QStringLiteral("latency=1,rate=200,channels=8") << 12 << true;
+        QTest::newRow("every third malformed")
+            << QStringLiteral("latency=2,rate=200,channels=24,bad-frames=3") << 9 << true;
+        QTest::newRow("too long for the family")
+            << QStringLiteral("latency=0,rate=100,channels=31") << 6 << false;
+    }
+    void frameCountsAddUp() {
+        QFETCH(QString, simulate);
+        QFETCH(int, chip);
+        QFETCH(bool, accepted);
+        QProcess p;
+        p.start(QStringLiteral(TESSEL_CLI_PATH),
+                {QStringLiteral("--simulate=") + simulate, QStringLiteral("debug"),
+                 QStringLiteral("--chip"), QString::number(chip), QStringLiteral("--seconds"),
+                 QStringLiteral("0.5"), QStringLiteral("--json"), QStringLiteral("--csv"),
+                 dir_.filePath(QStringLiteral("counts.csv")), QStringLiteral("--profile"),
+                 dir_.filePath(QStringLiteral("Parameters.ini"))});
+        QVERIFY(p.waitForFinished(30000));
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        for (const char* key : {"sent", "received", "accepted", "malformed", "discarded"})
+            QVERIFY2(o.value(QLatin1String(key)).isDouble(), key);
+        const qint64 sent = o.value(QStringLiteral("sent")).toInteger();
+        QVERIFY(sent > 5);
+        QCOMPARE(o.value(QStringLiteral("received")).toInteger(), sent);
+        QCOMPARE(o.value(QStringLiteral("accepted")).toInteger() +
+                     o.value(QStringLiteral("malformed")).toInteger() +
+                     o.value(QStringLiteral("discarded")).toInteger(),
+                 sent);
+        QCOMPARE(o.value(QStringLiteral("accepted")).toInteger() > 0, accepted);
+        QCOMPARE(p.exitCode(), accepted ? 0 : 1);
     }
 };
 

@@ -175,6 +175,37 @@ private Q_SLOTS:
         QCOMPARE(page_->statusLamp(), 144);
     }
 
+    // The page ends a run that brings no accepted frame and can start again.
+    void runWithoutAcceptedFramesEnds() {
+        makePage(6);
+        SimOptions o = backend_->board().options();
+        o.channels = 31;  // too long for chip 6: every frame is ignored
+        backend_->board().setOptions(o);
+        page_->session().setNoFrameTimeoutMs(300);
+        QTest::mouseClick(&page_->startButton(), Qt::LeftButton);
+        QTRY_VERIFY(!page_->running());
+        QCOMPARE(prompts_.messages, QStringList{QString::fromUtf8("5秒内未收到有效的数据帧!")});
+        QVERIFY(page_->startButton().isEnabled());
+        QCOMPARE(page_->startButton().text(), QStringLiteral("开始调试"));
+    }
+
+    // The CSV file of a first session: its directory is made and the page says where it went.
+    void csvPathIsShown() {
+        makePage(5);
+        const QString csvDir = dir_.filePath(QStringLiteral("fresh/.config/Tessel"));
+        page_->session().setCsvDirectory(csvDir);
+        page_->saveDataCheck().setChecked(true);
+        QTest::mouseClick(&page_->startButton(), Qt::LeftButton);
+        QTRY_VERIFY(page_->session().framesAccepted() >= 3);
+        QTest::mouseClick(&page_->pauseButton(), Qt::LeftButton);
+        QTRY_VERIFY(!page_->csvPathLabel().text().isEmpty());
+        const QString path = page_->session().lastCsvPath();
+        QVERIFY(path.startsWith(csvDir + QLatin1Char('/')));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(page_->csvPathLabel().text(), QString::fromUtf8("数据已保存：") + path);
+        QVERIFY(prompts_.messages.isEmpty());
+    }
+
     void channelSelection() {
         makePage(5);
         CDebug& p = *page_;

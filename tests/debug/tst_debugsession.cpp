@@ -1,10 +1,11 @@
 // The debug session against the simulated board and against replies played by the test:
 // start-up and its failures, the channel cap, the Differ sign per family, the outlier filter,
 // discarded samples, the CSV file byte for byte, the statistics and the touch parameters in
-// the profile.
+// the profile; runs that end by themselves and the count of every frame.
 #include "app/profile.h"
 #include "debugharness.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -305,6 +306,10 @@ private Q_SLOTS:
     void csvWaitsForStopAndReportsBadPath() {
         DebugHarness h(1, {}, true);
         h.session->setSaveData(true);
+        // A directory that cannot be made: a file stands where its parent would be.
+        QFile blocker(h.dir.filePath(QStringLiteral("missing")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         h.session->setCsvDirectory(h.dir.filePath(QStringLiteral("missing/dir")));
         QSignalSpy done(h.session.get(), &DebugSession::csvFinished);
         QVERIFY(h.session->start({}));
@@ -320,6 +325,118 @@ private Q_SLOTS:
                                                  QLatin1String(kCsvName)});
         QVERIFY(!h.session->running());
         QCOMPARE(int(h.session->samples().size()), 1);  // kept for the next pause
+    }
+
+    // The profile's directory of a first session does not exist yet.
+    void missingCsvDirectoryIsMade() {
+        DebugHarness h(5, {}, true);
+        h.session->setSaveData(true);
+        const QString dir = h.dir.filePath(QStringLiteral("home/.config/Tessel"));
+        h.session->setCsvDirectory(dir);
+        QSignalSpy done(h.session.get(), &DebugSession::csvFinished);
+        QVERIFY(h.session->start({}));
+        h.playStartup(1);
+        h.sample({5}, {7});
+        h.session->pause();
+        QTRY_COMPARE(done.size(), 1);
+        QCOMPARE(done[0][0].toBool(), true);
+        QCOMPARE(done[0][1].toString(), dir + QStringLiteral("/2019-8-20-9-5-7-SaveData.csv"));
+        QCOMPARE(readAll(done[0][1].toString()).left(9), QByteArray(",Baseline"));
+        QVERIFY(h.prompts.messages.isEmpty());
+    }
+
+    // A channel the outlier filter saved as 0, 0, 0 is no measurement for the statistics.
+    void statisticsLeaveOutZeroedChannels() {
+        DebugHarness h(5, {}, true);
+        h.session->setFilterDelayMs(0);
+        QVERIFY(h.session->start({}));
+        h.playStartup(2);
+        QTRY_COMPARE(int(h.session->outlierFilter()), 0x55);
+        h.sample({65535, 1010}, {1000, 1000});
+        h.sample({1200, 1020}, {1100, 1000});
+        const DebugStatistics& st = h.session->statistics();
+        QCOMPARE(st.samples(), 2);
+        QCOMPARE(st.channel(0).samples, 1);
+        QCOMPARE(st.channel(0).rawMin, 1200);
+        QCOMPARE(st.channel(0).baselineMin, 1100);
+        QCOMPARE(st.channel(0).idleMin, 100);
+        QCOMPARE(st.channel(1).samples, 2);
+        QCOMPARE(st.channel(1).rawMin, 1010);
+    }
+
+    // A stream that brings no accepted frame ends the run with a message.
+    void noAcceptedFrameEndsTheRun_data() {
+        QTest::addColumn<int>("kind");  // 0 nothing, 1 malformed frames, 2 zero baselines
+        QTest::newRow("nothing arrives") << 0;
+        QTest::newRow("only malformed frames") << 1;
+        QTest::newRow("only frames without baselines") << 2;
+    }
+    void noAcceptedFrameEndsTheRun() {
+        QFETCH(int, kind);
+        DebugHarness h(6, {}, true);
+        h.session->setNoFrameTimeoutMs(300);
+        QVERIFY(h.session->start({}));
+        h.playStartup(2);
+        QElapsedTimer clock;
+        clock.start();
+        while (h.session->running() && clock.elapsed() < 5000) {
+            if (kind == 1)
+                h.reply(DebugCode::MalformedFrame, {0, 0xB3});
+            if (kind == 2)
+                h.sample({500, 600}, {0, 0});
+            QTest::qWait(20);
+        }
+        QVERIFY(!h.session->running());
+        QCOMPARE(h.prompts.messages, QStringList{QString::fromUtf8("5秒内未收到有效的数据帧!")});
+        QCOMPARE(h.commands(0).mid(h.commands(0).size() - 2),
+                 (QStringList{QStringLiteral("B4"), QStringLiteral("B5")}));
+    }
+    void acceptedFramesKeepTheRunGoing() {
+        DebugHarness h(6, {}, true);
+        h.session->setNoFrameTimeoutMs(300);
+        QVERIFY(h.session->start({}));
+        h.playStartup(1);
+        for (int k = 0; k < 40; ++k) {
+            h.sample({500}, {600});
+            QTest::qWait(20);
+        }
+        QVERIFY(h.session->running());
+        QVERIFY(h.prompts.messages.isEmpty());
+    }
+
+    // Every frame is counted, also the ones that arrive after the pause or the stop and the
+    // ones the reassembly gave up on.
+    void everyFrameIsCounted() {
+        DebugHarness h(6, {}, true);
+        QVERIFY(h.session->start({}));
+        h.playStartup(2);
+        h.sample({500, 600}, {400, 400});
+        h.reply(DebugCode::MalformedFrame, {0, 0xB3});
+        h.sample({500, 600}, {0, 0});
+        DebugNotification ignored;
+        ignored.code = DebugCode::FramesIgnored;
+        ignored.count = 2;
+        h.session->handle(ignored);
+        h.session->pause();
+        h.sample({500, 600}, {400, 400});  // sent before the board heard the pause
+        h.session->stop();
+        h.sample({500, 600}, {400, 400});
+        QCOMPARE(h.session->framesReceived(), 7);
+        QCOMPARE(h.session->framesAccepted(), 1);
+        QCOMPARE(h.session->framesMalformed(), 1);
+        QCOMPARE(h.session->samplesDiscarded(), 5);
+    }
+
+    // A board lost during a run ends it.
+    void lostBoardEndsTheRun() {
+        SimOptions o;
+        o.channels = 4;
+        DebugHarness h(12, o);
+        h.session->setNoFrameTimeoutMs(60000);  // only the lost board may end it
+        QVERIFY(h.session->start({}));
+        QTRY_COMPARE(h.session->state(), DebugSession::State::Streaming);
+        h.backend->pullOut();
+        QTRY_VERIFY(!h.session->running());
     }
 
     void csvFileName_data() {

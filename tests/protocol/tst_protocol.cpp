@@ -115,6 +115,8 @@ private Q_SLOTS:
     void version();
     void debugFrames_data();
     void debugFrames();
+    void ignoredFramesAreCounted_data();
+    void ignoredFramesAreCounted();
     void sampleIsACopy();
     void parameterFrame();
 };
@@ -413,6 +415,52 @@ void TestProtocol::debugFrames() {
             }
         }
     }
+}
+
+// Frames the reassembly gives up on are counted once each, with the report that ends them.
+void TestProtocol::ignoredFramesAreCounted_data() {
+    QTest::addColumn<int>("chip");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QList<Report>>("reports");
+    QTest::addColumn<std::vector<int>>("ignored");
+    const Frame two = standardFrame(6, 24);
+    const Frame three = standardFrame(10, 32);
+    const Frame next = standardFrame(10, 32);
+    QTest::newRow("three segments on chip 4: one frame")
+        << 4 << 29 << QList<Report>{segment(three, 0), segment(three, 1), segment(three, 2)}
+        << std::vector<int>{1, 0, 0};
+    QTest::newRow("lost last segment, then a whole frame")
+        << 10 << 32
+        << QList<Report>{segment(three, 0), segment(three, 1), segment(next, 0), segment(next, 1),
+                         segment(next, 2)}
+        << std::vector<int>{0, 0, 1, 0, 0};
+    QTest::newRow("pending frame, then a later frame's tail")
+        << 10 << 32
+        << QList<Report>{segment(three, 0), segment(three, 1), segment(next, 1), segment(next, 2)}
+        << std::vector<int>{0, 0, 1, 0};
+    QTest::newRow("pending frame, then a frame in one report")
+        << 6 << 24 << QList<Report>{segment(two, 0), segment(standardFrame(6, 2), 0)}
+        << std::vector<int>{0, 1};
+    QTest::newRow("a stray segment 1 is no frame")
+        << 6 << 24 << QList<Report>{segment(two, 1)} << std::vector<int>{0};
+    QTest::newRow("whole frames give up nothing")
+        << 6 << 24
+        << QList<Report>{segment(two, 0), segment(two, 1), segment(two, 0), segment(two, 1)}
+        << std::vector<int>{0, 0, 0, 0};
+    QTest::newRow("a new debug run forgets the half frame of the last one")
+        << 6 << 24 << QList<Report>{segment(two, 0), makeReport(0xB0), segment(two, 0)}
+        << std::vector<int>{0, 0, 0};
+}
+
+void TestProtocol::ignoredFramesAreCounted() {
+    QFETCH(int, chip);
+    QFETCH(int, channels);
+    QFETCH(QList<Report>, reports);
+    QFETCH(std::vector<int>, ignored);
+    QCOMPARE(size_t(reports.size()), ignored.size());
+    ReceiveDispatch d;
+    for (int i = 0; i < reports.size(); ++i)
+        QCOMPARE(d.route(reports[i], 0, chip, channels).ignoredFrames, ignored[i]);
 }
 
 void TestProtocol::sampleIsACopy() {
