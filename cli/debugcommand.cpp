@@ -247,10 +247,9 @@ int runDebug(const QStringList& argv) {
     req.csvFile = args.value(QStringLiteral("--csv"));
     if (!parseBoardOptions(args, &req.board, &error))
         return usage(error);
-    const QString profile =
-        args.has(QStringLiteral("--profile"))
-            ? args.value(QStringLiteral("--profile"))
-            : Profile::chooseLocation(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    QString profile;
+    if (!chooseProfile(args, &profile, &error))
+        return result.refuse(QStringLiteral("profile-unreadable"), error);
     state.profilePath = profile;
     loadTouchParameters(Profile(profile), &state.debugParameters);
     return runDebugJob(req, state, result);

@@ -24,6 +24,24 @@ class DebugCliTest : public QObject {
     QTemporaryDir dir_;
 
 private Q_SLOTS:
+    void initTestCase() {
+        // The profile the runs name exists (empty: every setting at its default).
+        QFile f(dir_.filePath(QStringLiteral("Parameters.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+    void unreadableProfileIsRefused() {
+        QProcess p;
+        p.start(QStringLiteral(TESSEL_CLI_PATH),
+                L({"--simulate=latency=0", "debug", "--chip", "5", "--seconds", "1", "--profile",
+                   "/nonexistent/typo.ini", "--json"}));
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QCOMPARE(o.value(QStringLiteral("reason")).toString(), QStringLiteral("profile-unreadable"));
+        QCOMPARE(o.value(QStringLiteral("sent")).toInteger(0), qint64(0));  // nothing ran
+    }
+
     void runs_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");

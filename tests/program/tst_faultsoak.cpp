@@ -1,11 +1,13 @@
 // The fault soak: board operations on random chips against the simulated board with random
-// faults (flash, EEPROM, configuration write, trim mode with a trim write, supply). Each must
-// end within its time-out, never report success after a fault that broke it or that the
-// board's contents contradict, and leave programming mode (one 0x87 after every 0x81) while
-// the board is there.
-// TESSEL_SOAK_SEED=N reruns with another seed, TESSEL_SOAK_ONLY=I reruns operation I alone.
+// faults (flash, EEPROM, configuration write, trim mode with a trim write, debug run, supply).
+// Each must end within its time-out, never report success after a fault that broke it or
+// that the board's contents contradict, and, while the board is there, leave programming
+// mode (one 0x87 after every 0x81) and end every debug run it started (0xB5 after 0xB0).
+// TESSEL_SOAK_SEED=N reruns with another seed, TESSEL_SOAK_ONLY=I reruns operation I alone
+// (TESSEL_SOAK_FROM=F runs operations F to I on one board); TESSEL_SOAK_VERBOSE names each.
 #include "app/chipcatalogue.h"
 #include "app/profile.h"
+#include "debug/debugsession.h"
 #include "link/configpayload.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
@@ -57,7 +59,8 @@ struct SoakOperation {
     std::function<bool(int chip)> offered;
     std::function<bool(SimBench&)> start;  // false: ended at once (nothing to wait for)
     bool supply;
-    bool trim = false;  // enter trim mode, one trim write, leave trim mode
+    bool trim = false;   // enter trim mode, one trim write, leave trim mode
+    bool debug = false;  // a debug run: start-up, a short stream, stop
 };
 
 // Waits while the sequencer is busy; false when it did not end.
@@ -85,6 +88,8 @@ const std::vector<SoakOperation>& operations() {
          [](SimBench& b) { return b.seq->startWriteConfig(); }, false},
         {"trim write", [](int c) { return configwrite::trimLength(c) > 0; },
          [](SimBench& b) { return b.seq->enterTrimMode(); }, false, true},
+        {"debug run", [](int) { return true; }, [](SimBench&) { return false; }, false, false,
+         true},
         {"supply 3V", [](int) { return true; },
          [](SimBench& b) {
              b.seq->switchSupply(OperationSequencer::Supply::V3);
@@ -112,7 +117,7 @@ SimOptions drawFaults(QRandomGenerator& rng) {
     SimOptions o;
     o.latencyMs = 0;
     const int n = int(rng.bounded(1, 140));
-    switch (rng.bounded(18)) {
+    switch (rng.bounded(20)) {
         case 0:
             o.silentAfter = n;
             break;
@@ -158,6 +163,12 @@ SimOptions drawFaults(QRandomGenerator& rng) {
         case 14:
             o.flipTrim = int(rng.bounded(0, 8));
             break;
+        case 15:
+            o.badFrames = int(rng.bounded(1, 4));  // every frame to every third malformed
+            break;
+        case 16:
+            o.channels = 31;  // longer frames than some families take
+            break;
         default:
             break;  // no fault
     }
@@ -196,6 +207,10 @@ QString describe(const SimOptions& o) {
         f << QStringLiteral("trim-crc");
     if (o.flipTrim >= 0)
         f << QStringLiteral("flip-trim=%1").arg(o.flipTrim);
+    if (o.badFrames)
+        f << QStringLiteral("bad-frames=%1").arg(o.badFrames);
+    if (o.channels != 8)
+        f << QStringLiteral("channels=%1").arg(o.channels);
     return f.isEmpty() ? QStringLiteral("none") : f.join(QLatin1Char(','));
 }
 
@@ -239,6 +254,12 @@ QString falseSuccess(const Run& r, const SoakOperation& op) {
     int useful = r.received;
     if (!op.supply && useful > 0 && r.trace.back()[1] == 0x87)
         --useful;
+    if (op.debug) {
+        // What the stream needed: the reports up to the target's start-up (0xB2).
+        const auto b2 = std::find_if(r.trace.begin(), r.trace.end(),
+                                     [](const Report& c) { return c[1] == 0xB2; });
+        useful = b2 == r.trace.end() ? r.received : int(b2 - r.trace.begin()) + 1;
+    }
     if (f.silentAfter > 0 && f.silentAfter <= useful)
         return QStringLiteral("a report went unanswered");
     if (f.pullAfter > 0 && f.pullAfter <= useful)
@@ -270,6 +291,14 @@ QString falseSuccess(const Run& r, const SoakOperation& op) {
             if (r.bench.image->readBuffer[i] != want)
                 return QStringLiteral("the bytes read are not the chip's");
         }
+    }
+    if (name == "debug run") {
+        // The stream starts only when the board started the run, switched the supply and
+        // reached the target.
+        if (f.targetFail)
+            return QStringLiteral("the board could not reach the target");
+        if (f.supplyFail)
+            return QStringLiteral("the supply switch failed");
     }
     if (name == "write config") {
         if (f.targetFail || f.configCrc)
@@ -318,6 +347,37 @@ class FaultSoakTest : public QObject {
         int successes = 0;
     };
     QMap<QString, Tally> tallies_;  // by operation
+    ScriptedPrompts debugPrompts_;
+    std::unique_ptr<DebugSession> debug_;  // on bench_'s transport
+
+    // A debug run: start-up, a short stream, then the stop. Empty when it ended, with
+    // *streamed telling whether the stream was reached.
+    QString runDebug(SimBench& bench, bool* streamed) {
+        DebugSession& d = *debug_;
+        *streamed = false;
+        if (!d.start(DebugPageSettings()))
+            return QString();
+        QElapsedTimer clock;
+        clock.start();
+        auto waitFor = [&](auto done) {
+            while (!done() && clock.elapsed() < kHangMs)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            return done();
+        };
+        using S = DebugSession::State;
+        if (!waitFor([&] { return d.state() == S::Streaming || d.state() == S::Idle; }))
+            return QStringLiteral("the start-up did not end within %1 ms").arg(kHangMs);
+        *streamed = d.state() == S::Streaming;
+        QElapsedTimer stream;
+        stream.start();
+        while (d.state() == S::Streaming && stream.elapsed() < 30)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        d.stop();
+        if (!waitFor([&] { return d.state() == S::Idle; }))
+            return QStringLiteral("the run did not end within %1 ms").arg(kHangMs);
+        (void)bench;
+        return QString();
+    }
 
     // One operation; returns an empty text when it behaved.
     QString runOne(uint32_t seed, int index, QString* what) {
@@ -341,10 +401,16 @@ class FaultSoakTest : public QObject {
         // poll period to close); every operation starts on a freshly plugged board whose
         // target is as delivered, so that an operation reruns alone exactly as in the soak.
         if (!bench_ || !bench_->connected() || bench_->backend->board().pulledOut()) {
+            debug_.reset();  // before the transport it listens to
             bench_.reset();
             bench_ = std::make_unique<SimBench>(state_, SimOptions(), &source_);
-            bench_->transport->setAnswerTimeoutMs(25);
-            bench_->seq->setReplyTimeoutMs(40);
+            debug_ = std::make_unique<DebugSession>(state_, *bench_->transport, debugPrompts_);
+            debug_->setStartupTimeoutMs(60);
+            debug_->setNoFrameTimeoutMs(150);
+            // Short time-outs, yet well above a loaded machine's scheduling delays: an answer
+            // that comes after its time-out can be taken for the next exchange's answer.
+            bench_->transport->setAnswerTimeoutMs(60);
+            bench_->seq->setReplyTimeoutMs(80);
         }
         if (!bench_->connected())
             return QStringLiteral("the board did not connect");
@@ -392,7 +458,12 @@ class FaultSoakTest : public QObject {
         // trim page itself).
         pages_.prepareConfigPage(chip);
         bool waiting = op.start(bench);
-        if (op.trim) {
+        bool streamed = false;
+        if (op.debug) {
+            const QString why = runDebug(bench, &streamed);
+            if (!why.isEmpty())
+                return why;
+        } else if (op.trim) {
             // Trim mode entered (or not), then one trim write, then trim mode left.
             if (!waitIdle(bench, kHangMs))
                 return QStringLiteral("trim mode did not end its entry within %1 ms").arg(kHangMs);
@@ -437,7 +508,9 @@ class FaultSoakTest : public QObject {
                 int(bench.trace().size()),
                 bench.backend->board().pulledOut(),
                 false};
-        run.success = op.supply ? supplySucceeded(run) : bench.view->lastSuccess;
+        run.success = op.supply  ? supplySucceeded(run)
+                      : op.debug ? streamed
+                                 : bench.view->lastSuccess;
         Tally& tally = tallies_[QString::fromLatin1(op.name)];
         ++tally.runs;
         tally.successes += run.success;
@@ -446,7 +519,13 @@ class FaultSoakTest : public QObject {
             if (!why.isEmpty())
                 return QStringLiteral("reported success although %1").arg(why);
         }
-        if (!op.supply && !run.pulled) {
+        if (op.debug && !run.pulled) {
+            // Every run the board was told to start was told to end.
+            const int starts = countCode(run.trace, 0xB0);
+            const int stops = countCode(run.trace, 0xB5);
+            if (starts != stops || (starts > 0 && run.trace.back()[1] != 0xB5))
+                return QStringLiteral("%1 debug runs started, %2 stopped").arg(starts).arg(stops);
+        } else if (!op.supply && !run.pulled) {
             const int enter = countCode(run.trace, 0x81);
             const int leave = countCode(run.trace, 0x87);
             if (enter > 1 || leave != 1 || run.trace.back()[1] != 0x87) {
@@ -470,13 +549,19 @@ private Q_SLOTS:
         if (!ok)
             seed = kDefaultSeed;
         const int only = qEnvironmentVariableIntValue("TESSEL_SOAK_ONLY", &ok);
-        const int first = ok ? only : 0;
+        int first = ok ? only : 0;
+        bool fromSet = false;
+        const int from = qEnvironmentVariableIntValue("TESSEL_SOAK_FROM", &fromSet);
+        if (fromSet)
+            first = from;
         const int last = ok ? only + 1 : kOperations;
         qInfo("fault soak: seed 0x%x, operations %d to %d", seed, first, last - 1);
         int successes = 0;
         for (int i = first; i < last; ++i) {
             QString what;
             const QString failure = runOne(seed, i, &what);
+            if (qEnvironmentVariableIsSet("TESSEL_SOAK_VERBOSE"))
+                qInfo("%s", qPrintable(what));
             if (!failure.isEmpty()) {
                 QFAIL(qPrintable(QStringLiteral("%1: %2; rerun with TESSEL_SOAK_SEED=0x%3 "
                                                 "TESSEL_SOAK_ONLY=%4")
@@ -494,6 +579,7 @@ private Q_SLOTS:
             if (!ok)
                 QVERIFY2(t.runs > 0 && t.successes > 0, op.name);
         }
+        debug_.reset();
         bench_.reset();
     }
 };
