@@ -44,6 +44,11 @@ GadgetBoard::~GadgetBoard() {
     streamer_.join();
 }
 
+void GadgetBoard::replug() {
+    board_.replug();
+    kickStream();
+}
+
 GadgetBoard::Counts GadgetBoard::counts() const {
     std::lock_guard<std::mutex> lock(countsMutex_);
     return counts_;

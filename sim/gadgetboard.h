@@ -40,6 +40,10 @@ public:
     // Asks serve() to return (within 100 ms); safe from a signal handler.
     void stop() { stopping_ = true; }
 
+    // The cable was pulled out: the board starts afresh (no programming mode, no stream,
+    // fault counters from 1), as after a power cycle.
+    void replug();
+
     Counts counts() const;
     SimBoard& board() { return board_; }
 

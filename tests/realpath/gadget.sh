@@ -54,7 +54,8 @@ node_of() {
     echo /dev/null
 }
 
-# start_board NAME [SIMULATE-OPTIONS]: the board program on the gadget's node.
+# start_board NAME [SIMULATE-OPTIONS]: the board program on the gadget's node; it starts
+# afresh whenever the gadget is pulled out.
 start_board() {
     local node i
     node=$(hidg_of "$1")
@@ -63,7 +64,8 @@ start_board() {
         sleep 0.1
     done
     : >"$work/$1.trace"
-    "$gadget_board" "--simulate=${2:-}" --trace "$work/$1.trace" "$node" >"$work/$1.counts" 2>&1 &
+    "$gadget_board" "--simulate=${2:-}" --trace "$work/$1.trace" --gadget "$gadgets/$1" "$node" \
+        >"$work/$1.counts" 2>&1 &
     board_pid[$1]=$!
 }
 stop_board() {

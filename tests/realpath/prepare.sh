@@ -36,7 +36,15 @@ rm -f "$cache"/debs/*.deb
 
 work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-dpkg-deb -x "$cache"/debs/linux-image-*.deb "$work/kernel"
+# Only the kernel and the module folders the guest loads from (not all 400 MB).
+mkdir -p "$work/kernel"
+dpkg-deb --fsys-tarfile "$cache"/debs/linux-image-*.deb |
+    tar -x -C "$work/kernel" --wildcards './boot/vmlinuz-*' \
+        './lib/modules/*/kernel/drivers/virtio/*' './lib/modules/*/kernel/drivers/usb/*' \
+        './lib/modules/*/kernel/drivers/hid/*' './lib/modules/*/kernel/net/9p/*' \
+        './lib/modules/*/kernel/fs/9p/*' './lib/modules/*/kernel/fs/overlayfs/*' \
+        './lib/modules/*/kernel/fs/netfs/*' './lib/modules/*/kernel/fs/fscache/*' \
+        './lib/modules/*/kernel/fs/configfs/*'
 dpkg-deb -x "$cache"/debs/busybox-static_*.deb "$work/busybox"
 rm -rf "$cache/udev"
 dpkg-deb -x "$cache"/debs/udev_*.deb "$cache/udev"
@@ -47,7 +55,8 @@ cp "$work"/kernel/boot/vmlinuz-* "$cache/vmlinuz"
 # Every module file by its module name (hid-generic.ko is hid_generic).
 declare -A file_of
 while IFS= read -r f; do
-    name=$(basename "$f" .ko)
+    name=${f##*/}
+    name=${name%.ko}
     file_of[${name//-/_}]=$f
 done < <(find "$kdir/kernel" -name '*.ko')
 declare -A loaded

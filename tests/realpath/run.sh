@@ -57,6 +57,7 @@ EOF
 accel=tcg
 [ -w /dev/kvm ] && accel=kvm:tcg
 echo "booting the virtual machine ($accel)"
+booted=$(date +%s)
 status=0
 timeout 840 "$qemu" -machine "pc,accel=$accel" -m 1536 -smp 2 -nodefaults -no-user-config \
     -display none -monitor none -no-reboot \
@@ -66,6 +67,7 @@ timeout 840 "$qemu" -machine "pc,accel=$accel" -m 1536 -smp 2 -nodefaults -no-us
     -virtfs "local,path=$out,mount_tag=out,security_model=none" \
     -serial "file:$out/console.log" || status=$?
 cat "$out/guest.log" 2>/dev/null || true
+echo "virtual machine: $(($(date +%s) - booted)) s"
 if [ "$status" != 0 ]; then
     echo "FAIL: QEMU ended with status $status (124: over 14 minutes); console.log:"
     tail -n 20 "$out/console.log" | tr -cd '\11\12\15\40-\176'

@@ -2,7 +2,7 @@
 # guest.sh; board A is plugged in on dummy_udc.0). It must find the board, write an image with
 # one key, show the board pulled out, and reconnect by itself when the board comes back. The
 # messages are read back through the window's own "保存日志…"; screenshots go to OUT/window/.
-# Places in the 1280 x 820 main window: the buttons "打开文件" and "一键写Flash", the
+# Places in the 1280 x 820 main window: the buttons "打开文件" and "一键写Flash" and the
 # messages list, and the second entry of its context menu opened there.
 open_file_button=(73 155)
 write_button=(73 182)
@@ -29,7 +29,7 @@ shot() { import -window root "$shots/$1.png"; }
 # dialog TITLE PATH: types PATH into the file dialog TITLE and accepts it.
 dialog() {
     local d
-    d=$(timeout 30 xdotool search --sync --name "^$1\$" | head -n 1)
+    d=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$d" ] || return 1
     sleep 0.5
     xdotool key --window "$d" ctrl+a
@@ -45,25 +45,27 @@ save_log() {
     click "${message_list[@]}" 3
     sleep 1
     click "${save_entry[@]}"
-    dialog "另存为" "$log" >/dev/null
+    dialog "另存为" "$log" >/dev/null || return 1
     for ((i = 0; i < 50; i++)); do
-        [ -s "$log" ] && break
+        [ -s "$log" ] && return 0
         sleep 0.2
     done
+    return 1
 }
 # window_says TEXT [AFTER]: true once the messages list has a line with TEXT (after the last
 # line with AFTER, when given); tries for about a minute.
 window_says() {
     local i
-    for ((i = 0; i < 8; i++)); do
-        save_log
-        if [ -n "${2:-}" ]; then
+    for ((i = 0; i < 15; i++)); do
+        if ! save_log; then
+            xdotool key Escape  # a menu or dialog left open
+        elif [ -n "${2:-}" ]; then
             awk -v after="$2" 'index($0, after) {n = NR} {line[NR] = $0}
                 END {for (i = n + 1; i <= NR; i++) print line[i]}' "$log" | grep -qF -- "$1" && return 0
         else
             grep -qF -- "$1" "$log" && return 0
         fi
-        sleep 5
+        sleep 2
     done
     return 1
 }
@@ -79,7 +81,7 @@ else
     shot found
     click "${open_file_button[@]}"
     dialog "打开" "$out/data/image-1k.bin" || fail "the window: no file dialog"
-    sleep 1
+    window_says "CheckSum Value" || fail "the window did not load the image"
     click "${write_button[@]}"
     window_says "芯片烧录成功!" && pass "the window: one-key write of 1000 bytes ends in \"芯片烧录成功!\"" ||
         fail "the window: the one-key write did not succeed (${log##*/})"
