@@ -58,12 +58,22 @@ bool ConnectionSequence::handle(const LinkNotification& n) {
 QString boardAccessHint(bool english) {
     const char* rule =
         "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0483\", ATTRS{idProduct}==\"5750\", "
-        "MODE=\"0660\", TAG+=\"uaccess\"";
-    return (english ? QStringLiteral("The board is present but cannot be opened. Allow access "
-                                     "with a udev rule in /etc/udev/rules.d/70-tessel.rules: ")
-                    : QStringLiteral("找到编程器但没有打开它的权限。请在 "
-                                     "/etc/udev/rules.d/70-tessel.rules 中加入udev规则: ")) +
-           QString::fromLatin1(rule);
+        "MODE=\"0660\", GROUP=\"plugdev\", TAG+=\"uaccess\"";
+    // uaccess serves only the user logged in at the machine; a production line without a
+    // desktop session, an SSH login or a service account needs the group.
+    if (english) {
+        return QStringLiteral(
+                   "The board is present but cannot be opened. Allow access with a udev "
+                   "rule in /etc/udev/rules.d/70-tessel.rules: %1 ; then add the user "
+                   "to the group plugdev (sudo usermod -aG plugdev $USER), log in "
+                   "again and plug the board in again.")
+            .arg(QString::fromLatin1(rule));
+    }
+    return QStringLiteral(
+               "找到编程器但没有打开它的权限。请在 /etc/udev/rules.d/70-tessel.rules "
+               "中加入udev规则: %1 ；再把用户加入 plugdev 组（sudo usermod -aG plugdev "
+               "$USER），重新登录并重新插上编程器。")
+        .arg(QString::fromLatin1(rule));
 }
 
 QString boardBusyMessage(qint64 holder, bool english) {

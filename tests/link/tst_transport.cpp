@@ -201,6 +201,12 @@ private Q_SLOTS:
         QCOMPARE(log.lines[0], QStringLiteral("无USB设备!"));
         QVERIFY(log.lines[1].contains(QStringLiteral("udev")));
         QVERIFY(log.lines[1].contains(QStringLiteral("0483")));
+        // A line PC without a desktop session gets access through the group, and is told how.
+        QVERIFY(log.lines[1].contains(
+            QStringLiteral("MODE=\"0660\", GROUP=\"plugdev\", TAG+=\"uaccess\"")));
+        QVERIFY(log.lines[1].contains(QStringLiteral("sudo usermod -aG plugdev $USER")));
+        QVERIFY(boardAccessHint(true).contains(
+            QStringLiteral("add the user to the group plugdev (sudo usermod -aG plugdev $USER)")));
     }
 
     void sendWritesWholeReportWithId0() {

@@ -38,7 +38,7 @@ extra=$(LC_ALL=C comm -13 <(echo "$expected" | LC_ALL=C sort) <(echo "$actual") 
 [ -z "$extra" ] || fail "installed but not expected: $extra"
 [ -x "$prefix/bin/tessel" ] && [ -x "$prefix/bin/tessel-cli" ] || fail "programs not executable"
 
-grep -qx 'SUBSYSTEM=="hidraw", ATTRS{idVendor}=="0483", ATTRS{idProduct}=="5750", MODE="0660", TAG+="uaccess"' \
+grep -qx 'SUBSYSTEM=="hidraw", ATTRS{idVendor}=="0483", ATTRS{idProduct}=="5750", MODE="0660", GROUP="plugdev", TAG+="uaccess"' \
     "$prefix/lib/udev/rules.d/70-tessel.rules" || fail "udev rule text"
 desktop=$prefix/share/applications/org.tessel.Tessel.desktop
 grep -qx 'Exec=tessel' "$desktop" || fail "desktop entry command"
