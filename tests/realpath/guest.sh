@@ -16,6 +16,8 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin
 unset DISPLAY
 work=/tmp/realpath
 mkdir -p "$work" "$out/logs" "$out/traces"
+# The same settings as the host's run of the simulated board (an empty profile: defaults).
+: >"$work/guest.ini"
 failures=0
 started=$(date +%s)
 pass() { echo "ok: $*"; }

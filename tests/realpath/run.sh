@@ -29,6 +29,7 @@ done
 
 rm -rf "$out"
 mkdir -p "$out/data" "$out/expected" "$out/host"
+: >"$out/host/host.ini"  # a profile named on the command line must exist
 head -c 1000 /dev/urandom >"$out/data/image-1k.bin"
 head -c 61440 /dev/urandom >"$out/data/image-60k.bin"
 head -c 1024 /dev/urandom >"$out/data/eeprom.bin"
