@@ -180,8 +180,8 @@ private Q_SLOTS:
         for (QComboBox* combo : {&w->chipCombo(), &w->languageCombo()}) {
             const int before = combo->currentIndex();
             const QPointF pos(combo->width() / 2.0, combo->height() / 2.0);
-            QWheelEvent notch(pos, combo->mapToGlobal(pos), QPoint(), QPoint(0, -120),
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QWheelEvent notch(pos, combo->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
             QSpontaneKeyEvent::setSpontaneous(&notch);
             qApp->notify(combo, &notch);
             QCOMPARE(combo->currentIndex(), before);

@@ -38,7 +38,8 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 2);
         const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        QCOMPARE(o.value(QStringLiteral("reason")).toString(), QStringLiteral("profile-unreadable"));
+        QCOMPARE(o.value(QStringLiteral("reason")).toString(),
+                 QStringLiteral("profile-unreadable"));
         QCOMPARE(o.value(QStringLiteral("sent")).toInteger(0), qint64(0));  // nothing ran
     }
 
