@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 #include <cstring>
+#include <limits>
 
 using namespace tessel;
 
@@ -85,7 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         before << profile.readInt(n.first, n.second, -77777);
 
     FUZZ_CHECK(profile.writeInt(section, key, value));
-    FUZZ_CHECK(profile.readInt(section, key, value + 1) == value);
+    // A default other than the value written (without overflowing at the top of int).
+    const int otherValue = value == std::numeric_limits<int>::max() ? value - 1 : value + 1;
+    FUZZ_CHECK(profile.readInt(section, key, otherValue) == value);
     for (int i = 0; i < names.size(); ++i) {
         const bool same = names[i].first.compare(section, Qt::CaseInsensitive) == 0 &&
                           names[i].second.compare(key, Qt::CaseInsensitive) == 0;
