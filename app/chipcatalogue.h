@@ -17,8 +17,36 @@ enum class DebugFrameFamily {
     Counter32,  // chips 10 to 13: as above with a 32-bit counter
 };
 
+// How a debug run reaches the target; the byte start-debug carries after the chip.
+enum class DebugLink : uint8_t {
+    Uart = 0,  // chips 0 to 2: a 9600-baud UART
+    Iic = 1,   // chips 3 to 13: IIC through the board
+};
+
+// Where a chip's EEPROM lives and when it may be written.
+enum class EepromKind {
+    None,
+    InFlashBuffers,  // 2048 bytes kept in the flash buffers at 0x9000 (chips 5 and 7)
+    Switchable,      // 1024 bytes, usable only while a configuration bit enables it (10 to 13)
+};
+
+// What the one-key write writes between erasing the main block and writing the image.
+enum class ProgramConfigStep {
+    Kr4121Words,  // the three configuration words with 0x89 (chip 0)
+    Word0,        // configuration word 0 with 0x84 (chips 1 to 9)
+    None,         // nothing: the MCU02 and MCU04 designs keep their words (10 to 13)
+};
+
+// Which way a touched key moves the raw count.
+enum class DifferSign {
+    RawMinusBaseline,  // counts rise on touch (chips 0 to 7)
+    BaselineMinusRaw,  // counts fall on touch (chips 8 to 13)
+};
+
 // One model of the chip combo. The index is also the IC type byte on the wire and in
-// mass-production files.
+// mass-production files. Everything the program does differently per chip is a field here
+// (or a row of the page and read-back tables); code elsewhere asks these fields and never
+// compares a chip index with a number.
 struct ChipInfo {
     int index;
     const char* comboText;
@@ -30,6 +58,25 @@ struct ChipInfo {
     uint32_t flashReadLength;  // bytes a flash read fetches when it does not verify a write
     bool eepromOperations;     // "写EEPROM"/"读EEPROM" are offered
     ChipFamily family;
+
+    // --- programming ---
+    ProgramConfigStep programConfig;
+    bool configWrite;     // "写配置字" is offered
+    bool enterStatus;     // the enter-programming reply carries status 0x87 in byte 2
+    bool leaveStatus;     // the leave-programming reply is checked for 0x87 in byte 2
+    bool eraseStatus;     // the erase-main-block reply carries status 1 in byte 2
+    bool readBackOnPage;  // a passing configuration read is shown on the configuration page
+    bool protectionByte;  // erase-main-block carries the protection byte the read returned
+    EepromKind eeprom;
+    uint32_t eepromSize;       // bytes of the EEPROM image the page holds (0 without EEPROM)
+    bool massProductionModes;  // the mode choice selects ".mtk"/".ntk" rather than ".tk"
+
+    // --- touch-key debugging ---
+    DebugLink debugLink;
+    DebugFrameFamily frames;
+    bool keyFlags;     // the frames report which keys are touched
+    bool csvKeyFlags;  // the CSV file keeps the key flags
+    DifferSign differ;
 };
 
 constexpr int kChipCount = 14;
@@ -47,20 +94,16 @@ int chipIndexFromText(const QString& text);
 
 // Start-debug carries 0 for the first protocol family (0 to 2) and 1 for the second.
 inline int protocolFamily(int index) {
-    return index <= 2 ? 0 : 1;
+    return static_cast<int>(chipInfo(index).debugLink);
 }
 
 inline DebugFrameFamily debugFrameFamily(int index) {
-    if (index <= 2)
-        return DebugFrameFamily::Short;
-    if (index <= 9)
-        return DebugFrameFamily::Counter24;
-    return DebugFrameFamily::Counter32;
+    return chipInfo(index).frames;
 }
 
 // Chips 5 and 7 keep their 2048-byte EEPROM image inside the flash buffers at 0x9000.
 inline bool eepromInFlashBuffer(int index) {
-    return index == 5 || index == 7;
+    return chipInfo(index).eeprom == EepromKind::InFlashBuffers;
 }
 
 constexpr uint32_t kEepromOffsetInFlashBuffer = 0x9000;

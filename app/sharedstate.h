@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/messages.h"
+
 #include <QString>
 
 #include <array>
@@ -51,6 +53,12 @@ struct SharedState {
     // Picks the text of the current language.
     QString text(const char* chinese, const char* english) const {
         return QString::fromUtf8(language == 1 ? english : chinese);
+    }
+    // An entry of the message table in the current language, its conversions filled.
+    QString text(Msg id) const { return message(id, language); }
+    template <typename... Args>
+    QString text(Msg id, Args&&... args) const {
+        return message(id, language, std::forward<Args>(args)...);
     }
 };
 

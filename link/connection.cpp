@@ -26,14 +26,14 @@ bool ConnectionSequence::handle(const LinkNotification& n) {
                 return true;
             }
             busySaid_ = false;
-            log_.appendLog(state_.text("无USB设备!", "NO USB Device!"));
+            log_.appendLog(state_.text(Msg::NoBoard));
             if (transport_.lastOpenResult() == OpenResult::PermissionDenied) {
                 log_.appendLog(boardAccessHint(state_.english()));
             }
             return true;
         case LinkCode::DeviceOpened: {
             busySaid_ = false;
-            log_.appendLog(state_.text("发现USB设备!", "Find USB Device!"));
+            log_.appendLog(state_.text(Msg::BoardFound));
             transport_.send(cmd::requestBoardVersion());
             return true;
         }
@@ -41,11 +41,8 @@ bool ConnectionSequence::handle(const LinkNotification& n) {
         case LinkCode::VersionRefused: {
             const bool accepted = n.code == LinkCode::VersionAccepted;
             state_.boardVersion = ReceiveDispatch::formatVersion(n.report);
-            log_.appendLog(
-                accepted
-                    ? state_.text("与下位机USB通信建立成功!", "USB Communication Succeed!")
-                    : state_.text("下位机版本错误，请使用正确的版本!", "Board Version Not OK!"));
-            log_.appendLog(state_.text("下位机版本:", "Board Version :") + state_.boardVersion);
+            log_.appendLog(state_.text(accepted ? Msg::VersionAccepted : Msg::VersionRefused));
+            log_.appendLog(state_.text(Msg::BoardVersion, qUtf8Printable(state_.boardVersion)));
             if (setButtonsEnabled_)
                 setButtonsEnabled_(accepted);
             return true;
@@ -77,13 +74,8 @@ QString boardAccessHint(bool english) {
 }
 
 QString boardBusyMessage(qint64 holder, bool english) {
-    const QString who = holder > 0 ? QString::number(holder) : QStringLiteral("?");
-    return english
-               ? QStringLiteral(
-                     "The programmer is in use by another program (process %1); "
-                     "close that program first!")
-                     .arg(who)
-               : QStringLiteral("编程器正被另一个程序使用（进程 %1），请先关闭该程序！").arg(who);
+    const QByteArray who = holder > 0 ? QByteArray::number(holder) : QByteArray("?");
+    return message(Msg::BoardBusy, english ? 1 : 0, who.constData());
 }
 
 }  // namespace tessel

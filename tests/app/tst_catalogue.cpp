@@ -54,6 +54,65 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(chipInfo(8).trimPageClass), QStringLiteral("MCU01Adt"));
     }
 
+    // What each chip does differently, one string per chip written from the board's
+    // documentation: config step (K three words, W word 0, -), then flags for
+    // configuration write, enter status, leave status, erase status, read-back on the page,
+    // protection byte; EEPROM (-, F in flash buffers, S switchable) and its size; debug link
+    // (U UART, I IIC); frames (S short, 24, 32); key flags; CSV key flags; Differ (+ raw
+    // minus baseline, - baseline minus raw); mass-production modes.
+    void traits_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("expected");
+        const char* rows[] = {
+            "K 000000 -0 U S 00 + 0",     "W 100000 -0 U S 00 + 0",
+            "W 110000 -0 U S 00 + 0",     "W 111000 -0 I 24 11 + 0",
+            "W 111000 -0 I 24 11 + 0",    "W 111100 F2048 I 24 11 + 0",
+            "W 111000 -0 I 24 11 + 0",    "W 111100 F2048 I 24 11 + 0",
+            "W 111100 -0 I 24 11 - 0",    "W 111100 -0 I 24 11 - 0",
+            "- 111111 S1024 I 32 10 - 1", "- 111111 S1024 I 32 10 - 1",
+            "- 111111 S1024 I 32 10 - 1", "- 111101 S1024 I 32 10 - 0",
+        };
+        for (int i = 0; i < kChipCount; ++i)
+            QTest::newRow(qPrintable(QString::number(i))) << i << QString::fromLatin1(rows[i]);
+    }
+
+    void traits() {
+        QFETCH(int, index);
+        QFETCH(QString, expected);
+        const ChipInfo& c = chipInfo(index);
+        auto bit = [](bool b) { return b ? QLatin1Char('1') : QLatin1Char('0'); };
+        QString s;
+        s += c.programConfig == ProgramConfigStep::Kr4121Words ? QLatin1Char('K')
+             : c.programConfig == ProgramConfigStep::Word0     ? QLatin1Char('W')
+                                                               : QLatin1Char('-');
+        s += QLatin1Char(' ');
+        for (bool b : {c.configWrite, c.enterStatus, c.leaveStatus, c.eraseStatus, c.readBackOnPage,
+                       c.protectionByte})
+            s += bit(b);
+        s += QLatin1Char(' ');
+        s += c.eeprom == EepromKind::None             ? QLatin1Char('-')
+             : c.eeprom == EepromKind::InFlashBuffers ? QLatin1Char('F')
+                                                      : QLatin1Char('S');
+        s += QString::number(c.eepromSize);
+        s += c.debugLink == DebugLink::Uart ? QStringLiteral(" U ") : QStringLiteral(" I ");
+        s += c.frames == DebugFrameFamily::Short       ? QStringLiteral("S")
+             : c.frames == DebugFrameFamily::Counter24 ? QStringLiteral("24")
+                                                       : QStringLiteral("32");
+        s += QLatin1Char(' ');
+        s += bit(c.keyFlags);
+        s += bit(c.csvKeyFlags);
+        s += c.differ == DifferSign::RawMinusBaseline ? QStringLiteral(" + ")
+                                                      : QStringLiteral(" - ");
+        s += bit(c.massProductionModes);
+        QCOMPARE(s, expected);
+        QCOMPARE(c.eepromOperations, c.eeprom != EepromKind::None);
+    }
+
+    void catalogueIsInIndexOrder() {
+        for (int i = 0; i < kChipCount; ++i)
+            QCOMPARE(kChipCatalogue[static_cast<std::size_t>(i)].index, i);
+    }
+
     void storedIndexSanitised_data() {
         QTest::addColumn<qlonglong>("stored");
         QTest::addColumn<int>("index");
