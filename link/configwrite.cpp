@@ -1,151 +1,137 @@
-// "写配置字": erase the information block (0x88), write the configuration words (0x89),
-// compare what the board read back and, for chips 10 to 13, write word 0 with its companions
-// (0x84). One step per reply; every end goes through finishOperation().
-#include "link/cmusbhid.h"
+// The configuration-write group, "写配置字". After the common start:
+//
+//   erase information block (0x88) -> write the configuration words (0x89), compare them
+//   -> MCU02/MCU04 designs: word 0 with its companions (0x84), whatever the comparison said
+//
+// One step per reply; every end goes through finishOperation().
+#include "app/chipcatalogue.h"
 #include "link/commands.h"
 #include "link/configpayload.h"
 #include "link/configsource.h"
+#include "link/operationgroups.h"
 #include "link/readback.h"
-#include "link/sequencer.h"
 
 namespace tessel {
+namespace {
 
-bool OperationSequencer::startWriteConfig() {
-    if (busy())
-        return false;
-    // KR4121 writes its configuration only with the image.
-    if (state_.chipIndex.load() == 0) {
-        say(Msg::Kr4121ConfigWithImage);
-        return false;
-    }
-    configWordsOk_ = false;
-    return begin(Operation::WriteConfig, ProgramView::Result::Busy);
+// The MCU02 and MCU04 designs erase the system block with the information block, and
+// write word 0 with its companions after the other words.
+bool wordZeroApart(int chip) {
+    return chipInfo(chip).programConfig == ProgramConfigStep::None;
 }
 
-bool OperationSequencer::handleConfigStep(const LinkNotification& n) {
-    const Report& r = n.report;
-    switch (n.code) {
-        case LinkCode::InfoBlockErased:
-            if (step_ == Step::EraseInfo) {
-                replyTimer_.stop();
-                onInfoBlockErased(r);
-            }
-            return true;
-        case LinkCode::ConfigReadBack:
-            if (step_ != Step::WriteConfigWords)
-                return false;
-            replyTimer_.stop();
-            onConfigWordsWritten(r);
-            return true;
-        case LinkCode::Cfg0Written:
-            if (step_ != Step::WriteWordZero)
-                return false;
-            replyTimer_.stop();
-            onWordZeroWritten(r);
-            return true;
-        case LinkCode::TrimWritten:
-            if (step_ == Step::WriteTrimWords) {
-                replyTimer_.stop();
-                onTrimWritten(r);
-            }
-            return true;
-        default:
-            return false;
-    }
+// Chips 5 and 7 answer the information-block erase with a status byte.
+bool infoEraseHasStatus(int chip) {
+    const ChipInfo& info = chipInfo(chip);
+    return info.family == ChipFamily::KR41xx && info.eraseStatus;
 }
 
-void OperationSequencer::onInfoBlockErased(const Report& reply) {
-    if ((chip_ == 5 || chip_ == 7) && reply[2] != 1) {
-        fail(Reason::EraseFailed, Msg::InfoEraseFailed);
+Outcome written() {
+    return {Reason::Ok, Msg::ConfigWordsRight, message(Msg::ConfigWordsRight, Language::Chinese)};
+}
+
+}  // namespace
+
+void ConfigWriteSequence::programmingEntered() {
+    wordsOk_ = false;
+    wordsVerdict_ = Msg::ConfigWordsWrong;
+    run_.send(cmd::eraseInformationBlock(), LinkCode::InfoBlockErased,
+              [this](const LinkNotification& n) { infoBlockErased(n); });
+}
+
+void ConfigWriteSequence::infoBlockErased(const LinkNotification& n) {
+    const int chip = run_.chip_;
+    const bool done = n.report[2] == replystatus::kDone;
+    if (infoEraseHasStatus(chip) && !done) {
+        run_.fail(Reason::EraseFailed, Msg::InfoEraseFailed);
         return;
     }
-    if (chip_ >= 10) {
-        if (reply[2] == 1)
-            log_.appendLog(QStringLiteral("擦除information block和system block完成！"));
-    } else {
-        log_.appendLog(QStringLiteral("擦除Information Block完成!"));
+    if (!wordZeroApart(chip)) {
+        run_.say(Msg::InfoErased);
+    } else if (done) {
+        run_.say(Msg::InfoAndSystemErased);
     }
-    sentWords_ = config_ ? configwrite::configPayload(chip_, config_->configWords(chip_))
-                         : std::vector<uint8_t>{};
-    if (sentWords_.empty()) {
-        fail(Reason::Refused, Msg::NoConfigWords);
+    ConfigSource* config = run_.config_;
+    sent_ = config ? configwrite::configPayload(chip, config->configWords(chip))
+                   : std::vector<uint8_t>{};
+    if (sent_.empty()) {
+        run_.fail(Reason::Refused, Msg::NoConfigWords);
         return;
     }
-    configCopy_.fill(0);
-    std::copy(sentWords_.begin(), sentWords_.end(), configCopy_.begin());
-    sendCommand(cmd::writeConfigurationWords(sentWords_.data(), sentWords_.size()),
-                Step::WriteConfigWords);
+    run_.configCopy_.fill(0);
+    std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    run_.send(cmd::writeConfigurationWords(sent_.data(), sent_.size()), LinkCode::ConfigReadBack,
+              [this](const LinkNotification& r) { wordsWritten(r); });
 }
 
-void OperationSequencer::onConfigWordsWritten(const Report& reply) {
-    configwrite::logConfigWrite(chip_, sentWords_, reply, log_);
-    bool statusOk = reply[readback::writeStatusPos(chip_)] == 1;
-    if (statusOk && chip_ >= 3 && chip_ <= 7) {
-        // The variant bit the chip reports must be the selected model's.
-        const readback::BitPos v = readback::variantBit(chip_, true);
-        statusOk = (((reply[v.byte] >> v.bit) & 1) != 0) == readback::variantBitValue(chip_);
-    }
-    const bool mcu = chip_ >= 10;
+void ConfigWriteSequence::wordsWritten(const LinkNotification& n) {
+    const int chip = run_.chip_;
+    const Report& reply = n.report;
+    configwrite::logConfigWrite(chip, sent_, reply, run_.log_);
+    bool statusOk = reply[readback::writeStatusPos(chip)] == replystatus::kDone;
+    // The variant bit the chip reports must be the selected model's (KR41xx).
+    const readback::BitPos v = readback::variantBit(chip, true);
+    if (statusOk && chipInfo(chip).family == ChipFamily::KR41xx && v.byte != readback::kNone)
+        statusOk = (((reply[v.byte] >> v.bit) & 1) != 0) == readback::variantBitValue(chip);
     if (!statusOk) {
         wordsVerdict_ = Msg::ConfigCrcError;
-        say(Msg::ConfigCrcError);
-        if (mcu) {
-            sendWordZero();  // the word-0 write follows whatever the outcome
+        run_.say(Msg::ConfigCrcError);
+        if (wordZeroApart(chip)) {
+            writeWordZero();  // the word-0 write follows whatever the outcome
         } else {
-            finishOperation(judged(Reason::ConfigWriteFailed, Msg::ConfigCrcError));
+            run_.finishOperation(run_.judged(Reason::ConfigWriteFailed, Msg::ConfigCrcError));
         }
         return;
     }
-    log_.appendLog(QStringLiteral("配置字CRC校验正确!"));
-    configWordsOk_ = configwrite::configMatches(chip_, sentWords_, reply);
-    if (configWordsOk_) {
-        log_.appendLog(QStringLiteral("配置字写入正确!"));
+    run_.say(Msg::ConfigCrcOk);
+    wordsOk_ = configwrite::configMatches(chip, sent_, reply);
+    if (wordsOk_) {
+        run_.say(Msg::ConfigWordsRight);
     } else {
         wordsVerdict_ = Msg::ConfigWordsWrong;
-        say(Msg::ConfigWordsWrong);
-        if (configwrite::infoBlockProtected(chip_, reply))
-            log_.appendLog(QStringLiteral("Inf写擦除保护打开，请先关闭，再写配置字!"));
+        run_.say(Msg::ConfigWordsWrong);
+        if (configwrite::infoBlockProtected(chip, reply))
+            run_.say(Msg::InfoProtected);
     }
-    if (mcu) {
-        sendWordZero();
-        return;
-    }
-    if (configWordsOk_) {
-        view_.setResult(ProgramView::Result::Ok);
-        finishOperation({Reason::Ok, Msg::ConfigWordsRight, log_.last});
+    if (wordZeroApart(chip)) {
+        writeWordZero();
+    } else if (wordsOk_) {
+        run_.view_.setResult(ProgramView::Result::Ok);
+        run_.finishOperation(written());
     } else {
-        finishOperation(judged(Reason::ConfigWriteFailed, Msg::ConfigWordsWrong));
+        run_.finishOperation(Outcome::failure(Reason::ConfigWriteFailed, Msg::ConfigWordsWrong,
+                                              message(Msg::ConfigWordsWrong, Language::Chinese)));
     }
 }
 
-void OperationSequencer::sendWordZero() {
-    sentWords_ = config_ ? config_->wordZeroWords(chip_) : std::vector<uint8_t>{};
-    const size_t n = chip_ == 13 ? 2 : 3;
-    if (sentWords_.size() != n) {
-        fail(Reason::Refused, Msg::NoConfigWords);
+void ConfigWriteSequence::writeWordZero() {
+    const int chip = run_.chip_;
+    sent_ = run_.config_ ? run_.config_->wordZeroWords(chip) : std::vector<uint8_t>{};
+    const size_t n = static_cast<size_t>(readback::cfg0WordCount(chip));
+    if (sent_.size() != n) {
+        run_.fail(Reason::Refused, Msg::NoConfigWords);
         return;
     }
-    configCopy_.fill(0);
-    std::copy(sentWords_.begin(), sentWords_.end(), configCopy_.begin());
-    const Report report =
-        n == 2 ? cmd::writeConfigurationWord0(sentWords_[0], sentWords_[1])
-               : cmd::writeConfigurationWord0(sentWords_[0], sentWords_[1], sentWords_[2]);
-    sendCommand(report, Step::WriteWordZero);
+    run_.configCopy_.fill(0);
+    std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    const Report report = n == 2 ? cmd::writeConfigurationWord0(sent_[0], sent_[1])
+                                 : cmd::writeConfigurationWord0(sent_[0], sent_[1], sent_[2]);
+    run_.send(report, LinkCode::Cfg0Written,
+              [this](const LinkNotification& r) { wordZeroWritten(r); });
 }
 
-void OperationSequencer::onWordZeroWritten(const Report& reply) {
-    const bool ok = configwrite::judgeWordZeroWrite(chip_, sentWords_, reply, log_);
-    if (ok && configWordsOk_) {
-        view_.setResult(ProgramView::Result::Ok);
-        finishOperation({Reason::Ok, Msg::ConfigWordsRight, log_.last});
+void ConfigWriteSequence::wordZeroWritten(const LinkNotification& n) {
+    const bool ok = configwrite::judgeWordZeroWrite(run_.chip_, sent_, n.report, run_.log_);
+    if (ok && wordsOk_) {
+        run_.view_.setResult(ProgramView::Result::Ok);
+        run_.finishOperation(written());
     } else if (!ok) {
-        const bool twoWords = sentWords_.size() == 2;
-        finishOperation(judged(Reason::ConfigWriteFailed,
-                               twoWords ? Msg::WordZero30Wrong : Msg::WordZero1011Wrong));
+        const Msg verdict = sent_.size() == 2 ? Msg::WordZero30Wrong : Msg::WordZero1011Wrong;
+        run_.finishOperation(run_.judged(Reason::ConfigWriteFailed, verdict));
     } else {
         // The words were wrong (or their CRC); the word-0 write went on regardless.
-        finishOperation(Outcome::failure(Reason::ConfigWriteFailed, wordsVerdict_,
-                                         message(wordsVerdict_, Language::Chinese)));
+        run_.finishOperation(Outcome::failure(Reason::ConfigWriteFailed, wordsVerdict_,
+                                              message(wordsVerdict_, Language::Chinese)));
     }
 }
 

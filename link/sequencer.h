@@ -10,8 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <utility>
-#include <vector>
 
 namespace tessel {
 
@@ -19,11 +20,18 @@ class CMUSBHid;
 class ConfigSource;
 class Prompts;
 struct ImageState;
+class ProgrammingSequence;
+class EepromSequence;
+class ConfigWriteSequence;
+class TrimSequence;
 
-// The chain of commands and replies behind every button of the programming page. Each
-// operation starts with select chip; every notification of the link is checked against the
-// step the running operation is waiting for; every end, success or failure, goes through
-// finishOperation(), which leaves programming mode and restores the controls.
+// The chain of commands and replies behind every button of the programming page, as a small
+// step runner. An operation starts with select chip and enter programming mode (the common
+// start); then the unit of its group (programming, EEPROM, configuration write, trim) runs
+// its own steps. A step is one command sent and the notification it waits for, or a bulk
+// transfer and its notifications; a notification that is not awaited is ignored. Every end,
+// success or failure, goes through finishOperation(Outcome), which leaves programming mode,
+// restores the controls and hands the outcome to the view.
 class OperationSequencer : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +52,7 @@ public:
 
     OperationSequencer(SharedState& state, CMUSBHid& transport, ImageState& image,
                        ProgramView& view, QObject* parent = nullptr);
+    ~OperationSequencer() override;
 
     // Where the configuration words come from, and where message boxes go.
     void setConfigSource(ConfigSource* source) { config_ = source; }
@@ -58,8 +67,9 @@ public:
     bool startReadEeprom();
     bool startWriteEeprom();
     void switchSupply(Supply supply);
-    // "写配置字" (chips 1 to 13): erase the information block, write the configuration words,
-    // compare them, and for chips 10 to 13 write word 0 with its companions.
+    // "写配置字" (every chip but KR4121): erase the information block, write the
+    // configuration words, compare them, and for the MCU02/MCU04 designs write word 0 with its
+    // companions.
     bool startWriteConfig();
     // Trim mode: entering selects the chip and brings the target into programming mode (and
     // does that again for a newly selected chip); leaving sends leave programming mode and
@@ -87,7 +97,7 @@ public:
     // controls. The view hears the outcome.
     void finishOperation(const Outcome& outcome);
     // The user ends a running operation (closing the window): a running transfer is stopped,
-    // then the operation ends as a failure through finishOperation(), so that the target
+    // then the operation ends as cancelled through finishOperation(), so that the target
     // leaves programming mode while the board is there. Nothing happens when idle.
     void stopOperation();
     // Every request to open the board again (the USB button, an arrival, the command line):
@@ -110,29 +120,45 @@ public:
     bool opAfterErase() const { return opAfterErase_; }
 
 private:
-    enum class Step {
-        Idle,
-        SelectChip,
-        EnterProgramming,
-        ReadConfig,
-        EraseMain,
-        WriteKr4121Config,
-        WriteCfg0,
-        FlashWrite,
-        FlashRead,
-        EraseEeprom,
-        EepromWrite,
-        EepromRead,
-        EraseInfo,
-        WriteConfigWords,
-        WriteWordZero,
-        WriteTrimWords,
+    // The units of the operation groups run their steps through the members below.
+    friend class ProgrammingSequence;
+    friend class EepromSequence;
+    friend class ConfigWriteSequence;
+    friend class TrimSequence;
+
+    using StepHandler = std::function<void(const LinkNotification&)>;
+    // What the running operation waits for: one notification after a command (under the
+    // reply timer), or the notifications of a bulk transfer, which end on their own.
+    struct Step {
+        LinkCode awaits = LinkCode::NoDevice;  // NoDevice: nothing (idle)
+        StepHandler next;
+        bool transfer = false;
     };
 
     bool begin(Operation op, ProgramView::Result picture);
     // A debug run has the board: no operation starts.
     bool debugRunHoldsBoard() const;
-    bool sendCommand(const Report& report, Step next);
+    // Sends one command; `next` takes the notification `awaits`.
+    bool send(const Report& report, LinkCode awaits, StepHandler next);
+    // A bulk transfer was started; `next` takes its start, progress and end notifications.
+    void awaitTransfer(LinkCode finished, StepHandler next);
+    bool awaited(LinkCode code) const;
+    // The single exchanges: supply switching and the leave-programming reply.
+    bool handleExchange(const LinkNotification& n);
+    // Transfer faults and time-outs end whatever runs.
+    bool handleFault(const LinkNotification& n);
+    void chipSelected(const LinkNotification& n);
+    void programmingEntered(const LinkNotification& n);
+    void onReplyTimeout();
+    // Judges a configuration read-back (reply 0x82); a passing one is kept in configCopy
+    // and, where the chip shows it, handed to the configuration page. A failing one ends the
+    // operation with its reason.
+    bool configReadBackPassed(const Report& reply);
+    Outcome readBackFailure(const Report& reply, bool kr4121Locked) const;
+    // Trim mode ends without the toggle (a failed entry, the board gone, an EEPROM operation).
+    void dropTrimMode();
+    int progressOf(const LinkNotification& n) const;
+
     // Logs a verdict line and ends the operation with it.
     void fail(Reason reason, Msg message);
     // Logs an entry of the message table in the language of the moment; returns the line.
@@ -146,31 +172,8 @@ private:
     Outcome judged(Reason reason, Msg message) const {
         return Outcome::failure(reason, message, log_.last);
     }
-    void onEnteredProgramming(const Report& reply);
-    void onConfigReadBack(const Report& reply);
-    // The reason and verdict of a configuration read-back that did not pass.
-    Outcome readBackFailure(const Report& reply, bool kr4121Locked) const;
-    void onMainBlockErased(const Report& reply);
-    void onKr4121ConfigWritten(const Report& reply);
-    void onCfg0Written(const Report& reply);
-    void startFlashWrite();
-    void startFlashRead();
-    void logRetry();
-    bool upperEepromHalfErased(int chip);
-    void startEepromWrite();
-    void startEepromRead();
-    void onReplyTimeout();
-    // The configuration-write and trim steps (configwrite.cpp, trimsequence.cpp).
-    bool handleConfigStep(const LinkNotification& n);
-    void onInfoBlockErased(const Report& reply);
-    void onConfigWordsWritten(const Report& reply);
-    void sendWordZero();
-    void onWordZeroWritten(const Report& reply);
-    void onTrimModeEntered();
-    void onTrimWritten(const Report& reply);
-    void endTrimStep(const Outcome& outcome);
-    void dropTrimMode();
-    int progressOf(const LinkNotification& n) const;
+    // A success reported with the line last logged.
+    Outcome succeeded(Msg message) const { return {Reason::Ok, message, log_.last}; }
 
     // Every line the sequences log goes through here, so that a verdict logged by a
     // read-back judge can be reported as the outcome's text.
@@ -196,23 +199,18 @@ private:
     Prompts* prompts_ = nullptr;
 
     Operation operation_ = Operation::None;
-    Step step_ = Step::Idle;
+    Step step_;
     int chip_ = 0;  // latched when the operation starts
     bool buttonsEnabled_ = true;
     bool supplyHold_ = false;  // 3V or 5V pressed: programming waits for "掉电"
     bool trimMode_ = false;
-
     bool opAfterErase_ = false;
     std::array<uint8_t, 64> configCopy_{};
-    bool eepromEnabled_ = false;
-    int eepromSizeCode_ = 0;
-    uint8_t protectByte_ = 0;
-    uint8_t cfg0Sent_ = 0;
-    uint32_t readLength_ = 0;
-    std::vector<uint8_t> sentWords_;            // the configuration or trim payload last sent
-    bool configWordsOk_ = false;                // the 0x89 step of a configuration write passed
-    Msg wordsVerdict_ = Msg::ConfigWordsWrong;  // what the 0x89 step said when it failed
-    int transferAttempt_ = 0;                   // start notifications of the running flash transfer
+
+    std::unique_ptr<ProgrammingSequence> programming_;
+    std::unique_ptr<EepromSequence> eeprom_;
+    std::unique_ptr<ConfigWriteSequence> configWrite_;
+    std::unique_ptr<TrimSequence> trim_;
 
     QTimer replyTimer_;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;

@@ -1,117 +1,107 @@
-// Trim mode: "进入修调" selects the chip and brings the target into programming mode, where
-// it stays; "写修调" is one exchange inside that mode, checked against what the board read
-// back; "退出修调" leaves programming mode. The board going away ends trim mode.
+// The trim group. "进入修调": the common start brings the target into programming mode, where
+// it stays. "写修调": one exchange inside that mode (0x8D), checked against what the board
+// read back. "退出修调": leave programming mode (0x87). The board going away ends trim mode.
 #include "link/cmusbhid.h"
 #include "link/commands.h"
 #include "link/configpayload.h"
 #include "link/configsource.h"
-#include "link/sequencer.h"
+#include "link/operationgroups.h"
 
 #include <algorithm>
 
 namespace tessel {
 
-bool OperationSequencer::enterTrimMode() {
-    if (busy())
-        return false;
-    // Also for a chip newly selected in trim mode: the target enters programming mode for it.
-    trimMode_ = true;
-    if (config_)
-        config_->trimModeEntered(static_cast<int>(state_.chipIndex.load()));
-    if (!begin(Operation::EnterTrim, ProgramView::Result::Hidden)) {
-        dropTrimMode();
-        return false;
-    }
-    return true;
-}
+using Operation = OperationSequencer::Operation;
 
-void OperationSequencer::onTrimModeEntered() {
+void TrimSequence::programmingEntered() {
     // Nothing more is sent: the target waits in programming mode for the trim writes.
-    operation_ = Operation::None;
-    step_ = Step::Idle;
-    refreshControls();
-    view_.operationFinished({Reason::Ok, std::nullopt, log_.last});
+    run_.operation_ = Operation::None;
+    run_.step_ = {};
+    run_.refreshControls();
+    run_.view_.operationFinished({Reason::Ok, std::nullopt, run_.log_.last});
 }
 
-void OperationSequencer::leaveTrimMode() {
-    if (busy() || !trimMode_)
+void TrimSequence::leave() {
+    if (run_.busy() || !run_.trimMode_)
         return;
-    trimMode_ = false;
-    if (config_)
-        config_->trimModeLeft(static_cast<int>(state_.chipIndex.load()));
-    if (transport_.isConnected())
-        transport_.send(cmd::leaveProgrammingMode());
-    log_.appendLog(message(Msg::TrimLeft, Language::Chinese));
-    refreshControls();
+    run_.trimMode_ = false;
+    if (run_.config_)
+        run_.config_->trimModeLeft(static_cast<int>(run_.state_.chipIndex.load()));
+    if (run_.transport_.isConnected())
+        run_.transport_.send(cmd::leaveProgrammingMode());
+    run_.say(Msg::TrimLeft);
+    run_.refreshControls();
 }
 
-void OperationSequencer::releaseTarget() {
-    if (!trimMode_ || busy())
+void TrimSequence::release() {
+    if (!run_.trimMode_ || run_.busy())
         return;
-    trimMode_ = false;
-    if (transport_.isConnected())
-        transport_.send(cmd::leaveProgrammingMode());
+    run_.trimMode_ = false;
+    if (run_.transport_.isConnected())
+        run_.transport_.send(cmd::leaveProgrammingMode());
 }
 
-void OperationSequencer::dropTrimMode() {
-    if (!trimMode_)
+void TrimSequence::drop() {
+    if (!run_.trimMode_)
         return;
-    trimMode_ = false;
-    if (config_)
-        config_->trimModeLeft(static_cast<int>(state_.chipIndex.load()));
-    view_.trimModeDropped();
-    refreshControls();
+    run_.trimMode_ = false;
+    if (run_.config_)
+        run_.config_->trimModeLeft(static_cast<int>(run_.state_.chipIndex.load()));
+    run_.view_.trimModeDropped();
+    run_.refreshControls();
 }
 
-bool OperationSequencer::startWriteTrim() {
-    if (busy() || !trimMode_)
+bool TrimSequence::startWrite() {
+    if (run_.busy() || !run_.trimMode_)
         return false;
-    const int chip = static_cast<int>(state_.chipIndex.load());
-    sentWords_ = config_ ? config_->trimWords(chip) : std::vector<uint8_t>{};
-    if (static_cast<int>(sentWords_.size()) != configwrite::trimLength(chip)) {
-        say(Msg::NoTrimWords);
+    const int chip = static_cast<int>(run_.state_.chipIndex.load());
+    sent_ = run_.config_ ? run_.config_->trimWords(chip) : std::vector<uint8_t>{};
+    if (static_cast<int>(sent_.size()) != configwrite::trimLength(chip)) {
+        run_.say(Msg::NoTrimWords);
         return false;
     }
-    operation_ = Operation::WriteTrim;
-    chip_ = chip;
-    refreshControls();
-    view_.setResult(ProgramView::Result::Busy);
-    configCopy_.fill(0);
-    std::copy(sentWords_.begin(), sentWords_.end(), configCopy_.begin());
-    if (!sendCommand(cmd::writeTrimWords(sentWords_.data(), sentWords_.size()),
-                     Step::WriteTrimWords)) {
-        const QString line = say(Msg::NoBoard);
-        endTrimStep(Outcome::failure(Reason::NoBoard, Msg::NoBoard, line));
+    run_.operation_ = Operation::WriteTrim;
+    run_.chip_ = chip;
+    run_.refreshControls();
+    run_.view_.setResult(ProgramView::Result::Busy);
+    run_.configCopy_.fill(0);
+    std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    if (!run_.send(cmd::writeTrimWords(sent_.data(), sent_.size()), LinkCode::TrimWritten,
+                   [this](const LinkNotification& n) { written(n); })) {
+        const QString line = run_.say(Msg::NoBoard);
+        endWrite(Outcome::failure(Reason::NoBoard, Msg::NoBoard, line));
         return false;
     }
     return true;
 }
 
-void OperationSequencer::onTrimWritten(const Report& reply) {
-    const int status = configwrite::trimStatusByte(chip_);
-    if (status >= 0 && reply[status] != 1) {
-        const QString line = say(Msg::TrimCrcError);
-        endTrimStep(Outcome::failure(Reason::TrimWriteFailed, Msg::TrimCrcError, line));
+void TrimSequence::written(const LinkNotification& n) {
+    const int chip = run_.chip_;
+    const Report& reply = n.report;
+    const int status = configwrite::trimStatusByte(chip);
+    if (status >= 0 && reply[status] != replystatus::kDone) {
+        const QString line = run_.say(Msg::TrimCrcError);
+        endWrite(Outcome::failure(Reason::TrimWriteFailed, Msg::TrimCrcError, line));
         return;
     }
-    configwrite::logTrimWrite(chip_, sentWords_, reply, log_);
+    configwrite::logTrimWrite(chip, sent_, reply, run_.log_);
     // A trim that did not take must not look like a success.
-    const int back = configwrite::trimReadBackByte(chip_);
-    const bool ok = std::equal(sentWords_.begin(), sentWords_.end(), reply.begin() + back);
+    const int back = configwrite::trimReadBackByte(chip);
+    const bool ok = std::equal(sent_.begin(), sent_.end(), reply.begin() + back);
     if (!ok)
-        configwrite::logTrimDifferences(sentWords_, reply, chip_, log_);
+        configwrite::logTrimDifferences(sent_, reply, chip, run_.log_);
     const Msg verdict = ok ? Msg::TrimWordsRight : Msg::TrimWordsWrong;
-    const QString line = say(verdict);
-    endTrimStep({ok ? Reason::Ok : Reason::TrimWriteFailed, verdict, line});
+    const QString line = run_.say(verdict);
+    endWrite({ok ? Reason::Ok : Reason::TrimWriteFailed, verdict, line});
 }
 
-void OperationSequencer::endTrimStep(const Outcome& outcome) {
-    replyTimer_.stop();
-    view_.setResult(outcome.ok() ? ProgramView::Result::Ok : ProgramView::Result::Ng);
-    operation_ = Operation::None;
-    step_ = Step::Idle;
-    refreshControls();
-    view_.operationFinished(outcome);
+void TrimSequence::endWrite(const Outcome& outcome) {
+    run_.replyTimer_.stop();
+    run_.view_.setResult(outcome.ok() ? ProgramView::Result::Ok : ProgramView::Result::Ng);
+    run_.operation_ = Operation::None;
+    run_.step_ = {};
+    run_.refreshControls();
+    run_.view_.operationFinished(outcome);
 }
 
 }  // namespace tessel
