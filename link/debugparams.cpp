@@ -1,9 +1,11 @@
 #include "link/debugparams.h"
 
+#include "link/commandcode.h"
+
 namespace tessel {
 
 Report debugParametersFrame(const DebugParameters& p, uint8_t chip) {
-    Report r = makeReport(0xB6);
+    Report r = makeReport(codeByte(CommandCode::WriteDebugParameters));
     r[2] = chip;
     for (int i = 0; i < 32; ++i)
         r[3 + i] = static_cast<uint8_t>(p.keyThresholds[i] & 0xFF);

@@ -1,6 +1,48 @@
 #include "link/dispatch.h"
 
+#include "link/commandcode.h"
+
+#include <optional>
+
 namespace tessel {
+namespace {
+
+using C = CommandCode;
+
+// The notification a reply of the programming commands raises.
+std::optional<LinkCode> linkCodeOf(CommandCode code) {
+    switch (code) {
+        case C::SelectChip:
+            return LinkCode::ChipSelected;
+        case C::EnterProgramming:
+            return LinkCode::ProgrammingEntered;
+        case C::ReadConfig:
+        case C::WriteConfig:
+            return LinkCode::ConfigReadBack;
+        case C::EraseMainBlock:
+            return LinkCode::MainBlockErased;
+        case C::WriteWord0:
+            return LinkCode::Cfg0Written;
+        case C::LeaveProgramming:
+            return LinkCode::ProgrammingLeft;
+        case C::EraseInfoBlock:
+            return LinkCode::InfoBlockErased;
+        case C::Supply3V:
+            return LinkCode::Supply3V;
+        case C::Supply5V:
+            return LinkCode::Supply5V;
+        case C::SupplyOff:
+            return LinkCode::SupplyOff;
+        case C::WriteTrim:
+            return LinkCode::TrimWritten;
+        case C::EraseEeprom:
+            return LinkCode::EepromErased;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
 
 QString ReceiveDispatch::formatVersion(const Report& r) {
     return QString::asprintf("%c%d.%d.%d.%d%c", r[2], r[3], r[4], r[5], r[6], r[7]);
@@ -22,72 +64,49 @@ Routing ReceiveDispatch::route(const Report& reply, int transferMode, int chipIn
         out.target = T::EepromRead;
         return out;
     }
-    auto link = [&out](LinkCode c) {
+    const auto code = static_cast<CommandCode>(reply[1]);
+    if (const std::optional<LinkCode> link = linkCodeOf(code)) {
         out.target = T::Link;
-        out.link = c;
-    };
-    auto debug = [&out](DebugCode c) {
-        out.target = T::Debug;
-        out.debug = c;
-    };
-    switch (reply[1]) {
-        case 0x7F:
-            link(versionAccepted(reply) ? LinkCode::VersionAccepted : LinkCode::VersionRefused);
+        out.link = *link;
+        return out;
+    }
+    switch (code) {
+        case C::BoardVersion:
+            out.target = T::Link;
+            out.link =
+                versionAccepted(reply) ? LinkCode::VersionAccepted : LinkCode::VersionRefused;
             break;
-        case 0x80:
-            link(LinkCode::ChipSelected);
-            break;
-        case 0x81:
-            link(LinkCode::ProgrammingEntered);
-            break;
-        case 0x82:
-        case 0x89:
-            link(LinkCode::ConfigReadBack);
-            break;
-        case 0x83:
-            link(LinkCode::MainBlockErased);
-            break;
-        case 0x84:
-            link(LinkCode::Cfg0Written);
-            break;
-        case 0x85:
+        case C::FlashWrite:
             out.target = T::FlashWrite;
             break;
-        case 0x87:
-            link(LinkCode::ProgrammingLeft);
-            break;
-        case 0x88:
-            link(LinkCode::InfoBlockErased);
-            break;
-        case 0x8A:
-            link(LinkCode::Supply3V);
-            break;
-        case 0x8B:
-            link(LinkCode::Supply5V);
-            break;
-        case 0x8C:
-            link(LinkCode::SupplyOff);
-            break;
-        case 0x8D:
-            link(LinkCode::TrimWritten);
-            break;
-        case 0x8E:
-            link(LinkCode::EepromErased);
-            break;
-        case 0x8F:
+        case C::EepromWrite:
             out.target = T::EepromWrite;
             break;
-        case 0xB0:
+        default:
+            routeDebug(reply, chipIndex, debugChannels, out);
+            break;
+    }
+    return out;
+}
+
+void ReceiveDispatch::routeDebug(const Report& reply, int chipIndex, int debugChannels,
+                                 Routing& out) {
+    auto debug = [&out](DebugCode c) {
+        out.target = Routing::Target::Debug;
+        out.debug = c;
+    };
+    switch (static_cast<CommandCode>(reply[1])) {
+        case C::StartDebugging:
             frames_.reset();  // a new debug run: no half frame of the last one survives
             debug(DebugCode::Started);
             break;
-        case 0xB1:
+        case C::DebugSupply:
             debug(DebugCode::SupplyReply);
             break;
-        case 0xB2:
+        case C::ContinueDebugStartup:
             debug(DebugCode::StartupContinued);
             break;
-        case 0xB3:
+        case C::DebugData:
             switch (frames_.feed(reply, chipIndex, debugChannels, &out.sample)) {
                 case DebugFrameAssembler::Outcome::Accepted:
                     debug(DebugCode::Sample);
@@ -100,13 +119,12 @@ Routing ReceiveDispatch::route(const Report& reply, int transferMode, int chipIn
             }
             out.ignoredFrames = frames_.takeIgnored();
             break;
-        case 0xB6:
+        case C::WriteDebugParameters:
             debug(DebugCode::ParametersWritten);
             break;
         default:
             break;  // unknown replies are dropped
     }
-    return out;
 }
 
 }  // namespace tessel

@@ -32,6 +32,9 @@ public:
     static bool versionAccepted(const Report& reply);
 
 private:
+    // The replies of the debugging commands (and anything unknown, which is dropped).
+    void routeDebug(const Report& reply, int chipIndex, int debugChannels, Routing& out);
+
     DebugFrameAssembler frames_;
 };
 

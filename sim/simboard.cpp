@@ -1,5 +1,6 @@
 #include "sim/simboard.h"
 
+#include "link/commandcode.h"
 #include "link/debugframe.h"
 #include "link/debugparams.h"
 #include "link/readback.h"
@@ -30,7 +31,14 @@ bool isMcu(int chip) {
 }
 
 // Status values of the MCU families' configuration replies.
+using C = CommandCode;
+
 constexpr uint8_t kPassed = 1;
+constexpr uint8_t kInProgramming = 0x87;  // enter programming mode: the target is in it
+constexpr uint8_t kDoneAA = 0xAA;         // a supply switched, debug parameters taken
+constexpr uint8_t kFailedAA = 0x55;       // ... or not
+constexpr uint8_t kCrcError = 0x56;       // byte 4 of a flash reply: CRC error
+constexpr uint8_t kReadHeader = 0xFF;     // byte 2 of a read header (else a block request)
 constexpr uint8_t kWrongIcType = 3;
 constexpr uint8_t kInverseError = 4;
 
@@ -177,8 +185,8 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
 
     Report r = makeReport(c[1]);
     SimChip& chip = target();
-    switch (c[1]) {
-        case 0x7F:  // "V1.0.1.1a"
+    switch (static_cast<CommandCode>(c[1])) {
+        case C::BoardVersion:  // "V1.0.1.1a"
             r[2] = 0x56;
             r[3] = 1;
             r[4] = 0;
@@ -186,121 +194,124 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
             r[6] = 1;
             r[7] = options_.wrongVersion ? 0x62 : 0x61;
             break;
-        case 0x80:
+        case C::SelectChip:
             if (c[2] < 14)
                 selected_ = c[2];
             r[2] = c[2];
             break;
-        case 0x81:
+        case C::EnterProgramming:
             programming_ = !options_.targetFail;
-            r[2] = programming_ ? 0x87 : 0x00;
+            r[2] = programming_ ? kInProgramming : 0x00;
             break;
-        case 0x82:
+        case C::ReadConfig:
             return readConfiguration();
-        case 0x83: {
+        case C::EraseMainBlock: {
             bool ok = !options_.eraseFail && !options_.targetFail;
             if (selected_ >= 10)
                 ok = ok && c[2] == chip.protect;  // the password opens it
             if (ok)
                 chip.eraseFlash();
-            r[2] = ok ? 1 : 0;
+            r[2] = ok ? kPassed : 0;
             break;
         }
-        case 0x84:
+        case C::WriteWord0:
             return writeCfg0(c);
-        case 0x85:
-            bulk_ = Bulk::Flash;
-            bulkLength_ = static_cast<uint32_t>(c[2] << 8 | c[3]);
-            bulkOffset_ = 0;
-            dataReportsLeft_ = static_cast<int>((bulkLength_ + 63) / 64);
-            if (dataReportsLeft_ == 0)
-                bulk_ = Bulk::None;
-            r[2] = c[2];
-            r[3] = c[3];
-            break;
-        case 0x86:
-            if (c[2] == 0xFF) {  // header
-                if (options_.flashReadCrc) {
-                    r = makeReport(0x85);
-                    r[4] = 0x56;
-                } else {
-                    r[2] = 0xFF;
-                    r[3] = c[3];
-                    r[4] = c[4];
-                }
-            } else {
-                ++flashBlockRequests_;
-                if (options_.flashReadFail > 0 && flashBlockRequests_ == options_.flashReadFail) {
-                    r = makeReport(0xAA);
-                    r[2] = 0xBB;
-                    r[3] = 0xCC;
-                    break;
-                }
-                // Data reply: n bytes from byte 1 on, 0xFF after them.
-                r = blockReply(chip.flash.data(), chip.flash.size(), c, options_.flipFlash);
-            }
-            break;
-        case 0x87:
+        case C::FlashWrite:
+            return startBulkWrite(c, Bulk::Flash);
+        case C::FlashRead:
+            return flashRead(c);
+        case C::LeaveProgramming:
             programming_ = false;
-            r[2] = 0x00;  // 0x87 here would mean the target is still in programming mode
+            r[2] = 0x00;  // kInProgramming here would mean the target is still in that mode
             break;
-        case 0x88: {
+        case C::EraseInfoBlock: {
             const bool ok = !options_.eraseFail && !options_.targetFail;
             // A protected information block acknowledges the erase and keeps its words.
             if (ok && !options_.infProtect)
                 chip.eraseConfiguration();
-            r[2] = ok ? 1 : 0;
+            r[2] = ok ? kPassed : 0;
             break;
         }
-        case 0x89:
+        case C::WriteConfig:
             return writeConfiguration(c);
-        case 0x8A:
-        case 0x8B:
-        case 0x8C:
-            r[2] = options_.supplyFail ? 0x55 : 0xAA;
+        case C::Supply3V:
+        case C::Supply5V:
+        case C::SupplyOff:
+            r[2] = options_.supplyFail ? kFailedAA : kDoneAA;
             break;
-        case 0x8D:
+        case C::WriteTrim:
             return writeTrim(c);
-        case 0x8E: {
+        case C::EraseEeprom: {
             const bool ok = !options_.eraseFail && !options_.targetFail && !chip.eeprom.empty() &&
                             chip.eepromEnabled();
             if (ok)
                 chip.eraseEeprom();
-            r[2] = ok ? 1 : 0;
+            r[2] = ok ? kPassed : 0;
             break;
         }
-        case 0x8F:
-            bulk_ = Bulk::Eeprom;
-            bulkLength_ = static_cast<uint32_t>(c[2] << 8 | c[3]);
-            bulkOffset_ = 0;
-            dataReportsLeft_ = static_cast<int>((bulkLength_ + 63) / 64);
-            if (dataReportsLeft_ == 0)
-                bulk_ = Bulk::None;
-            r[2] = c[2];
-            r[3] = c[3];
-            break;
-        case 0x90:
-            if (c[2] == 0xFF) {  // header
-                r[2] = 0xFF;
+        case C::EepromWrite:
+            return startBulkWrite(c, Bulk::Eeprom);
+        case C::EepromRead:
+            if (c[2] == kReadHeader) {
+                r[2] = kReadHeader;
                 r[3] = c[3];
                 r[4] = c[4];
             } else {
                 r = blockReply(chip.eeprom.data(), chip.eeprom.size(), c, options_.flipEeprom);
             }
             break;
-        case 0xB0:
-        case 0xB1:
-        case 0xB2:
-        case 0xB3:
-        case 0xB4:
-        case 0xB5:
-        case 0xB6:
+        case C::StartDebugging:
+        case C::DebugSupply:
+        case C::ContinueDebugStartup:
+        case C::DebugData:
+        case C::PauseDebugData:
+        case C::StopDebugging:
+        case C::WriteDebugParameters:
             return debugReply(c, answer);
         default:
             *answer = false;
             break;  // the board ignores what it does not know
     }
     return r;
+}
+
+Report SimBoard::startBulkWrite(const Report& c, Bulk kind) {
+    // The header's length says how many data reports follow.
+    Report r = makeReport(c[1]);
+    bulk_ = kind;
+    bulkLength_ = static_cast<uint32_t>(c[2] << 8 | c[3]);
+    bulkOffset_ = 0;
+    dataReportsLeft_ = static_cast<int>((bulkLength_ + 63) / 64);
+    if (dataReportsLeft_ == 0)
+        bulk_ = Bulk::None;
+    r[2] = c[2];
+    r[3] = c[3];
+    return r;
+}
+
+Report SimBoard::flashRead(const Report& c) {
+    Report r = makeReport(c[1]);
+    if (c[2] == kReadHeader) {
+        if (options_.flashReadCrc) {
+            r = makeReport(codeByte(C::FlashWrite));
+            r[4] = kCrcError;
+        } else {
+            r[2] = kReadHeader;
+            r[3] = c[3];
+            r[4] = c[4];
+        }
+        return r;
+    }
+    ++flashBlockRequests_;
+    if (options_.flashReadFail > 0 && flashBlockRequests_ == options_.flashReadFail) {
+        // A reply that is no block: the program must not take it as flash data.
+        r = makeReport(0xAA);
+        r[2] = 0xBB;
+        r[3] = 0xCC;
+        return r;
+    }
+    // Data reply: n bytes from byte 1 on, 0xFF after them.
+    return blockReply(target().flash.data(), target().flash.size(), c, options_.flipFlash);
 }
 
 Report SimBoard::bulkData(const Report& data, bool* answer) {
@@ -316,11 +327,11 @@ Report SimBoard::bulkData(const Report& data, bool* answer) {
                 chip.flash[a] &= data[1 + i];  // programming clears bits
         }
         bulkOffset_ += n;
-        r = makeReport(0x85);
+        r = makeReport(codeByte(C::FlashWrite));
         r[2] = static_cast<uint8_t>(bulkOffset_ >> 8);
         r[3] = static_cast<uint8_t>(bulkOffset_ & 0xFF);
         if (options_.flashCrcError > 0 && flashDataReports_ == options_.flashCrcError) {
-            r[4] = 0x56;
+            r[4] = kCrcError;
             dataReportsLeft_ = 0;  // the board gives up on the transfer
         }
     } else {
@@ -330,7 +341,7 @@ Report SimBoard::bulkData(const Report& data, bool* answer) {
                 chip.eeprom[a] = data[1 + i];
         }
         bulkOffset_ += n;
-        r = makeReport(0x8F);
+        r = makeReport(codeByte(C::EepromWrite));
         r[2] = static_cast<uint8_t>(bulkOffset_ >> 8);
         r[3] = static_cast<uint8_t>(bulkOffset_ & 0xFF);
     }
@@ -343,7 +354,7 @@ Report SimBoard::bulkData(const Report& data, bool* answer) {
 Report SimBoard::readConfiguration() {
     const int idx = selected_;
     const SimChip& chip = target();
-    Report r = makeReport(0x82);
+    Report r = makeReport(codeByte(C::ReadConfig));
     uint8_t status = options_.targetFail ? 0 : kPassed;
     uint8_t icType = chip.icType;
     if (options_.wrongIcType) {
@@ -390,7 +401,7 @@ uint8_t SimBoard::reportedWord(const SimChip& chip, int number) const {
 Report SimBoard::writeConfiguration(const Report& c) {
     const int idx = selected_;
     SimChip& chip = target();
-    Report r = makeReport(0x89);
+    Report r = makeReport(codeByte(C::WriteConfig));
     const int len = configPayloadLength(idx);
     const uint8_t* p = &c[2];
     if (writeEchoPos(idx) != kNone)
@@ -452,7 +463,7 @@ Report SimBoard::writeConfiguration(const Report& c) {
 Report SimBoard::writeCfg0(const Report& c) {
     const int idx = selected_;
     SimChip& chip = target();
-    Report r = makeReport(0x84);
+    Report r = makeReport(codeByte(C::WriteWord0));
     const int count = cfg0WordCount(idx);
     // The words configuration word 0 carries: CFG0, then CFG10 and CFG11 or CFG30.
     int numbers[3] = {0, 10, 11};
@@ -481,7 +492,7 @@ Report SimBoard::writeCfg0(const Report& c) {
 Report SimBoard::writeTrim(const Report& c) {
     const int idx = selected_;
     SimChip& chip = target();
-    Report r = makeReport(0x8D);
+    Report r = makeReport(codeByte(C::WriteTrim));
     const int n = trimWordCount(idx);
     const bool ok = !options_.targetFail && !options_.trimCrc;
     for (int i = 0; i < n; ++i) {
@@ -501,15 +512,15 @@ Report SimBoard::writeTrim(const Report& c) {
 
 Report SimBoard::debugReply(const Report& c, bool* answer) {
     Report r = makeReport(c[1]);
-    switch (c[1]) {
-        case 0xB0:
+    switch (static_cast<CommandCode>(c[1])) {
+        case C::StartDebugging:
             debugChip_ = c[2] < 14 ? c[2] : selected_;
             streaming_ = false;
             frameCounter_ = 0;
             r[2] = c[2];
             r[3] = c[3];
             break;
-        case 0xB1: {
+        case C::DebugSupply: {
             // Byte 2 echoes the choice (0 3 V, 1 5 V, 2 external), byte 3 is 1 when it works.
             const int choice = c[2];
             bool ok = false;
@@ -521,7 +532,7 @@ Report SimBoard::debugReply(const Report& c, bool* answer) {
             r[3] = ok ? 1 : 0;
             break;
         }
-        case 0xB2:
+        case C::ContinueDebugStartup:
             r[2] = options_.targetFail ? 0 : 1;
             r[3] = static_cast<uint8_t>(options_.channels);
             if (debugChip_ <= 2) {  // the UART link of the first family runs at 9600 baud
@@ -529,19 +540,19 @@ Report SimBoard::debugReply(const Report& c, bool* answer) {
                 r[5] = 9600 & 0xFF;
             }
             break;
-        case 0xB3:
+        case C::DebugData:
             streamChannels_ = std::min<int>(c[2], kMaxDebugChannels);
             streaming_ = !options_.targetFail;
             *answer = false;  // the frames follow on the stream
             break;
-        case 0xB4:
-        case 0xB5:
+        case C::PauseDebugData:
+        case C::StopDebugging:
             streaming_ = false;
             *answer = false;
             break;
-        case 0xB6:
+        case C::WriteDebugParameters:
             lastParams_ = parseDebugParametersFrame(c);
-            r[2] = options_.targetFail ? 0x55 : 0xAA;
+            r[2] = options_.targetFail ? kFailedAA : kDoneAA;
             break;
         default:
             *answer = false;
@@ -597,7 +608,7 @@ std::vector<Report> SimBoard::nextFrame() {
 
     std::vector<Report> segments;
     for (int seg = 0; seg * 60 < length; ++seg) {
-        Report r = makeReport(0xB3);
+        Report r = makeReport(codeByte(C::DebugData));
         r[2] = static_cast<uint8_t>(seg);
         r[3] = static_cast<uint8_t>(length >> 8);
         r[4] = static_cast<uint8_t>(length & 0xFF);

@@ -105,6 +105,9 @@ public:
 private:
     Report handleLocked(const Report& command, bool* answer);
     Report bulkData(const Report& data, bool* answer);
+    enum class Bulk { None, Flash, Eeprom };
+    Report startBulkWrite(const Report& header, Bulk kind);
+    Report flashRead(const Report& command);
     Report readConfiguration();
     Report writeConfiguration(const Report& command);
     Report writeCfg0(const Report& command);
@@ -123,7 +126,6 @@ private:
     bool programming_ = false;
 
     // Bulk transfers in progress: data reports still expected and where they go.
-    enum class Bulk { None, Flash, Eeprom };
     Bulk bulk_ = Bulk::None;
     int dataReportsLeft_ = 0;
     uint32_t bulkOffset_ = 0;
