@@ -46,6 +46,9 @@ public:
     // An operation ended: its reason and the verdict line it was reported with (a success
     // carries the line that said so, when there is one).
     virtual void operationFinished(const Outcome& outcome) = 0;
+    // A supply switch (3V, 5V, "掉电") was answered: a single exchange, not an operation, so
+    // it ends here rather than in operationFinished().
+    virtual void supplySwitched(const Outcome& outcome) { (void)outcome; }
     // Trim mode ended without the toggle: the board went away, or the target could not be
     // brought into programming mode. The page shows the configuration page again.
     virtual void trimModeDropped() {}

@@ -348,15 +348,20 @@ void OperationSequencer::handle(const LinkNotification& n) {
 
 bool OperationSequencer::handleExchange(const LinkNotification& n) {
     const bool ok = n.report[2] == replystatus::kSupplyOk;
+    const auto supplied = [&](Msg done, Msg failed) {
+        const Msg verdict = ok ? done : failed;
+        const QString line = say(verdict);
+        view_.supplySwitched({ok ? Reason::Ok : Reason::SupplyFailed, verdict, line});
+    };
     switch (n.code) {
         case LinkCode::Supply3V:
-            say(ok ? Msg::Supply3VOk : Msg::Supply3VFailed);
+            supplied(Msg::Supply3VOk, Msg::Supply3VFailed);
             return true;
         case LinkCode::Supply5V:
-            say(ok ? Msg::Supply5VOk : Msg::Supply5VFailed);
+            supplied(Msg::Supply5VOk, Msg::Supply5VFailed);
             return true;
         case LinkCode::SupplyOff:
-            say(ok ? Msg::SupplyOffOk : Msg::SupplyOffFailed);
+            supplied(Msg::SupplyOffOk, Msg::SupplyOffFailed);
             return true;
         case LinkCode::ProgrammingLeft:
             if (chipInfo(static_cast<int>(state_.chipIndex.load())).leaveStatus &&

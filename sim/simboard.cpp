@@ -186,14 +186,8 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
     Report r = makeReport(c[1]);
     SimChip& chip = target();
     switch (static_cast<CommandCode>(c[1])) {
-        case C::BoardVersion:  // "V1.0.1.1a"
-            r[2] = 0x56;
-            r[3] = 1;
-            r[4] = 0;
-            r[5] = 1;
-            r[6] = 1;
-            r[7] = options_.wrongVersion ? 0x62 : 0x61;
-            break;
+        case C::BoardVersion:
+            return versionReply();
         case C::SelectChip:
             if (c[2] < 14)
                 selected_ = c[2];
@@ -224,14 +218,8 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
             programming_ = false;
             r[2] = 0x00;  // kInProgramming here would mean the target is still in that mode
             break;
-        case C::EraseInfoBlock: {
-            const bool ok = !options_.eraseFail && !options_.targetFail;
-            // A protected information block acknowledges the erase and keeps its words.
-            if (ok && !options_.infProtect)
-                chip.eraseConfiguration();
-            r[2] = ok ? kPassed : 0;
-            break;
-        }
+        case C::EraseInfoBlock:
+            return eraseInfoBlock();
         case C::WriteConfig:
             return writeConfiguration(c);
         case C::Supply3V:
@@ -241,14 +229,8 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
             break;
         case C::WriteTrim:
             return writeTrim(c);
-        case C::EraseEeprom: {
-            const bool ok = !options_.eraseFail && !options_.targetFail && !chip.eeprom.empty() &&
-                            chip.eepromEnabled();
-            if (ok)
-                chip.eraseEeprom();
-            r[2] = ok ? kPassed : 0;
-            break;
-        }
+        case C::EraseEeprom:
+            return eraseEeprom();
         case C::EepromWrite:
             return startBulkWrite(c, Bulk::Eeprom);
         case C::EepromRead:
@@ -272,6 +254,38 @@ Report SimBoard::handleLocked(const Report& c, bool* answer) {
             *answer = false;
             break;  // the board ignores what it does not know
     }
+    return r;
+}
+
+Report SimBoard::versionReply() const {
+    Report r = makeReport(codeByte(C::BoardVersion));  // "V1.0.1.1a"
+    r[2] = 0x56;
+    r[3] = 1;
+    r[4] = 0;
+    r[5] = 1;
+    r[6] = 1;
+    r[7] = options_.wrongVersion ? 0x62 : 0x61;
+    return r;
+}
+
+Report SimBoard::eraseInfoBlock() {
+    Report r = makeReport(codeByte(C::EraseInfoBlock));
+    const bool ok = !options_.eraseFail && !options_.targetFail;
+    // A protected information block acknowledges the erase and keeps its words.
+    if (ok && !options_.infProtect)
+        target().eraseConfiguration();
+    r[2] = ok ? kPassed : 0;
+    return r;
+}
+
+Report SimBoard::eraseEeprom() {
+    Report r = makeReport(codeByte(C::EraseEeprom));
+    SimChip& chip = target();
+    const bool ok =
+        !options_.eraseFail && !options_.targetFail && !chip.eeprom.empty() && chip.eepromEnabled();
+    if (ok)
+        chip.eraseEeprom();
+    r[2] = ok ? kPassed : 0;
     return r;
 }
 

@@ -108,6 +108,9 @@ private:
     enum class Bulk { None, Flash, Eeprom };
     Report startBulkWrite(const Report& header, Bulk kind);
     Report flashRead(const Report& command);
+    Report versionReply() const;
+    Report eraseInfoBlock();
+    Report eraseEeprom();
     Report readConfiguration();
     Report writeConfiguration(const Report& command);
     Report writeCfg0(const Report& command);

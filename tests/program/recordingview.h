@@ -19,6 +19,7 @@ public:
     int finished = 0;
     bool lastSuccess = false;
     QList<Outcome> outcomes;  // every end, in order
+    QList<Outcome> supplies;  // every answered supply switch
     uint32_t readShown = 0;
     int eepromShown = 0;
 
@@ -39,6 +40,8 @@ public:
         lastSuccess = outcome.ok();
         outcomes << outcome;
     }
+
+    void supplySwitched(const Outcome& outcome) override { supplies << outcome; }
 
     bool isEnabled(Control c) const { return enabled[static_cast<int>(c)]; }
 };

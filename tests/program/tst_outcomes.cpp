@@ -188,6 +188,51 @@ private Q_SLOTS:
         if (outcome.message)
             QCOMPARE(message(*outcome.message, state.language), line);
     }
+
+    void supply_data() {
+        QTest::addColumn<int>("supply");
+        QTest::addColumn<QString>("sim");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("line");
+        using S = OperationSequencer::Supply;
+        QTest::newRow("3V") << int(S::V3) << "" << false << "ok"
+                            << "3V 上电成功!若要烧录相关操作,请先选择“掉电”!";
+        QTest::newRow("5V en") << int(S::V5) << "" << true << "ok"
+                               << "5V POWER ON OK!";
+        QTest::newRow("off") << int(S::Off) << "" << false << "ok"
+                             << "掉电成功!";
+        QTest::newRow("3V fails") << int(S::V3) << "supply-fail" << false << "supply-failed"
+                                  << "上电失败!请检查负载和调试版供电系统!";
+        QTest::newRow("5V fails en") << int(S::V5) << "supply-fail" << true << "supply-failed"
+                                     << "5V POWER ON Failed!";
+        QTest::newRow("off fails") << int(S::Off) << "supply-fail" << false << "supply-failed"
+                                   << "掉电失败!请检查调试版供电系统!";
+    }
+
+    // A supply switch is a single exchange: it reports its outcome without ending an
+    // operation.
+    void supply() {
+        QFETCH(int, supply);
+        QFETCH(QString, sim);
+        QFETCH(bool, english);
+        QFETCH(QString, key);
+        QFETCH(QString, line);
+        SimOptions options;
+        QString error;
+        QVERIFY2(SimOptions::parse(sim, &options, &error), qPrintable(error));
+        SharedState state;
+        state.language = english ? 1 : 0;
+        SimBench bench(state, options, &pages_);
+        QVERIFY(bench.connected());
+        bench.seq->switchSupply(static_cast<OperationSequencer::Supply>(supply));
+        QTRY_COMPARE_WITH_TIMEOUT(bench.view->supplies.size(), 1, 5000);
+        const Outcome& outcome = bench.view->supplies.first();
+        QCOMPARE(QString::fromLatin1(reasonKey(outcome.reason)), key);
+        QCOMPARE(outcome.text, line);
+        QVERIFY(bench.view->lines.contains(line));
+        QCOMPARE(bench.view->finished, 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(OutcomesTest)
