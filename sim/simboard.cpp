@@ -87,6 +87,11 @@ int SimBoard::received() const {
     return received_;
 }
 
+int SimBoard::lastAnswerDelayMs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return options_.lateAt > 0 && received_ == options_.lateAt ? options_.lateMs : 0;
+}
+
 bool SimBoard::pulledOut() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return pulledOut_;

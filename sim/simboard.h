@@ -53,6 +53,10 @@ struct SimOptions {
     // "stall": a bulk transfer that gets no report for this long (ms) ends, and the board
     // takes commands again; 0 = it waits for its data for ever.
     int stallMs = 500;
+    // "late": the Nth report's answer comes "late-ms" ms after it would (it overtakes nothing:
+    // later answers wait behind it no more than they would behind any slow answer).
+    int lateAt = 0;
+    int lateMs = 1500;
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -79,6 +83,8 @@ public:
     void clearTrace();
     // Reports received since it was plugged in (the fault counters use it).
     int received() const;
+    // Extra delay (ms) of the answers to the report handle() took last ("late" fault).
+    int lastAnswerDelayMs() const;
 
     // True once a pull-after fault fired; the device then reports itself gone.
     bool pulledOut() const;
