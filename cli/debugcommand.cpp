@@ -115,13 +115,8 @@ std::optional<Outcome> handshakeOutcome(const LinkNotification& n, const CMUSBHi
     }
 }
 
-int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
-    BoardAccess access;
-    if (!access.select(req.board, result, state.english()))
-        return result.finish();
-    ConsolePrompts console;
-    CMUSBHid transport(state, access.backend());
-    DebugSession session(state, transport, console);
+// The samples go to the file named, or under the window's time-stamped names here.
+void saveSamplesAsAsked(DebugSession& session, const DebugRequest& req) {
     session.setSaveData(true);
     if (req.csvFile.isEmpty()) {
         session.setCsvDirectory(QDir::currentPath());
@@ -129,6 +124,45 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         session.setCsvFile(req.csvFile);
         session.setCsvDirectory(QFileInfo(req.csvFile).absolutePath());
     }
+}
+
+// What the command reports: what ended it, else the run's outcome. The command asked for
+// samples, so a run that ended well without one did not deliver.
+Outcome commandOutcome(const std::optional<Outcome>& ended, const DebugSession& session,
+                       const SharedState& state) {
+    const Outcome end = ended.value_or(session.outcome());
+    if (end.ok() && session.framesAccepted() == 0) {
+        return Outcome::failure(Reason::NoSamples, Msg::DebugNoSamples,
+                                state.text(Msg::DebugNoSamples));
+    }
+    return end;
+}
+
+// The end of the command: frame counts, statistics, the trace, and the JSON reason and exit
+// code of the outcome.
+int reportRun(const DebugRequest& req, const DebugSession& session, BoardAccess& access,
+              const Outcome& end, uint8_t language, CommandResult& result) {
+    reportCounts(session, access.simBoard(), result);
+    const DebugStatistics& stats = session.statistics();
+    if (stats.channels() > 0)
+        printStatistics(stats, language);
+    if (!end.ok()) {
+        result.op.set(OperationResult::Outcome::Failed, QString::fromLatin1(reasonKey(end.reason)),
+                      end.text);
+    }
+    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
+        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
+    return result.finish();
+}
+
+int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
+    BoardAccess access;
+    if (!access.select(req.board, result, state.english()))
+        return result.finish();
+    ConsolePrompts console;
+    CMUSBHid transport(state, access.backend());
+    DebugSession session(state, transport, console);
+    saveSamplesAsAsked(session, req);
     DebugPageSettings settings;
     settings.vcc = req.vcc;
 
@@ -211,23 +245,8 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     QCoreApplication::processEvents();  // the writer's end and the frames still queued
     transport.close();
 
-    reportCounts(session, access.simBoard(), result);
-    const DebugStatistics& stats = session.statistics();
-    if (stats.channels() > 0)
-        printStatistics(stats, state.language);
-    Outcome end = outcome.value_or(session.outcome());
-    // The command asked for samples: a run that ended well without one did not deliver.
-    if (end.ok() && session.framesAccepted() == 0) {
-        end = Outcome::failure(Reason::NoSamples, Msg::DebugNoSamples,
-                               state.text(Msg::DebugNoSamples));
-    }
-    if (!end.ok()) {
-        result.op.set(OperationResult::Outcome::Failed, QString::fromLatin1(reasonKey(end.reason)),
-                      end.text);
-    }
-    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
-        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
-    return result.finish();
+    return reportRun(req, session, access, commandOutcome(outcome, session, state), state.language,
+                     result);
 }
 
 int runDebug(const QStringList& argv) {
