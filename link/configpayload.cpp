@@ -1,5 +1,6 @@
 #include "link/configpayload.h"
 
+#include "app/chipcatalogue.h"
 #include "link/readback.h"
 
 #include <algorithm>
@@ -48,13 +49,15 @@ void logCrcs(const Report& r, int first, std::initializer_list<int> numbers, Log
         log.appendLog(QString::asprintf("编程器:读回CRC%d: 0x%02x", k, r[pos++]));
 }
 
+// The KR41xx lines by the number of words the chip holds.
 void logKr41xx(int chip, const uint8_t* p, const Report& r, LogSink& log) {
-    const uint8_t* back = r.data() + 12;  // the read-back slots, CFG0 first
-    if (chip == 1) {
-        // Slots 4 and 5 hold the fifth and sixth words swapped.
+    const uint8_t* back = r.data() + readback::writeWordPos(chip, 0);  // the slots, CFG0 first
+    const int words = chipInfo(chip).configWords;
+    if (words == 7) {
+        // The KR4111's slots 4 and 5 hold its fifth and sixth words swapped.
         log.appendLog(valuesLine("编程器:写入配置字1-6:", pick(p, {1, 2, 3, 5, 4, 6})));
         log.appendLog(valuesLine("编程器:读回配置字1-6:", pick(back, {1, 2, 3, 5, 4, 6})));
-    } else if (chip == 2) {
+    } else if (words == 9) {
         log.appendLog(valuesLine("写入配置字1-8:", run(p, 1, 8)));
         log.appendLog(valuesLine("读回配置字1-8:", run(back, 1, 8)));
     } else {
@@ -102,14 +105,15 @@ void logMcu04Pairs(const char* head, const uint8_t* b, LogSink& log) {
 
 std::vector<uint8_t> configPayload(int chip, const std::vector<uint8_t>& words) {
     const std::vector<int> pairs = readback::pairedWords(chip);
-    if (chip >= 0 && chip <= 7) {
-        if (static_cast<int>(words.size()) != readback::configPayloadLength(chip))
+    const int length = readback::configPayloadLength(chip);
+    if (pairs.empty()) {
+        if (length == 0 || static_cast<int>(words.size()) != length)
             return {};
         return words;
     }
-    // MCU01 sends CFG0 first without an inverse; the others pair every word.
-    const size_t lead = chip == 8 || chip == 9 ? 1 : 0;
-    if (pairs.empty() || words.size() != lead + pairs.size())
+    // Words before the pairs go without an inverse (MCU01 sends CFG0 first).
+    const size_t lead = static_cast<size_t>(length) - 2 * pairs.size();
+    if (words.size() != lead + pairs.size())
         return {};
     std::vector<uint8_t> out(words.begin(), words.begin() + static_cast<long>(lead));
     for (size_t i = lead; i < words.size(); ++i) {
@@ -120,19 +124,12 @@ std::vector<uint8_t> configPayload(int chip, const std::vector<uint8_t>& words) 
 }
 
 Comparison configComparison(int chip) {
-    if (chip == 1)
-        return {1, 6, 13};
-    if (chip == 2)
-        return {1, 8, 13};
-    if (chip >= 3 && chip <= 7)
-        return {1, 9, 13};
-    if (chip == 8 || chip == 9)
-        return {1, 14, 22};
-    if (chip >= 10 && chip <= 12)
-        return {0, 22, 26};
-    if (chip == 13)
-        return {0, 50, 2};
-    return {0, 3, 12};  // KR4121, in the one-key write
+    // CFG0 is not compared where it is written on its own (0x84); the KR41xx slots of the
+    // reply begin with it, the MCU01 pairs after it.
+    const int sentFrom = chipInfo(chip).programConfig == ProgramConfigStep::Word0 ? 1 : 0;
+    const int skipped = readback::pairedWords(chip).empty() ? sentFrom : 0;
+    return {sentFrom, readback::writeCompareLength(chip) - skipped,
+            readback::writeCompareStart(chip) + skipped};
 }
 
 bool configMatches(int chip, const std::vector<uint8_t>& payload, const Report& reply) {
@@ -144,7 +141,9 @@ bool configMatches(int chip, const std::vector<uint8_t>& payload, const Report& 
 }
 
 bool infoBlockProtected(int chip, const Report& reply) {
-    if (chip < 1 || chip > 12)
+    // The MCU04 reports no such bit; chips without a configuration write do not either.
+    const ChipInfo& c = chipInfo(chip);
+    if (!isChipIndex(chip) || !c.configWrite || c.family == ChipFamily::MCU04)
         return false;
     const int cfg0 = readback::writeWordPos(chip, 0);  // 12, 49 or 61
     return cfg0 >= 0 && (reply[cfg0] & 0x02) != 0;
@@ -154,25 +153,30 @@ void logConfigWrite(int chip, const std::vector<uint8_t>& payload, const Report&
                     LogSink& log) {
     std::vector<uint8_t> p = payload;
     p.resize(64, 0);  // the formats never read past what the family sends
-    if (chip <= 7) {
-        logKr41xx(chip, p.data(), reply, log);
-    } else if (chip <= 9) {
-        logMcu01(p.data(), reply, log);
-    } else if (chip <= 12) {
-        logMcu02Pairs("写入配置字", "写入配置字取反码", p.data(), log);
-        logMcu02Pairs("读回配置字", "读回配置字取反码", reply.data() + 26, log);
-        logCrcs(reply, 48, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, log);
-    } else {
-        logMcu04Pairs("写入", p.data(), log);
-        logMcu04Pairs("读回", reply.data() + 2, log);
-        logCrcs(reply, 52, {1, 2, 3, 4, 5, 6, 7, 8, 9}, log);
+    switch (chipInfo(chip).family) {
+        case ChipFamily::KR41xx:
+            logKr41xx(chip, p.data(), reply, log);
+            break;
+        case ChipFamily::MCU01:
+            logMcu01(p.data(), reply, log);
+            break;
+        case ChipFamily::MCU02:
+            logMcu02Pairs("写入配置字", "写入配置字取反码", p.data(), log);
+            logMcu02Pairs("读回配置字", "读回配置字取反码", reply.data() + 26, log);
+            logCrcs(reply, 48, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, log);
+            break;
+        case ChipFamily::MCU04:
+            logMcu04Pairs("写入", p.data(), log);
+            logMcu04Pairs("读回", reply.data() + 2, log);
+            logCrcs(reply, 52, {1, 2, 3, 4, 5, 6, 7, 8, 9}, log);
+            break;
     }
 }
 
 bool judgeWordZeroWrite(int chip, const std::vector<uint8_t>& sent, const Report& reply,
                         LogSink& log) {
-    const bool mcu04 = chip == 13;
-    const int n = mcu04 ? 2 : 3;
+    const bool mcu04 = chipInfo(chip).family == ChipFamily::MCU04;
+    const int n = readback::cfg0WordCount(chip);
     std::vector<uint8_t> s = sent;
     s.resize(static_cast<size_t>(n), 0);
     const std::vector<uint8_t> back = run(reply.data(), 7, n);
@@ -215,7 +219,8 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
     std::vector<uint8_t> s = sent;
     s.resize(static_cast<size_t>(n), 0);
     const std::vector<uint8_t> back = run(reply.data(), trimReadBackByte(chip), n);
-    if (chip <= 9) {
+    const ChipFamily family = chipInfo(chip).family;
+    if (family == ChipFamily::KR41xx || family == ChipFamily::MCU01) {
         // One value after another, each followed by a blank.
         const auto line = [](const char* prefix, const std::vector<uint8_t>& v) {
             QString text = QString::fromUtf8(prefix);
@@ -238,21 +243,22 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
     static const Group kMcu02[] = {{"0~4", 0, 5}, {"5~9", 5, 5}, {"pw", 10, 1}};
     static const Group kMcu04[] = {
         {"0~4", 0, 5}, {"5~9", 5, 5}, {"21~25", 10, 5}, {"test/osc/pldo/pw", 15, 4}};
-    const Group* groups = chip == 13 ? kMcu04 : kMcu02;
-    const int count = chip == 13 ? 4 : 3;
+    const bool mcu04 = family == ChipFamily::MCU04;
+    const Group* groups = mcu04 ? kMcu04 : kMcu02;
+    const int count = mcu04 ? 4 : 3;
     for (int g = 0; g < count; ++g) {
         log.appendLog(
             valuesLine(QStringLiteral("编程器:写入修调字%1: ").arg(QLatin1String(groups[g].name)),
                        run(s.data(), groups[g].first, groups[g].count)));
     }
-    if (chip == 13)
+    if (mcu04)
         log.appendLog(valuesLine("编程器:写入修调字写标志: ", run(s.data(), 19, 19)));
     for (int g = 0; g < count; ++g) {
         log.appendLog(
             valuesLine(QStringLiteral("编程器:读回修调字%1: ").arg(QLatin1String(groups[g].name)),
                        run(back.data(), groups[g].first, groups[g].count)));
     }
-    if (chip == 13)
+    if (mcu04)
         log.appendLog(valuesLine("编程器:读回修调字写标志: ", run(back.data(), 19, 19)));
 }
 
@@ -265,8 +271,9 @@ void logTrimDifferences(const std::vector<uint8_t>& sent, const Report& reply, i
         if (got == sent[static_cast<size_t>(i)])
             continue;
         // VE5812DUZI: the nineteen words, then the write flag of each of them.
-        const QString what = chip == 13 && i >= 19 ? QStringLiteral("修调字%1的写标志").arg(i - 18)
-                                                   : QStringLiteral("修调字%1").arg(i + 1);
+        const bool flag = chipInfo(chip).family == ChipFamily::MCU04 && i >= 19;
+        const QString what = flag ? QStringLiteral("修调字%1的写标志").arg(i - 18)
+                                  : QStringLiteral("修调字%1").arg(i + 1);
         log.appendLog(QStringLiteral("编程器:%1不一致: 写入0x%2, 读回0x%3")
                           .arg(what)
                           .arg(sent[static_cast<size_t>(i)], 2, 16, QLatin1Char('0'))
