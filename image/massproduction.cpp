@@ -9,16 +9,6 @@ namespace tessel {
 
 namespace {
 
-// What a file carries after the image follows from the chip's traits: the KR4121 CFG1 and
-// CFG0, the chips with an EEPROM in the flash buffers their EEPROM image and its length, the
-// chips with production modes the mode byte, every other chip CFG0.
-bool carriesEeprom(int chip) {
-    return eepromInFlashBuffer(chip);
-}
-bool carriesMode(int chip) {
-    return chipInfo(chip).massProductionModes;
-}
-
 // The EEPROM image starts at the first multiple of 16 strictly above the image.
 uint32_t eepromStart(uint32_t imageLength) {
     return imageLength - imageLength % 16 + 16;
@@ -71,10 +61,13 @@ static_assert(std::size(kModelLines) == kChipCount, "a model line for every chip
 
 }  // namespace
 
+// What a file carries after the image follows from the chip's traits: the KR4121 CFG1 and
+// CFG0, the chips with an EEPROM in the flash buffers their EEPROM image and its length, the
+// chips with production modes the mode byte, every other chip CFG0.
 uint32_t trailerLength(int chip) {
     if (carriesCfg1(chip))
         return 4;
-    if (carriesEeprom(chip))
+    if (eepromInFlashBuffer(chip))
         return 5;
     return 3;
 }
@@ -94,7 +87,7 @@ TkContents decodeMassProductionFile(const uint8_t* data, uint32_t n) {
         c.status = TkStatus::ContentError;
         return c;
     }
-    if (carriesEeprom(t)) {
+    if (eepromInFlashBuffer(t)) {
         c.cfg0 = data[n - 4];
         c.imageLength = uint32_t(data[n - 3]) * 256 + data[n - 2];
         c.eepromOffset = eepromStart(c.imageLength);
@@ -108,7 +101,7 @@ TkContents decodeMassProductionFile(const uint8_t* data, uint32_t n) {
         if (carriesCfg1(t)) {
             c.cfg1 = data[n - 3];
             c.cfg0 = data[n - 2];
-        } else if (carriesMode(t)) {
+        } else if (chipInfo(t).massProductionModes) {
             c.modeByte = data[n - 2];
         } else {
             c.cfg0 = data[n - 2];
@@ -135,7 +128,7 @@ uint8_t modeByteFromSelection(int selection) {
 }
 
 QString massProductionExtension(int chip, int modeSelection) {
-    if (carriesMode(chip)) {
+    if (chipInfo(chip).massProductionModes) {
         if (modeSelection == 0)
             return QStringLiteral(".mtk");
         if (modeSelection == 1)
@@ -168,8 +161,8 @@ TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0,
     TkBuild b;
     chip = sanitizeChipIndex(chip);
     const uint32_t length = image.imageLength;
-    const uint32_t pad = carriesEeprom(chip) ? 16 - length % 16 : 0;
-    const uint32_t eeprom = carriesEeprom(chip) ? kFlashEepromImageSize : 0;
+    const uint32_t pad = eepromInFlashBuffer(chip) ? 16 - length % 16 : 0;
+    const uint32_t eeprom = eepromInFlashBuffer(chip) ? kFlashEepromImageSize : 0;
     const uint64_t total = uint64_t(length) + pad + eeprom + trailerLength(chip);
     b.extension = massProductionExtension(chip, modeSelection);
     b.filter = QStringLiteral("Save Files (*%1)").arg(b.extension);
@@ -190,7 +183,7 @@ TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0,
     const char ic = char(chip);
     b.content.reserve(qsizetype(total));
     b.content.append(buffer, qsizetype(length));
-    if (carriesEeprom(chip)) {
+    if (eepromInFlashBuffer(chip)) {
         b.content.append(buffer + length, qsizetype(pad));
         b.content.append(buffer + kEepromOffsetInFlashBuffer, qsizetype(kFlashEepromImageSize));
     }
@@ -198,11 +191,11 @@ TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0,
     if (carriesCfg1(chip)) {
         b.content.append(char(cfg1));
         b.content.append(char(cfg0));
-    } else if (carriesEeprom(chip)) {
+    } else if (eepromInFlashBuffer(chip)) {
         b.content.append(char(cfg0));
         b.content.append(char(length >> 8));
         b.content.append(char(length & 0xFF));
-    } else if (carriesMode(chip)) {
+    } else if (chipInfo(chip).massProductionModes) {
         b.content.append(char(modeByteFromSelection(modeSelection)));
     } else {
         b.content.append(char(cfg0));
