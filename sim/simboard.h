@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chipcatalogue.h"
 #include "app/sharedstate.h"
 #include "link/hiddevice.h"
 #include "link/report.h"
@@ -122,7 +123,7 @@ private:
     mutable std::mutex mutex_;
     SimOptions options_;
     std::vector<Report> trace_;
-    std::array<std::unique_ptr<SimChip>, 14> chips_;
+    std::array<std::unique_ptr<SimChip>, kChipCount> chips_;
     int received_ = 0;
     bool pulledOut_ = false;
     int selected_ = 0;
