@@ -74,16 +74,16 @@ void ConfigWriteSequence::wordsWritten(const LinkNotification& n) {
     if (statusOk && chipInfo(chip).family == ChipFamily::KR41xx && v.byte != readback::kNone)
         statusOk = (((reply[v.byte] >> v.bit) & 1) != 0) == readback::variantBitValue(chip);
     if (!statusOk) {
-        wordsVerdict_ = Msg::ConfigCrcError;
-        run_.say(Msg::ConfigCrcError);
+        wordsVerdict_ = Msg::Kr41ConfigCrcNg;
+        run_.say(Msg::Kr41ConfigCrcNg);
         if (wordZeroApart(chip)) {
             writeWordZero();  // the word-0 write follows whatever the outcome
         } else {
-            run_.finishOperation(run_.judged(Reason::ConfigWriteFailed, Msg::ConfigCrcError));
+            run_.finishOperation(run_.judged(Reason::ConfigWriteFailed, Msg::Kr41ConfigCrcNg));
         }
         return;
     }
-    run_.say(Msg::ConfigCrcOk);
+    run_.say(Msg::Kr41ConfigCrcOk);
     wordsOk_ = configwrite::configMatches(chip, sent_, reply);
     if (wordsOk_) {
         run_.say(Msg::ConfigWordsRight);
@@ -126,7 +126,8 @@ void ConfigWriteSequence::wordZeroWritten(const LinkNotification& n) {
         run_.view_.setResult(ProgramView::Result::Ok);
         run_.finishOperation(written());
     } else if (!ok) {
-        const Msg verdict = sent_.size() == 2 ? Msg::WordZero30Wrong : Msg::WordZero1011Wrong;
+        const Msg verdict =
+            sent_.size() == 2 ? Msg::Words0And30WriteError : Msg::Words0And10And11WriteError;
         run_.finishOperation(run_.judged(Reason::ConfigWriteFailed, verdict));
     } else {
         // The words were wrong (or their CRC); the word-0 write went on regardless.

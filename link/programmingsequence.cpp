@@ -89,10 +89,10 @@ void ProgrammingSequence::writeKr4121Words() {
 void ProgrammingSequence::kr4121WordsWritten(const LinkNotification& n) {
     const Report& reply = n.report;
     if (reply[readback::writeStatusPos(run_.chip_)] != replystatus::kDone) {
-        run_.fail(Reason::ConfigWriteFailed, Msg::ConfigCrcError);
+        run_.fail(Reason::ConfigWriteFailed, Msg::Kr41ConfigCrcNg);
         return;
     }
-    run_.say(Msg::ConfigCrcOk);
+    run_.say(Msg::Kr41ConfigCrcOk);
     const auto& copy = run_.configCopy_;
     const int at = readback::writeCompareStart(run_.chip_);
     if (!std::equal(copy.begin(), copy.begin() + 3, reply.begin() + at)) {

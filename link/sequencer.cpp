@@ -291,20 +291,21 @@ Outcome OperationSequencer::readBackFailure(const Report& reply, bool kr4121Lock
     switch (chipInfo(chip_).family) {
         case ChipFamily::KR41xx:
             if (kr4121Locked && reply[3] != 0x87 && reply[3] != 0xC7)
-                return judged(Reason::ConfigCheckFailed, Msg::Config1Wrong);
-            return judged(Reason::ConfigCheckFailed, Msg::ConfigCrcError);
+                return judged(Reason::ConfigCheckFailed, Msg::Kr4121Word1Wrong);
+            return judged(Reason::ConfigCheckFailed, Msg::Kr41ConfigCrcNg);
         case ChipFamily::MCU01:
-            return status == kWrongIcType ? judged(Reason::WrongChipType, Msg::IcTypeWrong)
-                                          : judged(Reason::ConfigCheckFailed, Msg::ConfigCrcError);
+            return status == kWrongIcType
+                       ? judged(Reason::WrongChipType, Msg::Mcu01WrongIcType)
+                       : judged(Reason::ConfigCheckFailed, Msg::Mcu01ConfigCrcNg);
         case ChipFamily::MCU02:
         case ChipFamily::MCU04:
             break;
     }
     if (status == kWrongIcType)
-        return judged(Reason::WrongChipType, Msg::IcTypeMismatch);
+        return judged(Reason::WrongChipType, Msg::McuWrongIcType);
     if (status == kCommandCrcOrAck)
-        return judged(Reason::ConfigCheckFailed, Msg::CommandCrcOrAck);
-    return judged(Reason::ConfigCheckFailed, Msg::ConfigCrcInverseError);
+        return judged(Reason::ConfigCheckFailed, Msg::McuCommandCrcError);
+    return judged(Reason::ConfigCheckFailed, Msg::McuConfigCheckNg);
 }
 
 // --- the step runner ----------------------------------------------------------------------------

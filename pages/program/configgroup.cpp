@@ -39,7 +39,7 @@ void CProgrammeDlg::onTrimToggle() {
     if (!sequencer_->trimMode()) {
         // Entering trim mode loads the chip's trim page from the profile.
         trimChip_ = chip;
-        button(Control::TrimToggle)->setText(QStringLiteral("退出修调"));
+        button(Control::TrimToggle)->setText(state_.text(Msg::LeaveTrimButton));
         if (!sequencer_->enterTrimMode())
             return;  // could not even send: trimModeDropped() restored the page
         layoutForChip();
@@ -55,7 +55,7 @@ void CProgrammeDlg::trimModeDropped() {
 
 void CProgrammeDlg::showConfigurationPageAgain() {
     trimChip_ = -1;
-    button(Control::TrimToggle)->setText(QStringLiteral("进入修调"));
+    button(Control::TrimToggle)->setText(state_.text(Msg::EnterTrimButton));
     // Leaving trim mode reloaded the configuration page and showed all of its groups.
     layoutForChip();
 }
