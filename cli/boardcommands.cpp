@@ -13,6 +13,7 @@
 #include "image/imageloader.h"
 #include "image/massproduction.h"
 #include "link/cmusbhid.h"
+#include "link/programmersession.h"
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
 
@@ -24,20 +25,19 @@
 namespace tessel::cli {
 namespace {
 
-// What loading a mass-production file does to the configuration pages.
+// What loading a mass-production file does to the configuration pages: the chip it names is
+// selected through the session, as the programming page selects it.
 class PageEffects : public ImageLoadEffects {
 public:
-    explicit PageEffects(chip::ConfigPages& pages) : pages_(pages) {}
-    void massProductionChipSelected(int chip) override {
-        pages_.forChip(chip).loadFromProfile(chip);
-    }
+    explicit PageEffects(BoardSession& session) : session_(session) {}
+    void massProductionChipSelected(int chip) override { session_.session().selectChip(chip); }
     void massProductionConfigApplied(int chip, uint8_t cfg0) override {
         if (chip >= 1 && chip <= 7)
-            pages_.forChip(chip).applyCfg0(cfg0);
+            session_.pages().forChip(chip).applyCfg0(cfg0);
     }
 
 private:
-    chip::ConfigPages& pages_;
+    BoardSession& session_;
 };
 
 enum class Job {
@@ -118,7 +118,7 @@ int chipOfMassProductionFile(const QString& path) {
 // Loads the image for "program"; false with result filled when it was refused.
 bool loadProgramImage(const Request& req, SharedState& state, BoardSession& s,
                       CommandResult& result) {
-    PageEffects effects(s.pages());
+    PageEffects effects(s);
     ImageLoader loader(state, s.image, s.log(), s.prompts(), effects);
     const QString extension = ImageLoader::extensionOf(req.inFile).toLower();
     s.image.lastImagePath = req.inFile;

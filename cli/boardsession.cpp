@@ -4,7 +4,7 @@
 #include "cli/boardaccess.h"
 #include "cli/command.h"
 #include "link/cmusbhid.h"
-#include "link/connection.h"
+#include "link/programmersession.h"
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
@@ -60,24 +60,46 @@ constexpr int kAnswerGuardMs = 30000;
 
 }  // namespace
 
+// The bus the session's transport opens its board on: the board BoardAccess chose, known
+// only once run() starts. Until then nothing is seen.
+class BoardSession::Bus : public HidBackend {
+public:
+    HidBackend* chosen = nullptr;
+    QList<HidDeviceInfo> enumerate() override {
+        return chosen ? chosen->enumerate() : QList<HidDeviceInfo>();
+    }
+    std::shared_ptr<HidDevice> open(const QString& path, OpenResult* result) override {
+        if (chosen)
+            return chosen->open(path, result);
+        *result = OpenResult::NotFound;
+        return nullptr;
+    }
+    qint64 holderOf(const QString& path) override { return chosen ? chosen->holderOf(path) : 0; }
+    HotplugWatcher* createWatcher(QObject* parent) override {
+        return chosen ? chosen->createWatcher(parent) : nullptr;
+    }
+};
+
 struct BoardSession::Parts {
     explicit Parts(const QString& profilePath) : pages(Profile(profilePath)), source(pages) {}
     ConsoleView view;
     chip::ConfigPages pages;
     chip::PagesConfigSource source;
-    std::unique_ptr<CMUSBHid> transport;
-    std::unique_ptr<OperationSequencer> sequencer;
+    Bus bus;
+    std::unique_ptr<ProgrammerSession> session;
     QEventLoop loop;
 };
 
 BoardSession::BoardSession(SharedState& state, const QString& profilePath)
     : state_(state), parts_(std::make_unique<Parts>(profilePath)) {
+    Parts& p = *parts_;
+    p.session = std::make_unique<ProgrammerSession>(state, p.bus, image, p.source, p.view, p.view);
     // The pages as the programming page holds them once the chip is selected; trim mode
     // readies the trim page when the sequences enter it.
     const int chip = static_cast<int>(state.chipIndex.load());
-    parts_->pages.initialiseAll(chip);
-    parts_->pages.prepareConfigPage(chip);
-    parts_->view.logged = [this](const QString& line) { lineLogged(line); };
+    p.pages.initialiseAll(chip);
+    p.session->selectChip(chip);
+    p.view.logged = [this](const QString& line) { lineLogged(line); };
     clock_.start();
 }
 
@@ -86,6 +108,9 @@ BoardSession::~BoardSession() = default;
 chip::ConfigPages& BoardSession::pages() {
     return parts_->pages;
 }
+ProgrammerSession& BoardSession::session() {
+    return *parts_->session;
+}
 LogSink& BoardSession::log() {
     return parts_->view;
 }
@@ -93,10 +118,10 @@ Prompts& BoardSession::prompts() {
     return parts_->view;
 }
 OperationSequencer& BoardSession::sequencer() {
-    return *parts_->sequencer;
+    return parts_->session->sequencer();
 }
 CMUSBHid& BoardSession::transport() {
-    return *parts_->transport;
+    return parts_->session->transport();
 }
 uint32_t BoardSession::readLength() const {
     return parts_->view.readLength;
@@ -162,70 +187,71 @@ void BoardSession::endExchange(bool success) {
     operationEnded(success);
 }
 
+void BoardSession::handshakeEnded(const Outcome& outcome, const Start& start) {
+    if (done_)
+        return;
+    switch (outcome.reason) {
+        case Reason::Ok: {
+            const int before = ends_;
+            if (!start(*this) && ends_ == before && !sequencer().busy())
+                operationEnded(false);
+            return;
+        }
+        case Reason::VersionRefused:
+            operationEnded(false);
+            return;
+        default: {
+            // No board could be opened: nothing ran.
+            OperationResult r = judge(false);
+            r.reason = QString::fromLatin1(reasonKey(outcome.reason));
+            lines_.clear();
+            done_ = true;
+            finished_(*this, r);
+            parts_->loop.exit(0);
+            return;
+        }
+    }
+}
+
 void BoardSession::run(BoardAccess& access, const Start& start, const Finished& finished) {
     finished_ = finished;
     Parts& p = *parts_;
-    p.transport = std::make_unique<CMUSBHid>(state_, access.backend());
-    p.sequencer = std::make_unique<OperationSequencer>(state_, *p.transport, image, p.view);
-    p.sequencer->setConfigSource(&p.source);
-    p.sequencer->setPrompts(&p.view);
-    ConnectionSequence connection(state_, *p.transport, p.view, [this, &start](bool accepted) {
-        const int before = ends_;
-        if (!accepted) {
-            operationEnded(false);
-        } else if (!start(*this) && ends_ == before && !parts_->sequencer->busy()) {
-            operationEnded(false);
-        }
-    });
-    p.view.finished = [this](bool success) { operationEnded(success); };
-    QObject::connect(
-        p.transport.get(), &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
-            if (connection.handle(n)) {
-                if (n.code == LinkCode::NoDevice) {
-                    const OpenResult open = p.transport->lastOpenResult();
-                    OperationResult r = judge(false);
-                    r.reason = open == OpenResult::PermissionDenied
-                                   ? QStringLiteral("board-not-accessible")
-                               : open == OpenResult::Busy ? QStringLiteral("board-busy")
-                                                          : QStringLiteral("no-board");
-                    lines_.clear();
-                    done_ = true;
-                    finished_(*this, r);
-                    p.loop.exit(0);
-                }
-                return;
-            }
-            p.sequencer->handle(n);
-            if (onNotification)
-                onNotification(n);
-        });
-    QObject::connect(p.transport.get(), &CMUSBHid::boardLost, [this] {
+    p.bus.chosen = &access.backend();
+    ProgrammerSession& session = *p.session;
+    QObject::connect(&session, &ProgrammerSession::handshakeFinished, &session,
+                     [this, &start](const Outcome& outcome) { handshakeEnded(outcome, start); });
+    QObject::connect(&session, &ProgrammerSession::operationFinished, &session,
+                     [this](const Outcome& outcome) {
+                         if (outcome.reason == Reason::BoardLost)
+                             lost_ = true;
+                         operationEnded(outcome.ok());
+                     });
+    QObject::connect(&session, &ProgrammerSession::notified, &session,
+                     [this](const LinkNotification& n) {
+                         if (onNotification)
+                             onNotification(n);
+                     });
+    QObject::connect(&session, &ProgrammerSession::boardLost, &session, [this](const Outcome&) {
         lost_ = true;
-        parts_->view.appendLog(state_.text("设备被拔出", "Device Pulled Out!"));
-    });
-    QObject::connect(p.transport.get(), &CMUSBHid::disconnected, p.sequencer.get(),
-                     &OperationSequencer::onDisconnected);
-    // A board lost while no operation runs (the handshake, a single exchange) ends here.
-    QObject::connect(p.transport.get(), &CMUSBHid::disconnected, [this] {
         if (!done_)
             operationEnded(false);
     });
-    QTimer::singleShot(0, p.transport.get(), [&] { p.transport->open(); });
+    QTimer::singleShot(0, &session, [&session] { session.open(); });
     // Operations end on their own when the board stops answering; this guards the handshake
     // and the supply commands, which have no time-out of their own.
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [this] {
-        if (parts_->sequencer->busy())
+        if (sequencer().busy())
             return;
-        parts_->view.appendLog(state_.text("等待数据超时!", "Waiting for data timeout!"));
+        parts_->view.appendLog(state_.text(Msg::ReplyTimeout));
         operationEnded(false);
     });
     guard.start(kAnswerGuardMs);
     if (!done_)
         p.loop.exec();
     done_ = true;
-    p.transport->close();
+    session.close();
 }
 
 }  // namespace tessel::cli

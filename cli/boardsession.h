@@ -15,6 +15,8 @@ class CMUSBHid;
 class LogSink;
 class Prompts;
 class OperationSequencer;
+class ProgrammerSession;
+struct Outcome;
 namespace chip {
 class ConfigPages;
 }
@@ -24,10 +26,11 @@ namespace tessel::cli {
 
 class BoardAccess;
 
-// One board command from the opened board to its verdict: the transport, the connection
-// handshake and the operation sequences of the window program, with the programming page's
-// messages printed (standard output, or standard error under --json) and progress drawn on
-// a terminal. Each operation that ends becomes an OperationResult judged from its messages.
+// One board command from the opened board to its verdict: a ProgrammerSession, the one the
+// window's programming page drives (transport, handshake, operation sequences, page
+// preparation), with the programming page's messages printed (standard output, or standard
+// error under --json) and progress drawn on a terminal. Each operation that ends becomes an
+// OperationResult.
 class BoardSession {
 public:
     // Starts the first operation once the board was accepted; false when it could not start.
@@ -41,6 +44,8 @@ public:
 
     ImageState image;
     chip::ConfigPages& pages();
+    // The board's session; its transport opens only in run().
+    ProgrammerSession& session();
     // The programming page's messages list and message boxes, as the command line prints them.
     LogSink& log();
     Prompts& prompts();
@@ -63,7 +68,9 @@ public:
 
 private:
     struct Parts;
+    class Bus;
     void operationEnded(bool success);
+    void handshakeEnded(const Outcome& outcome, const Start& start);
     void lineLogged(const QString& line);
 
     SharedState& state_;

@@ -3,6 +3,7 @@
 // the simulated board are the ones "tessel-cli trim-write" / "write-config" send, and the
 // ones "tessel-cli trim" prints.
 #include "link/cmusbhid.h"
+#include "link/programmersession.h"
 #include "pages/chip/configpages.h"
 #include "pages/program/cprogrammedlg.h"
 #include "sim/simboard.h"
@@ -83,10 +84,10 @@ class PagePreparationTest : public QObject {
         SimOptions o;
         o.latencyMs = 0;
         SimBackend backend(o);
-        CMUSBHid transport(state, backend);
         ScriptedPrompts prompts;
-        CProgrammeDlg page(state, transport, prompts);
-        transport.open();
+        CProgrammeDlg page(state, backend, prompts);
+        CMUSBHid& transport = page.session().transport();
+        page.session().open();
         if (!QTest::qWaitFor([&] { return page.buttonsEnabled() && transport.isConnected(); },
                              5000))
             return {};
