@@ -46,9 +46,9 @@ public:
     void setResult(Result) override {}
     void readBufferChanged(uint32_t length) override { readLength = length; }
     void eepromReadBufferChanged() override {}
-    void operationFinished(bool success) override {
+    void operationFinished(const Outcome& outcome) override {
         if (finished)
-            finished(success);
+            finished(outcome.ok());
     }
 
 private:

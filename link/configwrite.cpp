@@ -15,8 +15,7 @@ bool OperationSequencer::startWriteConfig() {
         return false;
     // KR4121 writes its configuration only with the image.
     if (state_.chipIndex.load() == 0) {
-        logPair("KR4121的配置字随一键写Flash写入!",
-                "KR4121 writes its configuration words with the image (Download)!");
+        say(Msg::Kr4121ConfigWithImage);
         return false;
     }
     configWordsOk_ = false;
@@ -57,21 +56,19 @@ bool OperationSequencer::handleConfigStep(const LinkNotification& n) {
 
 void OperationSequencer::onInfoBlockErased(const Report& reply) {
     if ((chip_ == 5 || chip_ == 7) && reply[2] != 1) {
-        view_.appendLog(QStringLiteral("擦除InformationBlock命令CRC出错!"));
-        end(false);
+        fail(Reason::EraseFailed, Msg::InfoEraseFailed);
         return;
     }
     if (chip_ >= 10) {
         if (reply[2] == 1)
-            view_.appendLog(QStringLiteral("擦除information block和system block完成！"));
+            log_.appendLog(QStringLiteral("擦除information block和system block完成！"));
     } else {
-        view_.appendLog(QStringLiteral("擦除Information Block完成!"));
+        log_.appendLog(QStringLiteral("擦除Information Block完成!"));
     }
     sentWords_ = config_ ? configwrite::configPayload(chip_, config_->configWords(chip_))
                          : std::vector<uint8_t>{};
     if (sentWords_.empty()) {
-        logPair("配置页没有给出配置字!", "The configuration page gave no configuration words!");
-        end(false);
+        fail(Reason::Refused, Msg::NoConfigWords);
         return;
     }
     configCopy_.fill(0);
@@ -81,7 +78,7 @@ void OperationSequencer::onInfoBlockErased(const Report& reply) {
 }
 
 void OperationSequencer::onConfigWordsWritten(const Report& reply) {
-    configwrite::logConfigWrite(chip_, sentWords_, reply, view_);
+    configwrite::logConfigWrite(chip_, sentWords_, reply, log_);
     bool statusOk = reply[readback::writeStatusPos(chip_)] == 1;
     if (statusOk && chip_ >= 3 && chip_ <= 7) {
         // The variant bit the chip reports must be the selected model's.
@@ -90,38 +87,42 @@ void OperationSequencer::onConfigWordsWritten(const Report& reply) {
     }
     const bool mcu = chip_ >= 10;
     if (!statusOk) {
-        view_.appendLog(QStringLiteral("配置字CRC校验错误!"));
+        wordsVerdict_ = Msg::ConfigCrcError;
+        say(Msg::ConfigCrcError);
         if (mcu) {
             sendWordZero();  // the word-0 write follows whatever the outcome
         } else {
-            end(false);
+            finishOperation(judged(Reason::ConfigWriteFailed, Msg::ConfigCrcError));
         }
         return;
     }
-    view_.appendLog(QStringLiteral("配置字CRC校验正确!"));
+    log_.appendLog(QStringLiteral("配置字CRC校验正确!"));
     configWordsOk_ = configwrite::configMatches(chip_, sentWords_, reply);
     if (configWordsOk_) {
-        view_.appendLog(QStringLiteral("配置字写入正确!"));
+        log_.appendLog(QStringLiteral("配置字写入正确!"));
     } else {
-        view_.appendLog(QStringLiteral("配置字写入错误!"));
+        wordsVerdict_ = Msg::ConfigWordsWrong;
+        say(Msg::ConfigWordsWrong);
         if (configwrite::infoBlockProtected(chip_, reply))
-            view_.appendLog(QStringLiteral("Inf写擦除保护打开，请先关闭，再写配置字!"));
+            log_.appendLog(QStringLiteral("Inf写擦除保护打开，请先关闭，再写配置字!"));
     }
     if (mcu) {
         sendWordZero();
         return;
     }
-    if (configWordsOk_)
+    if (configWordsOk_) {
         view_.setResult(ProgramView::Result::Ok);
-    end(configWordsOk_);
+        finishOperation({Reason::Ok, Msg::ConfigWordsRight, log_.last});
+    } else {
+        finishOperation(judged(Reason::ConfigWriteFailed, Msg::ConfigWordsWrong));
+    }
 }
 
 void OperationSequencer::sendWordZero() {
     sentWords_ = config_ ? config_->wordZeroWords(chip_) : std::vector<uint8_t>{};
     const size_t n = chip_ == 13 ? 2 : 3;
     if (sentWords_.size() != n) {
-        logPair("配置页没有给出配置字!", "The configuration page gave no configuration words!");
-        end(false);
+        fail(Reason::Refused, Msg::NoConfigWords);
         return;
     }
     configCopy_.fill(0);
@@ -133,11 +134,19 @@ void OperationSequencer::sendWordZero() {
 }
 
 void OperationSequencer::onWordZeroWritten(const Report& reply) {
-    const bool ok = configwrite::judgeWordZeroWrite(chip_, sentWords_, reply, view_);
-    const bool success = ok && configWordsOk_;
-    if (success)
+    const bool ok = configwrite::judgeWordZeroWrite(chip_, sentWords_, reply, log_);
+    if (ok && configWordsOk_) {
         view_.setResult(ProgramView::Result::Ok);
-    end(success);
+        finishOperation({Reason::Ok, Msg::ConfigWordsRight, log_.last});
+    } else if (!ok) {
+        const bool twoWords = sentWords_.size() == 2;
+        finishOperation(judged(Reason::ConfigWriteFailed,
+                               twoWords ? Msg::WordZero30Wrong : Msg::WordZero1011Wrong));
+    } else {
+        // The words were wrong (or their CRC); the word-0 write went on regardless.
+        finishOperation(Outcome::failure(Reason::ConfigWriteFailed, wordsVerdict_,
+                                         message(wordsVerdict_, Language::Chinese)));
+    }
 }
 
 }  // namespace tessel

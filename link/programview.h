@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/outcome.h"
 #include "app/prompts.h"
 
 #include <cstdint>
@@ -42,8 +43,9 @@ public:
     virtual void readBufferChanged(uint32_t length) = 0;
     // An EEPROM read filled the EEPROM read buffer: show it in the read grid.
     virtual void eepromReadBufferChanged() = 0;
-    // An operation ended; success as its last step judged it.
-    virtual void operationFinished(bool success) = 0;
+    // An operation ended: its reason and the verdict line it was reported with (a success
+    // carries the line that said so, when there is one).
+    virtual void operationFinished(const Outcome& outcome) = 0;
     // Trim mode ended without the toggle: the board went away, or the target could not be
     // brought into programming mode. The page shows the configuration page again.
     virtual void trimModeDropped() {}

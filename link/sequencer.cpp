@@ -35,8 +35,9 @@ bool OperationSequencer::debugRunHoldsBoard() const {
     return transport_.boardUser() == CMUSBHid::BoardUser::Debugging;
 }
 
-void OperationSequencer::logPair(const char* chinese, const char* english) {
-    view_.appendLog(state_.text(chinese, english));
+void OperationSequencer::fail(Reason reason, Msg message) {
+    const QString line = say(message);
+    finishOperation(Outcome::failure(reason, message, line));
 }
 
 // --- controls -------------------------------------------------------------------------------
@@ -94,18 +95,17 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
     operation_ = op;
     chip_ = static_cast<int>(state_.chipIndex.load());
     opAfterErase_ = false;
-    succeeded_ = false;
     refreshControls();
     view_.setResult(picture);
     if (!sendCommand(cmd::selectChip(static_cast<uint8_t>(chip_)), Step::SelectChip)) {
-        logPair("无USB设备!", "NO USB Device!");
+        const QString line = say(Msg::NoBoard);
         replyTimer_.stop();
         view_.setResult(op == Operation::WriteFlash ? ProgramView::Result::Ng
                                                     : ProgramView::Result::Hidden);
         operation_ = Operation::None;
         step_ = Step::Idle;
         refreshControls();
-        view_.operationFinished(false);
+        view_.operationFinished(Outcome::failure(Reason::NoBoard, Msg::NoBoard, line));
         return false;
     }
     return true;
@@ -125,10 +125,10 @@ bool OperationSequencer::startWriteFlash() {
     // A chip is never erased when there is nothing valid to write.
     if (image_.imageLength < 1 || image_.imageLength > chipInfo(chip).maxImageLength) {
         const QString message = sizeMessage(chip, state_.language, CheckKind::Open);
-        view_.appendLog(message);  // kept in the log as well as shown
+        log_.appendLog(message);  // kept in the log as well as shown
         if (prompts_)
             prompts_->showWarning(message);
-        view_.operationFinished(false);
+        view_.operationFinished(Outcome::failure(Reason::ImageRefused, message));
         return false;
     }
     image_.freshlyOpened = false;
@@ -161,26 +161,21 @@ void OperationSequencer::switchSupply(Supply supply) {
                           : supply == Supply::V5 ? cmd::supply5V()
                                                  : cmd::supplyOff();
     if (!transport_.send(report))
-        logPair("无USB设备!", "NO USB Device!");
+        say(Msg::NoBoard);
 }
 
-void OperationSequencer::end(bool success) {
-    succeeded_ = success;
-    finishOperation();
-}
-
-void OperationSequencer::finishOperation() {
+void OperationSequencer::finishOperation(const Outcome& outcome) {
     replyTimer_.stop();
     // A trim write is a single exchange inside trim mode: the target stays in programming
     // mode. A trim mode that could not be entered ends with the operation.
     if (operation_ == Operation::WriteTrim) {
-        endTrimStep(succeeded_);
+        endTrimStep(outcome);
         return;
     }
     if (operation_ == Operation::EnterTrim)
         dropTrimMode();
     // A write that did not reach its verification shows NG.
-    if (!succeeded_ &&
+    if (!outcome.ok() &&
         (operation_ == Operation::WriteFlash || operation_ == Operation::WriteConfig)) {
         view_.setResult(ProgramView::Result::Ng);
     }
@@ -193,22 +188,20 @@ void OperationSequencer::finishOperation() {
     // The target left programming mode with that command: so does the page's trim mode (an
     // EEPROM operation of a chip that keeps trim mode for it), as "退出修调" would.
     if (trimMode_) {
-        view_.appendLog(QStringLiteral("退出修调！"));
+        log_.appendLog(message(Msg::TrimLeft, Language::Chinese));
         dropTrimMode();
     }
     view_.hideProgress();
     refreshControls();
     if (wasBusy)
-        view_.operationFinished(succeeded_);
-    succeeded_ = false;
+        view_.operationFinished(outcome);
 }
 
 void OperationSequencer::stopOperation() {
     if (!busy())
         return;
     transport_.stopTransfer();
-    logPair("操作已中止!", "Operation stopped!");
-    end(false);
+    fail(Reason::Cancelled, Msg::OperationStopped);
 }
 
 void OperationSequencer::reopenBoard() {
@@ -232,14 +225,14 @@ void OperationSequencer::onDisconnected() {
     opAfterErase_ = false;
     view_.hideProgress();
     refreshControls();
-    view_.operationFinished(false);
+    view_.operationFinished(
+        Outcome::failure(Reason::BoardLost, Msg::BoardLost, state_.text(Msg::BoardLost)));
 }
 
 void OperationSequencer::onReplyTimeout() {
     if (!busy())
         return;
-    logPair("等待数据超时!", "Waiting for data timeout!");
-    end(false);
+    fail(Reason::Timeout, Msg::ReplyTimeout);
 }
 
 // --- replies -----------------------------------------------------------------------------------
@@ -256,22 +249,17 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::SupplyOff: {
             const bool ok = r[2] == 0xAA;
             if (n.code == LinkCode::Supply3V) {
-                logPair(ok ? "3V 上电成功!若要烧录相关操作,请先选择“掉电”!"
-                           : "上电失败!请检查负载和调试版供电系统!",
-                        ok ? "3V POWER ON OK!" : "3V POWER ON Failed!");
+                say(ok ? Msg::Supply3VOk : Msg::Supply3VFailed);
             } else if (n.code == LinkCode::Supply5V) {
-                logPair(ok ? "5V 上电成功!若要烧录相关操作,请先选择“掉电”!"
-                           : "上电失败!请检查负载和调试版供电系统!",
-                        ok ? "5V POWER ON OK!" : "5V POWER ON Failed!");
+                say(ok ? Msg::Supply5VOk : Msg::Supply5VFailed);
             } else {
-                logPair(ok ? "掉电成功!" : "掉电失败!请检查调试版供电系统!",
-                        ok ? "Power Off OK!" : "Power Off Failed!");
+                say(ok ? Msg::SupplyOffOk : Msg::SupplyOffFailed);
             }
             return;
         }
         case LinkCode::ProgrammingLeft:
             if (static_cast<int>(state_.chipIndex.load()) >= 3 && r[2] == 0x87) {
-                logPair("退出烧录模式失败!", "Exit Debug Mode Failed!");
+                say(Msg::LeaveProgrammingFailed);
             }
             return;
         default:
@@ -287,7 +275,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
             if (step_ != Step::SelectChip)
                 return;
             replyTimer_.stop();
-            logPair("编程器就绪!", "Programmer is ready!");
+            say(Msg::ProgrammerReady);
             sendCommand(cmd::enterProgrammingMode(), Step::EnterProgramming);
             return;
         case LinkCode::ProgrammingEntered:
@@ -322,11 +310,11 @@ void OperationSequencer::handle(const LinkNotification& n) {
                 return;
             logRetry();
             if (state_.english()) {
-                view_.appendLog(QStringLiteral("Start to Write Mainblock："));
-                view_.appendLog(QString::asprintf("The bytes to write %u", n.total));
+                log_.appendLog(QStringLiteral("Start to Write Mainblock："));
+                log_.appendLog(QString::asprintf("The bytes to write %u", n.total));
             } else {
-                view_.appendLog(QStringLiteral("编程器:写器件开始："));
-                view_.appendLog(QString::asprintf("写入%u字节……", n.total));
+                log_.appendLog(QStringLiteral("编程器:写器件开始："));
+                log_.appendLog(QString::asprintf("写入%u字节……", n.total));
             }
             view_.showProgress(0);
             return;
@@ -337,7 +325,7 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::FlashWriteFinished:
             if (step_ != Step::FlashWrite)
                 return;
-            logPair("编程器:写器件完成!", "Write Mainblock Finished!");
+            say(Msg::FlashWriteDone);
             view_.showProgress(100);
             startFlashRead();
             return;
@@ -346,40 +334,34 @@ void OperationSequencer::handle(const LinkNotification& n) {
                 return;
             replyTimer_.stop();
             if (r[2] != 1) {
-                view_.appendLog(QStringLiteral("擦除EEPROM的命令CRC出错!"));
-                end(false);
+                fail(Reason::EepromEraseFailed, Msg::EepromEraseFailed);
                 return;
             }
-            view_.appendLog(QStringLiteral("擦除EEPROM完成!"));
+            say(Msg::EepromEraseOk);
             startEepromWrite();
             return;
         case LinkCode::TransferTimeout:
-            logPair("等待数据超时!", "Waiting for data timeout!");
-            end(false);
+            fail(Reason::Timeout, Msg::ReplyTimeout);
             return;
         case LinkCode::FlashWriteCrcError:
-            logPair("编程器:写flash crc出错!", "Write flash crc err!");
-            end(false);
+            fail(Reason::FlashWriteCrc, Msg::FlashWriteCrcError);
             return;
         case LinkCode::FlashReadError:
-            logPair("编程器:读FLASH CRC 出错，请重新连接烧录！", "Read FLASH CRC Err！");
-            end(false);
+            fail(Reason::FlashReadFailed, Msg::FlashReadCrcError);
             return;
         case LinkCode::FlashVerifyMismatch:
-            logPair("编程器:读FLASH CHECK出错，请重新连接烧录！",
-                    "Read FLASH CHECK Err.Please check the connection！");
-            end(false);
+            fail(Reason::VerifyFailed, Msg::FlashCheckError);
             return;
         case LinkCode::FlashReadStarted:
             if (step_ != Step::FlashRead)
                 return;
             logRetry();
             if (state_.english()) {
-                view_.appendLog(QStringLiteral("Start to Read Mainblock："));
-                view_.appendLog(QStringLiteral("Length to Read……"));
+                log_.appendLog(QStringLiteral("Start to Read Mainblock："));
+                log_.appendLog(QStringLiteral("Length to Read……"));
             } else {
-                view_.appendLog(QStringLiteral("编程器:读器件开始："));
-                view_.appendLog(QString::asprintf("读取%u字节……", n.total));
+                log_.appendLog(QStringLiteral("编程器:读器件开始："));
+                log_.appendLog(QString::asprintf("读取%u字节……", n.total));
             }
             view_.showProgress(0);
             return;
@@ -390,21 +372,25 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::FlashReadFinished: {
             if (step_ != Step::FlashRead)
                 return;
-            logPair("编程器:读器件完成!", "Finish Reading Mainblock!");
+            const QString done = say(Msg::FlashReadDone);
             view_.showProgress(100);
             const uint32_t checksum = computeChecksum(image_.readBuffer.data(), readLength_);
-            view_.appendLog(QString::asprintf("Value of CheckSum：0x%08X", checksum));
-            bool ok = true;
-            if (operation_ == Operation::WriteFlash)
-                ok = verifyFlash(image_.imageLength) == 0;
+            say(Msg::FlashChecksum, checksum);
+            Outcome outcome{Reason::Ok, Msg::FlashReadDone, done};
+            if (operation_ == Operation::WriteFlash) {
+                const bool ok = verifyFlash(image_.imageLength) == 0;
+                outcome = ok ? Outcome{Reason::Ok, Msg::ProgramOk, state_.text(Msg::ProgramOk)}
+                             : Outcome::failure(Reason::VerifyFailed, Msg::ProgramNg,
+                                                state_.text(Msg::ProgramNg));
+            }
             view_.readBufferChanged(readLength_);
-            end(ok);
+            finishOperation(outcome);
             return;
         }
         case LinkCode::EepromWriteStarted:
             if (step_ != Step::EepromWrite)
                 return;
-            view_.appendLog(QStringLiteral("编程器:开始写EEPROM"));
+            log_.appendLog(QStringLiteral("编程器:开始写EEPROM"));
             view_.showProgress(0);
             return;
         case LinkCode::EepromBlock:
@@ -415,20 +401,20 @@ void OperationSequencer::handle(const LinkNotification& n) {
         case LinkCode::EepromWriteFinished:
             if (step_ != Step::EepromWrite)
                 return;
-            view_.appendLog(QStringLiteral("编程器:写EEPROM完成"));
+            log_.appendLog(QStringLiteral("编程器:写EEPROM完成"));
             view_.showProgress(100);
             startEepromRead();
             return;
         case LinkCode::EepromReadStarted:
             if (step_ != Step::EepromRead)
                 return;
-            view_.appendLog(QStringLiteral("编程器:开始读EEPROM"));
+            log_.appendLog(QStringLiteral("编程器:开始读EEPROM"));
             view_.showProgress(0);
             return;
         case LinkCode::EepromReadFinished: {
             if (step_ != Step::EepromRead)
                 return;
-            view_.appendLog(QStringLiteral("编程器:读EEPROM完成"));
+            log_.appendLog(QStringLiteral("编程器:读EEPROM完成"));
             view_.showProgress(100);
             bool ok = true;
             if (operation_ == Operation::EepromWrite) {
@@ -438,7 +424,14 @@ void OperationSequencer::handle(const LinkNotification& n) {
                 ok = verifyEeprom(ImageState::eepromImageSize(chip_), chip_);
             }
             view_.eepromReadBufferChanged();
-            end(ok);
+            if (operation_ != Operation::EepromWrite) {
+                finishOperation({Reason::Ok, Msg::EepromReadDone, log_.last});
+            } else if (ok) {
+                finishOperation({Reason::Ok, Msg::EepromWriteOk, log_.last});
+            } else {
+                finishOperation(Outcome::failure(Reason::VerifyFailed, Msg::EepromWriteNg,
+                                                 message(Msg::EepromWriteNg, Language::Chinese)));
+            }
             return;
         }
         default:
@@ -449,11 +442,10 @@ void OperationSequencer::handle(const LinkNotification& n) {
 void OperationSequencer::onEnteredProgramming(const Report& reply) {
     if (chip_ >= 2) {
         if (reply[2] != 0x87) {
-            logPair("进入烧录模式失败!", "Enter Debug Mode Failed!");
-            end(false);
+            fail(Reason::EnterProgrammingFailed, Msg::EnterProgrammingFailed);
             return;
         }
-        logPair("进入烧录模式成功!", "Enter Debug Mode OK!");
+        say(Msg::EnterProgrammingOk);
     }
     switch (operation_) {
         case Operation::WriteFlash:
@@ -488,8 +480,8 @@ void OperationSequencer::onEnteredProgramming(const Report& reply) {
 
 void OperationSequencer::onConfigReadBack(const Report& reply) {
     const bool locked = chip_ == 0 && config_ && config_->kr4121Locked();
-    if (judgeConfigReadBack(chip_, reply, locked, state_, view_) != ReadBackVerdict::Passed) {
-        end(false);
+    if (judgeConfigReadBack(chip_, reply, locked, state_, log_) != ReadBackVerdict::Passed) {
+        finishOperation(readBackFailure(reply, locked));
         return;
     }
     configCopy_.fill(0);
@@ -501,27 +493,25 @@ void OperationSequencer::onConfigReadBack(const Report& reply) {
     switch (operation_) {
         case Operation::ReadConfig:
             if (chip_ >= 10 && chip_ <= 12) {
-                view_.appendLog(QStringLiteral("读配置完成，具体的测试厂信息有待确认"));
+                log_.appendLog(QStringLiteral("读配置完成，具体的测试厂信息有待确认"));
             }
-            end(true);
+            finishOperation({Reason::Ok, std::nullopt, log_.last});
             return;
         case Operation::EepromWrite:
             eepromEnabled_ = eepromEnabledIn(chip_, reply);
             eepromSizeCode_ = 0;
             if (!eepromEnabled_) {
-                view_.appendLog(QStringLiteral("EEPROM功能已经关闭，结束操作，请重新配置"));
-                end(false);
+                fail(Reason::EepromDisabled, Msg::EepromDisabledLine);
                 return;
             }
-            view_.appendLog(
-                QString::asprintf("EEPROM功能打开，EEPROM SIZE :0x%x", eepromSizeCode_));
+            log_.appendLog(QString::asprintf("EEPROM功能打开，EEPROM SIZE :0x%x", eepromSizeCode_));
             sendCommand(cmd::eraseEeprom(static_cast<uint8_t>(eepromSizeCode_)), Step::EraseEeprom);
             return;
         case Operation::WriteFlash:
             protectByte_ = 0;
             if (mcu) {
                 protectByte_ = reply[readback::protectPos(chip_)];
-                view_.appendLog(QString::asprintf("MAIN PASSWORD : %02x", protectByte_));
+                log_.appendLog(QString::asprintf("MAIN PASSWORD : %02x", protectByte_));
             }
             sendCommand(cmd::eraseMainBlock(protectByte_), Step::EraseMain);
             return;
@@ -530,13 +520,33 @@ void OperationSequencer::onConfigReadBack(const Report& reply) {
     }
 }
 
+Outcome OperationSequencer::readBackFailure(const Report& reply, bool kr4121Locked) const {
+    const int status = reply[readback::readStatusPos(chip_)];
+    switch (chipInfo(chip_).family) {
+        case ChipFamily::KR41xx:
+            if (kr4121Locked && reply[3] != 0x87 && reply[3] != 0xC7)
+                return judged(Reason::ConfigCheckFailed, Msg::Config1Wrong);
+            return judged(Reason::ConfigCheckFailed, Msg::ConfigCrcError);
+        case ChipFamily::MCU01:
+            return status == 3 ? judged(Reason::WrongChipType, Msg::IcTypeWrong)
+                               : judged(Reason::ConfigCheckFailed, Msg::ConfigCrcError);
+        case ChipFamily::MCU02:
+        case ChipFamily::MCU04:
+            break;
+    }
+    if (status == 3)
+        return judged(Reason::WrongChipType, Msg::IcTypeMismatch);
+    if (status == 2)
+        return judged(Reason::ConfigCheckFailed, Msg::CommandCrcOrAck);
+    return judged(Reason::ConfigCheckFailed, Msg::ConfigCrcInverseError);
+}
+
 void OperationSequencer::onMainBlockErased(const Report& reply) {
     if ((chip_ == 5 || chip_ >= 7) && reply[2] != 1) {
-        logPair("擦除Mainblock命令CRC出错!", "Erase Mainblock Error!");
-        end(false);
+        fail(Reason::EraseFailed, Msg::EraseMainFailed);
         return;
     }
-    logPair("擦除Mainblock完成!", "Erase Mainblock OK!");
+    say(Msg::EraseMainOk);
     opAfterErase_ = true;
     if (chip_ == 0) {
         // KR4121 takes all three words; while CFG0/CFG1 are locked the chip keeps its own.
@@ -544,10 +554,10 @@ void OperationSequencer::onMainBlockErased(const Report& reply) {
         if (config_ && config_->kr4121Locked()) {
             words[0] = configCopy_[0];
             words[1] = configCopy_[1];
-            view_.appendLog(QString::asprintf("编程器:写入配置字: 锁定 锁定 0x%02x", words[2]));
+            log_.appendLog(QString::asprintf("编程器:写入配置字: 锁定 锁定 0x%02x", words[2]));
         } else {
-            view_.appendLog(QString::asprintf("编程器:写入配置字: 0x%02x 0x%02x 0x%02x", words[0],
-                                              words[1], words[2]));
+            log_.appendLog(QString::asprintf("编程器:写入配置字: 0x%02x 0x%02x 0x%02x", words[0],
+                                             words[1], words[2]));
         }
         std::copy(words.begin(), words.end(), configCopy_.begin());
         sendCommand(cmd::writeConfigurationWords(words.data(), words.size()),
@@ -563,33 +573,30 @@ void OperationSequencer::onMainBlockErased(const Report& reply) {
 
 void OperationSequencer::onKr4121ConfigWritten(const Report& reply) {
     if (reply[readback::writeStatusPos(chip_)] != 1) {
-        view_.appendLog(QStringLiteral("配置字CRC校验错误!"));
-        end(false);
+        fail(Reason::ConfigWriteFailed, Msg::ConfigCrcError);
         return;
     }
-    view_.appendLog(QStringLiteral("配置字CRC校验正确!"));
+    log_.appendLog(QStringLiteral("配置字CRC校验正确!"));
     const int at = readback::writeCompareStart(chip_);
     if (!std::equal(configCopy_.begin(), configCopy_.begin() + 3, reply.begin() + at)) {
-        view_.appendLog(QStringLiteral("写入配置错误!"));
-        end(false);
+        fail(Reason::ConfigWriteFailed, Msg::Kr4121WordsWrong);
         return;
     }
-    view_.appendLog(QStringLiteral("写入配置字正确!"));
+    log_.appendLog(QStringLiteral("写入配置字正确!"));
     startFlashWrite();
 }
 
 void OperationSequencer::onCfg0Written(const Report& reply) {
     const int back = reply[readback::cfg0ReadBackPos(chip_)];
-    view_.appendLog(state_.english() ? QString::asprintf("CFG0 TO Write: 0x%02x", cfg0Sent_)
-                                     : QString::asprintf("编程器:写入配置字0: 0x%02x", cfg0Sent_));
-    view_.appendLog(state_.english() ? QString::asprintf("CFG0 OF Reading Back: 0x%02x", back)
-                                     : QString::asprintf("编程器:读回配置字0: 0x%02x", back));
+    log_.appendLog(state_.english() ? QString::asprintf("CFG0 TO Write: 0x%02x", cfg0Sent_)
+                                    : QString::asprintf("编程器:写入配置字0: 0x%02x", cfg0Sent_));
+    log_.appendLog(state_.english() ? QString::asprintf("CFG0 OF Reading Back: 0x%02x", back)
+                                    : QString::asprintf("编程器:读回配置字0: 0x%02x", back));
     if (back != cfg0Sent_) {
-        logPair("配置字0错误!", "CFG0 ERR!");
-        end(false);
+        fail(Reason::ConfigWriteFailed, Msg::Cfg0Error);
         return;
     }
-    logPair("配置字0正确!", "CFG0 OK!");
+    say(Msg::Cfg0Ok);
     startFlashWrite();
 }
 
@@ -598,16 +605,15 @@ void OperationSequencer::logRetry() {
     // the repeated start lines do not read as new operations.
     if (++transferAttempt_ < 2)
         return;
-    view_.appendLog(state_.english() ? QString::asprintf("Programmer: retry %d/5", transferAttempt_)
-                                     : QString::asprintf("编程器:重试 %d/5", transferAttempt_));
+    log_.appendLog(state_.english() ? QString::asprintf("Programmer: retry %d/5", transferAttempt_)
+                                    : QString::asprintf("编程器:重试 %d/5", transferAttempt_));
 }
 
 void OperationSequencer::startFlashWrite() {
     step_ = Step::FlashWrite;
     transferAttempt_ = 0;
     if (!transport_.startFlashWrite(image_.writeBuffer.data(), image_.imageLength)) {
-        logPair("无USB设备!", "NO USB Device!");
-        end(false);
+        fail(Reason::NoBoard, Msg::NoBoard);
     }
 }
 
@@ -620,8 +626,7 @@ void OperationSequencer::startFlashRead() {
     // byte of the image with what comes back.
     if (!transport_.startFlashRead(image_.readBuffer.data(), readLength_, image_.writeBuffer.data(),
                                    image_.imageLength)) {
-        logPair("无USB设备!", "NO USB Device!");
-        end(false);
+        fail(Reason::NoBoard, Msg::NoBoard);
     }
 }
 
@@ -636,16 +641,14 @@ void OperationSequencer::startEepromRead() {
     step_ = Step::EepromRead;
     if (!transport_.startEepromRead(image_.eepromReadImage(chip_),
                                     ImageState::eepromImageSize(chip_))) {
-        logPair("无USB设备!", "NO USB Device!");
-        end(false);
+        fail(Reason::NoBoard, Msg::NoBoard);
     }
 }
 
 void OperationSequencer::startEepromWrite() {
     step_ = Step::EepromWrite;
     if (!transport_.startEepromWrite(image_.eepromWriteImage(chip_))) {
-        logPair("无USB设备!", "NO USB Device!");
-        end(false);
+        fail(Reason::NoBoard, Msg::NoBoard);
     }
 }
 
@@ -662,25 +665,25 @@ int OperationSequencer::verifyFlash(uint32_t length) {
     for (uint32_t i = 0; i < length; ++i)
         errors += image_.writeBuffer[i] != image_.readBuffer[i];
     const bool en = state_.english();
-    view_.appendLog(en ? QStringLiteral("-------------------Check Start------------------")
-                       : QStringLiteral("-------------------效验开始------------------"));
-    view_.appendLog(en ? QString::asprintf("The Num Of Err Bytes :%5d", errors)
-                       : QString::asprintf("共发现%5d个单元不对!", errors));
-    view_.appendLog(en ? QStringLiteral("-------------------Check End------------------")
-                       : QStringLiteral("-------------------效验结束------------------"));
+    log_.appendLog(en ? QStringLiteral("-------------------Check Start------------------")
+                      : QStringLiteral("-------------------效验开始------------------"));
+    log_.appendLog(en ? QString::asprintf("The Num Of Err Bytes :%5d", errors)
+                      : QString::asprintf("共发现%5d个单元不对!", errors));
+    log_.appendLog(en ? QStringLiteral("-------------------Check End------------------")
+                      : QStringLiteral("-------------------效验结束------------------"));
     if (errors == 0) {
-        logPair("芯片烧录成功!", "Program OK!");
+        say(Msg::ProgramOk);
         view_.setResult(ProgramView::Result::Ok);
     } else {
-        logPair("芯片烧录失败！", "Program NG！");
-        logPair("请检查跳线连接及芯片状态", "Please Check the Connection!");
+        say(Msg::ProgramNg);
+        say(Msg::CheckWiring);
         view_.setResult(ProgramView::Result::Ng);
     }
     return errors;
 }
 
 bool OperationSequencer::verifyEeprom(uint32_t length, int chip) {
-    view_.appendLog(QStringLiteral("-------------------效验开始------------------"));
+    log_.appendLog(QStringLiteral("-------------------效验开始------------------"));
     int errors = 0;
     int errorsInWritten = 0;  // in the 1024 bytes the board writes
     if (chipInfo(chip).eepromOperations) {
@@ -692,23 +695,22 @@ bool OperationSequencer::verifyEeprom(uint32_t length, int chip) {
             errorsInWritten += i < 1024 && written[i] != read[i];
         }
     }
-    view_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
-    view_.appendLog(QStringLiteral("-------------------效验结束------------------"));
+    log_.appendLog(QString::asprintf("共发现%5d个单元不对!", errors));
+    log_.appendLog(QStringLiteral("-------------------效验结束------------------"));
     // The board writes 1024 bytes: a 2 KiB image with data above them is not on the chip,
     // however well the lower half compares.
     const bool unwritten = eepromInFlashBuffer(chip) && !upperEepromHalfErased(chip);
     if (unwritten) {
-        logPair("EEPROM数据超过1024字节的部分未写入",
-                "EEPROM data beyond 1024 bytes was not written");
+        say(Msg::EepromUpperHalfUnwritten);
     }
     if (errors || unwritten) {
-        view_.appendLog(QStringLiteral("写EEPROM失败"));
+        log_.appendLog(QStringLiteral("写EEPROM失败"));
         // The advice is about the wiring, not about what the board cannot write.
         if (errorsInWritten || (errors && !unwritten))
-            view_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
+            log_.appendLog(QStringLiteral("请检查跳线连接及芯片状态"));
         view_.setResult(ProgramView::Result::Ng);
     } else {
-        view_.appendLog(QStringLiteral("写EEPROM成功"));
+        log_.appendLog(QStringLiteral("写EEPROM成功"));
         view_.setResult(ProgramView::Result::Ok);
     }
     return errors == 0 && !unwritten;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/outcome.h"
 #include "app/sharedstate.h"
 #include "link/notifications.h"
 #include "link/programview.h"
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tessel {
@@ -80,9 +82,10 @@ public:
     // The board went away (pulled out, read error or closed): a running operation ends now.
     void onDisconnected();
 
-    // Ends the running operation: marks an interrupted write NG, clears every operation flag,
-    // leaves programming mode, hides the progress bar and restores the controls.
-    void finishOperation();
+    // Ends the running operation with its outcome: marks an interrupted write NG, clears every
+    // operation flag, leaves programming mode, hides the progress bar and restores the
+    // controls. The view hears the outcome.
+    void finishOperation(const Outcome& outcome);
     // The user ends a running operation (closing the window): a running transfer is stopped,
     // then the operation ends as a failure through finishOperation(), so that the target
     // leaves programming mode while the board is there. Nothing happens when idle.
@@ -130,9 +133,23 @@ private:
     // A debug run has the board: no operation starts.
     bool debugRunHoldsBoard() const;
     bool sendCommand(const Report& report, Step next);
-    void end(bool success);
+    // Logs a verdict line and ends the operation with it.
+    void fail(Reason reason, Msg message);
+    // Logs an entry of the message table in the language of the moment; returns the line.
+    template <typename... Args>
+    QString say(Msg id, Args&&... args) {
+        const QString line = state_.text(id, std::forward<Args>(args)...);
+        log_.appendLog(line);
+        return line;
+    }
+    // The outcome of a verdict that a read-back judge logged itself: its last line.
+    Outcome judged(Reason reason, Msg message) const {
+        return Outcome::failure(reason, message, log_.last);
+    }
     void onEnteredProgramming(const Report& reply);
     void onConfigReadBack(const Report& reply);
+    // The reason and verdict of a configuration read-back that did not pass.
+    Outcome readBackFailure(const Report& reply, bool kr4121Locked) const;
     void onMainBlockErased(const Report& reply);
     void onKr4121ConfigWritten(const Report& reply);
     void onCfg0Written(const Report& reply);
@@ -151,15 +168,30 @@ private:
     void onWordZeroWritten(const Report& reply);
     void onTrimModeEntered();
     void onTrimWritten(const Report& reply);
-    void endTrimStep(bool success);
+    void endTrimStep(const Outcome& outcome);
     void dropTrimMode();
-    void logPair(const char* chinese, const char* english);
     int progressOf(const LinkNotification& n) const;
+
+    // Every line the sequences log goes through here, so that a verdict logged by a
+    // read-back judge can be reported as the outcome's text.
+    class TailLog : public LogSink {
+    public:
+        explicit TailLog(LogSink& to) : to_(to) {}
+        void appendLog(const QString& line) override {
+            last = line;
+            to_.appendLog(line);
+        }
+        QString last;
+
+    private:
+        LogSink& to_;
+    };
 
     SharedState& state_;
     CMUSBHid& transport_;
     ImageState& image_;
     ProgramView& view_;
+    TailLog log_{view_};
     ConfigSource* config_ = nullptr;
     Prompts* prompts_ = nullptr;
 
@@ -169,7 +201,6 @@ private:
     bool buttonsEnabled_ = true;
     bool supplyHold_ = false;  // 3V or 5V pressed: programming waits for "掉电"
     bool trimMode_ = false;
-    bool succeeded_ = false;
 
     bool opAfterErase_ = false;
     std::array<uint8_t, 64> configCopy_{};
@@ -178,9 +209,10 @@ private:
     uint8_t protectByte_ = 0;
     uint8_t cfg0Sent_ = 0;
     uint32_t readLength_ = 0;
-    std::vector<uint8_t> sentWords_;  // the configuration or trim payload last sent
-    bool configWordsOk_ = false;      // the 0x89 step of a configuration write passed
-    int transferAttempt_ = 0;         // start notifications of the running flash transfer
+    std::vector<uint8_t> sentWords_;            // the configuration or trim payload last sent
+    bool configWordsOk_ = false;                // the 0x89 step of a configuration write passed
+    Msg wordsVerdict_ = Msg::ConfigWordsWrong;  // what the 0x89 step said when it failed
+    int transferAttempt_ = 0;                   // start notifications of the running flash transfer
 
     QTimer replyTimer_;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;

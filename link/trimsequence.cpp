@@ -30,7 +30,7 @@ void OperationSequencer::onTrimModeEntered() {
     operation_ = Operation::None;
     step_ = Step::Idle;
     refreshControls();
-    view_.operationFinished(true);
+    view_.operationFinished({Reason::Ok, std::nullopt, log_.last});
 }
 
 void OperationSequencer::leaveTrimMode() {
@@ -41,7 +41,7 @@ void OperationSequencer::leaveTrimMode() {
         config_->trimModeLeft(static_cast<int>(state_.chipIndex.load()));
     if (transport_.isConnected())
         transport_.send(cmd::leaveProgrammingMode());
-    view_.appendLog(QStringLiteral("退出修调！"));
+    log_.appendLog(message(Msg::TrimLeft, Language::Chinese));
     refreshControls();
 }
 
@@ -69,20 +69,19 @@ bool OperationSequencer::startWriteTrim() {
     const int chip = static_cast<int>(state_.chipIndex.load());
     sentWords_ = config_ ? config_->trimWords(chip) : std::vector<uint8_t>{};
     if (static_cast<int>(sentWords_.size()) != configwrite::trimLength(chip)) {
-        logPair("修调页没有给出修调字!", "The trim page gave no trim words!");
+        say(Msg::NoTrimWords);
         return false;
     }
     operation_ = Operation::WriteTrim;
     chip_ = chip;
-    succeeded_ = false;
     refreshControls();
     view_.setResult(ProgramView::Result::Busy);
     configCopy_.fill(0);
     std::copy(sentWords_.begin(), sentWords_.end(), configCopy_.begin());
     if (!sendCommand(cmd::writeTrimWords(sentWords_.data(), sentWords_.size()),
                      Step::WriteTrimWords)) {
-        logPair("无USB设备!", "NO USB Device!");
-        endTrimStep(false);
+        const QString line = say(Msg::NoBoard);
+        endTrimStep(Outcome::failure(Reason::NoBoard, Msg::NoBoard, line));
         return false;
     }
     return true;
@@ -91,28 +90,28 @@ bool OperationSequencer::startWriteTrim() {
 void OperationSequencer::onTrimWritten(const Report& reply) {
     const int status = configwrite::trimStatusByte(chip_);
     if (status >= 0 && reply[status] != 1) {
-        view_.appendLog(QStringLiteral("写修调命令CRC出错!"));
-        endTrimStep(false);
+        const QString line = say(Msg::TrimCrcError);
+        endTrimStep(Outcome::failure(Reason::TrimWriteFailed, Msg::TrimCrcError, line));
         return;
     }
-    configwrite::logTrimWrite(chip_, sentWords_, reply, view_);
+    configwrite::logTrimWrite(chip_, sentWords_, reply, log_);
     // A trim that did not take must not look like a success.
     const int back = configwrite::trimReadBackByte(chip_);
     const bool ok = std::equal(sentWords_.begin(), sentWords_.end(), reply.begin() + back);
     if (!ok)
-        configwrite::logTrimDifferences(sentWords_, reply, chip_, view_);
-    view_.appendLog(ok ? QStringLiteral("修调字写入正确!") : QStringLiteral("修调字写入错误!"));
-    endTrimStep(ok);
+        configwrite::logTrimDifferences(sentWords_, reply, chip_, log_);
+    const Msg verdict = ok ? Msg::TrimWordsRight : Msg::TrimWordsWrong;
+    const QString line = say(verdict);
+    endTrimStep({ok ? Reason::Ok : Reason::TrimWriteFailed, verdict, line});
 }
 
-void OperationSequencer::endTrimStep(bool success) {
+void OperationSequencer::endTrimStep(const Outcome& outcome) {
     replyTimer_.stop();
-    view_.setResult(success ? ProgramView::Result::Ok : ProgramView::Result::Ng);
+    view_.setResult(outcome.ok() ? ProgramView::Result::Ok : ProgramView::Result::Ng);
     operation_ = Operation::None;
     step_ = Step::Idle;
     refreshControls();
-    view_.operationFinished(success);
-    succeeded_ = false;
+    view_.operationFinished(outcome);
 }
 
 }  // namespace tessel

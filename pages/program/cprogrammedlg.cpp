@@ -360,7 +360,7 @@ void CProgrammeDlg::eepromReadBufferChanged() {
     showEepromImage(image_.eepromReadImage(chip), ImageState::eepromImageSize(chip) / 8, 0);
 }
 
-void CProgrammeDlg::operationFinished(bool) {}
+void CProgrammeDlg::operationFinished(const Outcome&) {}
 
 void CProgrammeDlg::showEepromImage(const uint8_t* bytes, int rows, int which) {
     CMListCtrl* grid = which == 1 ? writeGrid_ : readGrid_;

@@ -60,7 +60,7 @@ public:
     void setResult(Result result) override;
     void readBufferChanged(uint32_t length) override;
     void eepromReadBufferChanged() override;
-    void operationFinished(bool success) override;
+    void operationFinished(const Outcome& outcome) override;
     void trimModeDropped() override;
 
     QStringList logLines() const;

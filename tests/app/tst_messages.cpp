@@ -60,6 +60,8 @@ private Q_SLOTS:
             {"eeprom-erase-failed", 1},
             {"eeprom-disabled", 1},
             {"supply-failed", 1},
+            {"trim-write-failed", 1},
+            {"refused", 1},
             {"image-refused", 1},
             {"eeprom-image-refused", 1},
             {"file-exists", 1},
@@ -101,7 +103,7 @@ private Q_SLOTS:
                      qPrintable(key));
             ++rows;
         }
-        QCOMPARE(rows, 30);
+        QCOMPARE(rows, 32);
     }
 
     void everyMessageHasBothTexts() {

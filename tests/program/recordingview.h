@@ -18,6 +18,7 @@ public:
     Result result = Result::Hidden;
     int finished = 0;
     bool lastSuccess = false;
+    QList<Outcome> outcomes;  // every end, in order
     uint32_t readShown = 0;
     int eepromShown = 0;
 
@@ -33,9 +34,10 @@ public:
     void setResult(Result r) override { result = r; }
     void readBufferChanged(uint32_t length) override { readShown = length; }
     void eepromReadBufferChanged() override { ++eepromShown; }
-    void operationFinished(bool success) override {
+    void operationFinished(const Outcome& outcome) override {
         ++finished;
-        lastSuccess = success;
+        lastSuccess = outcome.ok();
+        outcomes << outcome;
     }
 
     bool isEnabled(Control c) const { return enabled[static_cast<int>(c)]; }
