@@ -80,23 +80,17 @@ bool dataBeyondWritableEeprom(ImageState& image, int chip) {
     return !std::all_of(upper, upper + 1024, [](uint8_t b) { return b == 0xFF; });
 }
 
-const QString kBeyondMessage = QStringLiteral(
-    "the board writes the first 1024 bytes of the EEPROM; this EEPROM image holds data "
-    "beyond them, which would be lost");
-
 // Reads the raw EEPROM image of the chip into its write buffer. Returns an empty text on
 // success, else the problem.
 QString loadEepromImage(const QString& path, int chip, ImageState& image) {
     const uint32_t size = ImageState::eepromImageSize(chip);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1").arg(path);
+        return cliText(Msg::CliCannotRead, qUtf8Printable(path));
     const QByteArray data = f.readAll();
     if (data.size() > qsizetype(size)) {
-        return QStringLiteral("%1 holds %2 bytes; the chip's EEPROM has %3")
-            .arg(path)
-            .arg(data.size())
-            .arg(size);
+        return cliText(Msg::CliEepromImageTooLarge, qUtf8Printable(path),
+                       static_cast<long long>(data.size()), size);
     }
     uint8_t* dest = image.eepromWriteImage(chip);
     std::fill(dest, dest + size, 0xFF);
@@ -126,16 +120,16 @@ bool loadProgramImage(const Request& req, SharedState& state, BoardSession& s,
     s.image.imageLength = loader.trimmedLength(loader.loadImageFile(req.inFile, extension));
     result.chip = int(state.chipIndex.load());
     if (!loader.checkImageSize()) {
-        const OperationResult judged = s.judge(false);
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
-                      judged.message);
+        // The loader's refusal, as it was printed.
+        const OperationResult judged = s.judge(Outcome::failure(Reason::ImageRefused, QString()));
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused, judged.message);
         return false;
     }
     s.image.freshlyOpened = true;
     if (req.withEeprom && dataBeyondWritableEeprom(s.image, result.chip)) {
-        printLine(stderr, QStringLiteral("tessel-cli: ") + kBeyondMessage);
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("eeprom-beyond-1024"),
-                      kBeyondMessage);
+        const QString beyond = cliText(Msg::CliEepromBeyondWritable);
+        printLine(stderr, QStringLiteral("tessel-cli: ") + beyond);
+        result.op.set(OperationResult::Outcome::Refused, Reason::EepromBeyondWritable, beyond);
         return false;
     }
     return true;
@@ -187,9 +181,9 @@ void completeResult(const Request& req, BoardSession& s, int chip, OperationResu
         const uint8_t* data = flash ? s.image.readBuffer.data() : s.image.eepromReadImage(chip);
         const uint32_t length = flash ? s.readLength() : ImageState::eepromImageSize(chip);
         if (!writeFile(req.outFile, data, length)) {
-            const QString message = QStringLiteral("cannot write %1").arg(req.outFile);
+            const QString message = cliText(Msg::CliCannotWrite, qUtf8Printable(req.outFile));
             printLine(stderr, QStringLiteral("tessel-cli: ") + message);
-            r.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"), message);
+            r.set(OperationResult::Outcome::Failed, Reason::WriteFailed, message);
         }
     }
 }
@@ -198,13 +192,6 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
     BoardAccess access;
     if (!access.select(req.board, result, state.english()))
         return result.exitCode();
-    s.onNotification = [&](const LinkNotification& n) {
-        if (req.job == Job::Power &&
-            (n.code == LinkCode::Supply3V || n.code == LinkCode::Supply5V ||
-             n.code == LinkCode::SupplyOff)) {
-            s.endExchange(n.report[2] == 0xAA);
-        }
-    };
     int stage = 0;
     bool trimWritten = false;
     auto finished = [&](BoardSession& session, const OperationResult& judged) {
@@ -229,8 +216,8 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
             return false;
         if (!r.ok()) {
             OperationResult skipped;
-            skipped.set(OperationResult::Outcome::Refused, QStringLiteral("flash-failed"),
-                        QStringLiteral("the EEPROM was not written: the flash write failed"));
+            skipped.set(OperationResult::Outcome::Refused, Reason::EepromSkipped,
+                        cliText(Msg::CliEepromSkipped));
             result.eeprom = skipped;
             return false;
         }
@@ -238,7 +225,7 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
         stage = 1;
         QTimer::singleShot(0, &session.transport(), [&session] {
             if (!session.sequencer().startWriteEeprom() && !session.sequencer().busy())
-                session.endExchange(false);
+                session.fail();
         });
         return true;
     };
@@ -347,7 +334,7 @@ int runBoard(const QStringList& argv, Job job) {
         return result.usage(error);
     QString profile;
     if (!chooseProfile(args, &profile, &error))
-        return result.refuse(QStringLiteral("profile-unreadable"), error);
+        return result.refuse(Reason::ProfileUnreadable, error);
     state.profilePath = profile;
     if (job != Job::Power)
         warnAboutProfileValues(int(state.chipIndex.load()), profile);
@@ -361,9 +348,10 @@ int runBoard(const QStringList& argv, Job job) {
         const int chip = static_cast<int>(state.chipIndex.load());
         error = loadEepromImage(req.inFile, chip, session.image);
         if (!error.isEmpty())
-            return result.refuse(QStringLiteral("eeprom-image-refused"), error);
+            return result.refuse(Reason::EepromImageRefused, error);
         if (dataBeyondWritableEeprom(session.image, chip))
-            return result.refuse(QStringLiteral("eeprom-beyond-1024"), kBeyondMessage);
+            return result.refuse(Reason::EepromBeyondWritable,
+                                 cliText(Msg::CliEepromBeyondWritable));
     }
     return runJob(req, state, session, result);
 }
@@ -403,7 +391,7 @@ int runConfig(const QStringList& argv) {
     result.chip = int(state.chipIndex.load());
     QString path;
     if (!chooseProfile(args, &path, &error))
-        return result.refuse(QStringLiteral("profile-unreadable"), error);
+        return result.refuse(Reason::ProfileUnreadable, error);
     warnAboutProfileValues(result.chip, path);
     const QStringList lines = chip::configReport(result.chip, Profile(path));
     for (const QString& line : lines)

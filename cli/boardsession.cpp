@@ -9,8 +9,9 @@
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
 
+#include "image/imageformat.h"
+
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace tessel::cli {
@@ -21,7 +22,6 @@ namespace {
 class ConsoleView : public ProgramView, public Prompts {
 public:
     std::function<void(const QString&)> logged;
-    std::function<void(bool)> finished;
     uint32_t readLength = 0;
 
     void appendLog(const QString& line) override {
@@ -46,10 +46,8 @@ public:
     void setResult(Result) override {}
     void readBufferChanged(uint32_t length) override { readLength = length; }
     void eepromReadBufferChanged() override {}
-    void operationFinished(const Outcome& outcome) override {
-        if (finished)
-            finished(outcome.ok());
-    }
+    // The session reports every end (operationFinished).
+    void operationFinished(const Outcome&) override {}
 
 private:
     int lastPercent_ = -1;
@@ -131,60 +129,58 @@ void BoardSession::lineLogged(const QString& line) {
     lines_ << line;
 }
 
-OperationResult BoardSession::judge(bool success) const {
+namespace {
+
+int differingBytes(const uint8_t* a, const uint8_t* b, uint32_t length) {
+    int n = 0;
+    for (uint32_t i = 0; i < length; ++i)
+        n += a[i] != b[i] ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+OperationResult BoardSession::judge(const Outcome& outcome) {
     OperationResult r;
     r.durationMs = clock_.elapsed();
-    static const QRegularExpression errorsLine(
-        QStringLiteral("^(?:共发现\\s*(\\d+)个单元不对!|The Num Of Err Bytes :\\s*(\\d+))$"));
-    static const QRegularExpression checksumLine(
-        QStringLiteral("^Value of CheckSum：0x([0-9A-F]{8})$"));
-    for (const QString& line : lines_) {
-        const QRegularExpressionMatch e = errorsLine.match(line);
-        if (e.hasMatch())
-            r.verifyErrors = (e.captured(1) + e.captured(2)).toInt();
-        const QRegularExpressionMatch c = checksumLine.match(line);
-        if (c.hasMatch()) {
-            r.checksum = c.captured(1).toUInt(nullptr, 16);
-            r.length = parts_->view.readLength;
-        }
-    }
-    if (success) {
+    r.set(outcome);
+    if (r.message.isEmpty())
         r.message = lines_.value(lines_.size() - 1);
-        return r;
+    // A flash read that ended: its checksum over what it read.
+    const uint32_t read = parts_->view.readLength;
+    if (read > 0) {
+        r.checksum = computeChecksum(image.readBuffer.data(), read);
+        r.length = read;
     }
-    r.outcome = OperationResult::Outcome::Failed;
-    r.reason = QStringLiteral("failed");
-    r.message = lines_.value(lines_.size() - 1);
-    for (qsizetype i = lines_.size() - 1; i >= 0; --i) {
-        const QString key = reasonOfMessage(lines_[i]);
-        if (!key.isEmpty()) {
-            r.reason = key;
-            r.message = lines_[i];
-            break;
-        }
-    }
-    if (lost_) {
-        r.reason = QStringLiteral("board-lost");
-        r.message = state_.text("设备被拔出", "Device Pulled Out!");
+    // A verification that ran: the bytes it found differing.
+    const int chip = parts_->session->sequencer().operationChip();
+    if (outcome.message == Msg::ProgramOk || outcome.message == Msg::ProgramNg) {
+        r.verifyErrors =
+            differingBytes(image.writeBuffer.data(), image.readBuffer.data(), image.imageLength);
+    } else if (outcome.message == Msg::EepromWriteOk || outcome.message == Msg::EepromWriteNg) {
+        r.verifyErrors = differingBytes(image.eepromWriteImage(chip), image.eepromReadImage(chip),
+                                        ImageState::eepromImageSize(chip));
     }
     return r;
 }
 
-void BoardSession::operationEnded(bool success) {
+void BoardSession::operationEnded(const Outcome& outcome) {
     if (done_)
         return;
     ++ends_;
-    const OperationResult r = judge(success);
+    const OperationResult r = judge(outcome);
     lines_.clear();
     clock_.restart();
-    if (!finished_(*this, r)) {
+    const bool further = finished_(*this, r);
+    parts_->view.readLength = 0;  // what the next operation reads is its own
+    if (!further) {
         done_ = true;
         parts_->loop.exit(0);
     }
 }
 
-void BoardSession::endExchange(bool success) {
-    operationEnded(success);
+void BoardSession::fail() {
+    operationEnded(Outcome::failure(Reason::Refused, lines_.value(lines_.size() - 1)));
 }
 
 void BoardSession::handshakeEnded(const Outcome& outcome, const Start& start) {
@@ -194,16 +190,15 @@ void BoardSession::handshakeEnded(const Outcome& outcome, const Start& start) {
         case Reason::Ok: {
             const int before = ends_;
             if (!start(*this) && ends_ == before && !sequencer().busy())
-                operationEnded(false);
+                fail();
             return;
         }
         case Reason::VersionRefused:
-            operationEnded(false);
+            operationEnded(outcome);
             return;
         default: {
             // No board could be opened: nothing ran.
-            OperationResult r = judge(false);
-            r.reason = QString::fromLatin1(reasonKey(outcome.reason));
+            const OperationResult r = judge(outcome);
             lines_.clear();
             done_ = true;
             finished_(*this, r);
@@ -221,21 +216,10 @@ void BoardSession::run(BoardAccess& access, const Start& start, const Finished& 
     QObject::connect(&session, &ProgrammerSession::handshakeFinished, &session,
                      [this, &start](const Outcome& outcome) { handshakeEnded(outcome, start); });
     QObject::connect(&session, &ProgrammerSession::operationFinished, &session,
-                     [this](const Outcome& outcome) {
-                         if (outcome.reason == Reason::BoardLost)
-                             lost_ = true;
-                         operationEnded(outcome.ok());
-                     });
-    QObject::connect(&session, &ProgrammerSession::notified, &session,
-                     [this](const LinkNotification& n) {
-                         if (onNotification)
-                             onNotification(n);
-                     });
-    QObject::connect(&session, &ProgrammerSession::boardLost, &session, [this](const Outcome&) {
-        lost_ = true;
-        if (!done_)
-            operationEnded(false);
-    });
+                     [this](const Outcome& outcome) { operationEnded(outcome); });
+    // A board lost outside an operation (the handshake, a supply switch) ends the command.
+    QObject::connect(&session, &ProgrammerSession::boardLost, &session,
+                     [this](const Outcome& outcome) { operationEnded(outcome); });
     QTimer::singleShot(0, &session, [&session] { session.open(); });
     // Operations end on their own when the board stops answering; this guards the handshake
     // and the supply commands, which have no time-out of their own.
@@ -244,8 +228,9 @@ void BoardSession::run(BoardAccess& access, const Start& start, const Finished& 
     QObject::connect(&guard, &QTimer::timeout, [this] {
         if (sequencer().busy())
             return;
-        parts_->view.appendLog(state_.text(Msg::ReplyTimeout));
-        operationEnded(false);
+        const QString line = state_.text(Msg::ReplyTimeout);
+        parts_->view.appendLog(line);
+        operationEnded(Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, line));
     });
     guard.start(kAnswerGuardMs);
     if (!done_)

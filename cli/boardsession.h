@@ -54,22 +54,18 @@ public:
     // Bytes the last flash read put into the read buffer.
     uint32_t readLength() const;
 
-    // Every link notification after the sequences saw it (for single exchanges).
-    std::function<void(const LinkNotification&)> onNotification;
-
     // Opens the board of access, runs the handshake and the operations, and returns when the
     // last one ended, the board went away or stopped answering.
     void run(BoardAccess& access, const Start& start, const Finished& finished);
-    // Ends the running single exchange (one that has no finishOperation of its own).
-    void endExchange(bool success);
-
-    // The result of the operation whose messages were printed since it started.
-    OperationResult judge(bool success) const;
+    // The result of an operation that ended with outcome, with what the buffers hold.
+    OperationResult judge(const Outcome& outcome);
+    // Ends the command's operation that could not start (its refusal was logged).
+    void fail();
 
 private:
     struct Parts;
     class Bus;
-    void operationEnded(bool success);
+    void operationEnded(const Outcome& outcome);
     void handshakeEnded(const Outcome& outcome, const Start& start);
     void lineLogged(const QString& line);
 
@@ -78,7 +74,6 @@ private:
     Finished finished_;
     QStringList lines_;  // messages of the running operation
     QElapsedTimer clock_;
-    bool lost_ = false;
     bool done_ = false;
     int ends_ = 0;  // operations ended so far
 };

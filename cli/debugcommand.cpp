@@ -199,9 +199,15 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-samples"),
                       QStringLiteral("no samples received"));
     } else if (exitCode != kExitOk) {
-        const QString reason = reasonOfMessage(console.last);
-        result.op.set(OperationResult::Outcome::Failed,
-                      reason.isEmpty() ? QStringLiteral("debug-failed") : reason, console.last);
+        // The verdict entry the last line was logged from, until the run reports its outcome.
+        Reason reason = Reason::DebugFailed;
+        for (int i = 0; i < kReasonCount; ++i) {
+            for (Msg m : reasonMessages(static_cast<Reason>(i))) {
+                if (console.last == message(m, state.language))
+                    reason = static_cast<Reason>(i);
+            }
+        }
+        result.op.set(OperationResult::Outcome::Failed, reason, console.last);
     }
     if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
         printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));

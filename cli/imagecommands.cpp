@@ -116,7 +116,7 @@ int runInfo(const QStringList& args) {
         result.op.length = session.image.imageLength;
         result.op.message = session.console.lastLine;
     } else {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
     }
     return result.finish();
@@ -130,7 +130,7 @@ int runDump(const QStringList& args) {
         return result.usage(QStringLiteral("see tessel-cli dump --help"));
     result.chip = int(session.shared.chipIndex.load());
     if (!session.open(parsed.positional[0])) {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
         return result.finish();
     }
@@ -206,7 +206,7 @@ int runMakeTk(const QStringList& args) {
         }
         QFile f(parsed.value(QStringLiteral("--eeprom")));
         if (!f.open(QIODevice::ReadOnly) || f.size() != qint64(kFlashEepromImageSize)) {
-            return result.refuse(QStringLiteral("eeprom-image-refused"),
+            return result.refuse(Reason::EepromImageRefused,
                                  QStringLiteral("--eeprom needs a file of exactly 2048 bytes"));
         }
         eeprom = f.readAll();
@@ -226,14 +226,14 @@ int runMakeTk(const QStringList& args) {
             out.chop(ext.size());
         session.console.saveAnswer = out;
         if (!session.console.force && QFileInfo::exists(out + ext)) {
-            return result.refuse(QStringLiteral("file-exists"),
-                                 QStringLiteral("%1 exists; --force replaces it").arg(out + ext));
+            return result.refuse(Reason::FileExists,
+                                 cliText(Msg::CliFileExists, qUtf8Printable(out + ext)));
         }
     }
 
     result.chip = chip;
     if (!session.open(input)) {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
         return result.finish();
     }
@@ -245,10 +245,10 @@ int runMakeTk(const QStringList& args) {
     if (!writer.createMassProductionFile(cfg0, cfg1, mode)) {
         if (!session.console.refusedPath.isEmpty()) {
             return result.refuse(
-                QStringLiteral("file-exists"),
-                QStringLiteral("%1 exists; --force replaces it").arg(session.console.refusedPath));
+                Reason::FileExists,
+                cliText(Msg::CliFileExists, qUtf8Printable(session.console.refusedPath)));
         }
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"),
+        result.op.set(OperationResult::Outcome::Failed, Reason::WriteFailed,
                       session.console.lastLine);
         return result.finish();
     }

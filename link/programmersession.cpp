@@ -24,11 +24,10 @@ public:
     void setResult(Result result) override { view_.setResult(result); }
     void readBufferChanged(uint32_t length) override { view_.readBufferChanged(length); }
     void eepromReadBufferChanged() override { view_.eepromReadBufferChanged(); }
-    void operationFinished(bool success) override {
-        Outcome outcome = success ? Outcome::success() : Outcome{Reason::Cancelled, {}, {}};
-        if (!success && session_.lost_)
-            outcome = session_.lostOutcome();
-        view_.operationFinished(success);
+    void operationFinished(const Outcome& ended) override {
+        // However the sequences saw it, an operation cut short by a lost board is board-lost.
+        const Outcome outcome = !ended.ok() && session_.lost_ ? session_.lostOutcome() : ended;
+        view_.operationFinished(outcome);
         session_.operationEnded(outcome);
     }
     void trimModeDropped() override {
@@ -133,7 +132,23 @@ void ProgrammerSession::onDisconnected() {
 void ProgrammerSession::onNotification(const LinkNotification& n) {
     if (!connection_->handle(n))
         sequencer_->handle(n);
+    // A supply switch is a single exchange with no finishOperation of its own; the board's
+    // confirmation ends it.
+    if (n.code == LinkCode::Supply3V || n.code == LinkCode::Supply5V ||
+        n.code == LinkCode::SupplyOff) {
+        operationEnded(supplyOutcome(n));
+    }
     Q_EMIT notified(n);
+}
+
+Outcome ProgrammerSession::supplyOutcome(const LinkNotification& n) const {
+    const bool ok = n.report[2] == 0xAA;
+    Msg verdict = ok ? Msg::SupplyOffOk : Msg::SupplyOffFailed;
+    if (n.code == LinkCode::Supply3V)
+        verdict = ok ? Msg::Supply3VOk : Msg::Supply3VFailed;
+    else if (n.code == LinkCode::Supply5V)
+        verdict = ok ? Msg::Supply5VOk : Msg::Supply5VFailed;
+    return {ok ? Reason::Ok : Reason::SupplyFailed, verdict, state_.text(verdict)};
 }
 
 void ProgrammerSession::operationEnded(Outcome outcome) {

@@ -27,9 +27,9 @@ struct ImageState;
 // side by side in one process, each with its own bus, image, pages and SharedState (the
 // fields the transport's threads touch belong to one board).
 //
-// Every operation ends with operationFinished(Outcome); every handshake with
-// handshakeFinished(Outcome). A board lost outside an operation (during the handshake or a
-// single exchange) ends with boardLost(Outcome).
+// Every operation (and every supply switch the board confirms) ends with
+// operationFinished(Outcome); every handshake with handshakeFinished(Outcome). A board lost outside
+// an operation (during the handshake or a single exchange) ends with boardLost(Outcome).
 class ProgrammerSession : public QObject {
     Q_OBJECT
 public:
@@ -85,6 +85,7 @@ private:
     void onDisconnected();
     void operationEnded(Outcome outcome);
     Outcome lostOutcome() const;
+    Outcome supplyOutcome(const LinkNotification& n) const;
 
     SharedState& state_;
     ConfigSource& config_;
