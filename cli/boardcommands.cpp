@@ -32,7 +32,10 @@ public:
     explicit PageEffects(BoardSession& session) : session_(session) {}
     void massProductionChipSelected(int chip) override { session_.session().selectChip(chip); }
     void massProductionConfigApplied(int chip, uint8_t cfg0) override {
-        if (chip >= 1 && chip <= 7)
+        // The KR41xx pages that take word 0 hold the file's CFG0 (KR4121 writes its three
+        // words; the MCU designs keep theirs in the file).
+        const ChipInfo& c = chipInfo(chip);
+        if (c.family == ChipFamily::KR41xx && c.programConfig == ProgramConfigStep::Word0)
             session_.pages().forChip(chip).applyCfg0(cfg0);
     }
 
@@ -301,7 +304,7 @@ QString checkRequest(const Arguments& args, SharedState& state, Request& req) {
         if (!isMassProductionPath(req.inFile))
             return QStringLiteral("--with-eeprom needs a mass-production file (.tk)");
         const int fileChip = chipOfMassProductionFile(req.inFile);
-        if (fileChip >= 0 && fileChip != 5 && fileChip != 7) {
+        if (fileChip >= 0 && !eepromInFlashBuffer(fileChip)) {
             return QStringLiteral(
                        "--with-eeprom: the file is for chip %1; only KR4115/56/17 and "
                        "KR4116/4311/12A files carry an EEPROM image")

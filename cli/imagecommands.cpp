@@ -1,5 +1,6 @@
 // Commands on image and mass-production files: info, dump, make-tk.
 
+#include "app/chipcatalogue.h"
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "cli/command.h"
@@ -194,12 +195,12 @@ int runMakeTk(const QStringList& args) {
     if (!haveCfg0 && carried.status == TkStatus::Ok) {
         cfg0 = carried.cfg0;  // the file's own configuration bytes
         cfg1 = carried.cfg1;
-    } else if (!haveCfg0 && !(chip >= 10 && chip <= 12)) {
+    } else if (!haveCfg0 && !chipInfo(chip).massProductionModes) {
         return result.usage(QStringLiteral("--cfg0 is needed for chip %1").arg(chip));
     }
     QByteArray eeprom;
     if (parsed.has(QStringLiteral("--eeprom"))) {
-        if (chip != 5 && chip != 7) {
+        if (!eepromInFlashBuffer(chip)) {
             return result.usage(QStringLiteral("--eeprom: only KR4115/56/17 and KR4116/4311/12A "
                                                "files carry an EEPROM image (chip is %1)")
                                     .arg(chip));
@@ -212,7 +213,7 @@ int runMakeTk(const QStringList& args) {
         eeprom = f.readAll();
     }
     if (mode < 0)
-        mode = carried.status == TkStatus::Ok && chip >= 10 && chip <= 12
+        mode = carried.status == TkStatus::Ok && chipInfo(chip).massProductionModes
                    ? modeSelectionFromByte(carried.modeByte)
                    : 2;
     const QString ext = massProductionExtension(chip, mode);
