@@ -138,7 +138,6 @@ void ProgrammerSession::onNotification(const LinkNotification& n) {
         n.code == LinkCode::SupplyOff) {
         operationEnded(supplyOutcome(n));
     }
-    Q_EMIT notified(n);
 }
 
 Outcome ProgrammerSession::supplyOutcome(const LinkNotification& n) const {

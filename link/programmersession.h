@@ -75,8 +75,6 @@ Q_SIGNALS:
     void handshakeFinished(const tessel::Outcome& outcome);
     void operationFinished(const tessel::Outcome& outcome);
     void boardLost(const tessel::Outcome& outcome);
-    // Every link notification, after the handshake and the sequences have seen it.
-    void notified(const tessel::LinkNotification& notification);
 
 private:
     class Relay;
