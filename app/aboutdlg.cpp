@@ -10,30 +10,31 @@
 namespace tessel {
 
 AboutDlg::AboutDlg(const SharedState& state, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于 Tessel"));
+    setWindowTitle(state.text(Msg::AboutTitle));
     auto* icon = new QLabel(this);
     icon->setPixmap(artwork::appIcon().pixmap(48, 48));
-    auto* software = new QLabel(QStringLiteral("Tessel 调试烧录--V1.0.1.1a"), this);
+    auto* software = new QLabel(state.text(Msg::AboutSoftware), this);
     software->setObjectName(QStringLiteral("softwareVersion"));
-    auto* firmware =
-        new QLabel(QStringLiteral("下位机版本:") +
-                       (state.boardVersion.isEmpty() ? QStringLiteral("--") : state.boardVersion),
-                   this);
+    const QString version =
+        state.boardVersion.isEmpty() ? QStringLiteral("--") : state.boardVersion;
+    auto* firmware = new QLabel(state.text(Msg::BoardVersion, qUtf8Printable(version)), this);
     firmware->setObjectName(QStringLiteral("firmwareVersion"));
-    auto* hardware = new QLabel(QStringLiteral("HardWare:USB调试烧录器-V1.4"), this);
-    auto* profile = new QLabel(QStringLiteral("Parameters.ini: ") + state.profilePath, this);
+    auto* hardware = new QLabel(state.text(Msg::AboutHardware), this);
+    hardware->setObjectName(QStringLiteral("hardwareVersion"));
+    auto* profile =
+        new QLabel(state.text(Msg::AboutProfile, qUtf8Printable(state.profilePath)), this);
     profile->setObjectName(QStringLiteral("profilePath"));
     profile->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Said plainly, so that a customer's installation is never in it unnoticed.
-    auto* layout = new QLabel(state.engineeringLayout
-                                  ? QStringLiteral("工程布局: 已打开 (m_check_engineering=1)")
-                                  : QStringLiteral("工程布局: 关闭"),
-                              this);
+    auto* layout = new QLabel(
+        state.text(state.engineeringLayout ? Msg::AboutEngineeringOn : Msg::AboutEngineeringOff),
+        this);
     layout->setObjectName(QStringLiteral("engineeringLayout"));
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(state.text(Msg::AboutOk), QDialogButtonBox::AcceptRole)
+        ->setObjectName(QStringLiteral("aboutOk"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* grid = new QGridLayout(this);

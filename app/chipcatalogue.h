@@ -43,6 +43,14 @@ enum class DifferSign {
     BaselineMinusRaw,  // counts fall on touch (chips 8 to 13)
 };
 
+// The configuration bit that tells the models of a shared page apart (KR41xx slot 5, MCU01
+// CFG1), and the value the chip must read back. word -1: the chip has none.
+struct ModelBit {
+    int word;
+    int bit;
+    bool set;
+};
+
 // One model of the chip combo. The index is also the IC type byte on the wire and in
 // mass-production files. Everything the program does differently per chip is a field here
 // (or a row of the page and read-back tables); code elsewhere asks these fields and never
@@ -77,6 +85,13 @@ struct ChipInfo {
     bool keyFlags;     // the frames report which keys are touched
     bool csvKeyFlags;  // the CSV file keeps the key flags
     DifferSign differ;
+
+    // --- configuration and trim words (positions in the replies: link/readback) ---
+    int configWords;  // words the chip holds (KR41xx: wire slots; MCU: highest CFG number + 1)
+    int readCrcs;     // CRC bytes the configuration read reply carries
+    int trimWords;    // bytes of the trim payload
+    bool trimStatus;  // the trim reply carries a status byte
+    ModelBit modelBit;
 };
 
 constexpr int kChipCount = 14;
@@ -85,6 +100,11 @@ extern const std::array<ChipInfo, kChipCount> kChipCatalogue;
 
 // The entry for an index; indices outside 0..13 give entry 0.
 const ChipInfo& chipInfo(int index);
+
+// Whether an index names a chip of the catalogue (0..13).
+inline bool isChipIndex(long long index) {
+    return index >= 0 && index < kChipCount;
+}
 
 // A chip index restored from the profile: anything outside 0..13 gives 0.
 int sanitizeChipIndex(long long stored);
@@ -107,5 +127,11 @@ inline bool eepromInFlashBuffer(int index) {
 }
 
 constexpr uint32_t kEepromOffsetInFlashBuffer = 0x9000;
+
+// The KR4121 writes its configuration words together (0x89 in the one-key write), and its
+// mass-production file carries CFG1 next to CFG0.
+inline bool carriesCfg1(int index) {
+    return chipInfo(index).programConfig == ProgramConfigStep::Kr4121Words;
+}
 
 }  // namespace tessel

@@ -76,10 +76,10 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     programPage_->session().setBusyRetryMs(2000);
 
     if (simulated)
-        programPage_->appendLog(state_.text("使用模拟编程器", "Using the simulated board"));
+        programPage_->appendLog(state_.text(Msg::SimulatedBoard));
     programPage_->layoutForChip();
     programPage_->session().open();
-    setWindowTitle(QString::fromUtf8(kStartTitle));
+    setWindowTitle(state_.text(Msg::WindowTitleAtStart));
 }
 
 CTesselDlg::~CTesselDlg() {
@@ -89,18 +89,18 @@ CTesselDlg::~CTesselDlg() {
 }
 
 void CTesselDlg::buildUi() {
-    commGroup_ = new QGroupBox(QStringLiteral("通信方式"), this);
-    usbRadio_ = new QRadioButton(QStringLiteral("USB通信"), commGroup_);
+    commGroup_ = new QGroupBox(this);
+    usbRadio_ = new QRadioButton(commGroup_);
     usbRadio_->setChecked(true);
     (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
     connect(usbRadio_, &QRadioButton::clicked, this, [this] { programPage_->session().reopen(); });
 
     helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for
-    helpButton_ = new QPushButton(QStringLiteral("接线说明"), this);
+    helpButton_ = new QPushButton(this);
     helpButton_->setObjectName(QStringLiteral("helpButton"));
     connect(helpButton_, &QPushButton::clicked, helpLines_, &CHelpLines::showAndRaise);
 
-    chipGroup_ = new QGroupBox(QStringLiteral("  芯片选择  "), this);
+    chipGroup_ = new QGroupBox(this);
     chipCombo_ = new QComboBox(chipGroup_);
     chipCombo_->setObjectName(QStringLiteral("chipCombo"));
     for (const ChipInfo& c : kChipCatalogue)
@@ -111,7 +111,7 @@ void CTesselDlg::buildUi() {
     // The chip changes only when the user chooses it, never under a passing mouse wheel.
     chip::WheelGuard::install(chipCombo_);
 
-    languageGroup_ = new QGroupBox(QStringLiteral("   语言选择  "), this);
+    languageGroup_ = new QGroupBox(this);
     languageCombo_ = new QComboBox(languageGroup_);
     languageCombo_->setObjectName(QStringLiteral("languageCombo"));
     languageCombo_->addItems({QStringLiteral("Chinese"), QStringLiteral("English")});
@@ -123,14 +123,14 @@ void CTesselDlg::buildUi() {
     auto* logo = new QLabel(this);
     logo->setPixmap(artwork::logo());
 
-    auto* aboutAction = new QAction(QStringLiteral("关于 Tessel(&A)..."), this);
-    aboutAction->setShortcut(QKeySequence::HelpContents);
-    connect(aboutAction, &QAction::triggered, this, &CTesselDlg::showAbout);
-    addAction(aboutAction);
+    aboutAction_ = new QAction(this);
+    aboutAction_->setShortcut(QKeySequence::HelpContents);
+    connect(aboutAction_, &QAction::triggered, this, &CTesselDlg::showAbout);
+    addAction(aboutAction_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* aboutButton = new QToolButton(this);
-    aboutButton->setDefaultAction(aboutAction);
-    aboutButton->setText(QStringLiteral("?"));
+    aboutButton->setObjectName(QStringLiteral("aboutButton"));
+    aboutButton->setDefaultAction(aboutAction_);
 
     // The button sits in a box of its own, so that it lines up with the combos beside it.
     auto* helpBox = new QGroupBox(QStringLiteral(" "), this);
@@ -147,8 +147,8 @@ void CTesselDlg::buildUi() {
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
-    tabs_->addTab(programPage_, QStringLiteral("烧录"));
-    tabs_->addTab(debugPage_, QStringLiteral("调试"));
+    tabs_->addTab(programPage_, QString());
+    tabs_->addTab(debugPage_, QString());
     connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
 
     // Each box is as wide as its wider language needs: nothing moves when it changes.
@@ -163,7 +163,9 @@ void CTesselDlg::buildUi() {
         }
         w->setMinimumWidth(width);
     }
-    languageGroup_->setTitle(QStringLiteral("   语言选择  "));  // the start-up caption
+    state_.language = 0;  // every start is in Chinese
+    retitle();
+    languageGroup_->setTitle(state_.text(Msg::LanguageGroupAtStart));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -187,21 +189,21 @@ void CTesselDlg::onLanguageChosen(int index) {
     retitle();
     qtTexts_->apply(state_.language);
     programPage_->applyLanguage();
+    debugPage_->applyLanguage();
 }
 
 void CTesselDlg::retitle() {
-    const bool en = state_.english();
-    languageGroup_->setTitle(en ? QStringLiteral("language select")
-                                : QStringLiteral("  语言选择  "));
-    chipGroup_->setTitle(en ? QStringLiteral("  chip select  ") : QStringLiteral("  芯片选择  "));
-    helpButton_->setText(en ? QStringLiteral("connections") : QStringLiteral("接线说明"));
-    helpLines_->applyLanguage(en);
-    commGroup_->setTitle(en ? QStringLiteral("communication") : QStringLiteral("通信方式"));
-    usbRadio_->setText(en ? QStringLiteral("USB") : QStringLiteral("USB通信"));
-    tabs_->setTabText(0, en ? QStringLiteral("Program") : QStringLiteral("烧录"));
-    tabs_->setTabText(1, en ? QStringLiteral("Debug") : QStringLiteral("调试"));
-    setWindowTitle(en ? QStringLiteral("Debug Tools--V1.0.1.0a(Guest)")
-                      : QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
+    languageGroup_->setTitle(state_.text(Msg::LanguageGroup));
+    chipGroup_->setTitle(state_.text(Msg::ChipGroup));
+    helpButton_->setText(state_.text(Msg::HelpButton));
+    helpLines_->applyLanguage(state_.language);
+    commGroup_->setTitle(state_.text(Msg::CommGroup));
+    usbRadio_->setText(state_.text(Msg::UsbRadio));
+    tabs_->setTabText(0, state_.text(Msg::ProgramTab));
+    tabs_->setTabText(1, state_.text(Msg::DebugTab));
+    aboutAction_->setText(state_.text(Msg::AboutMenuItem));
+    aboutAction_->setIconText(QStringLiteral("?"));  // the button's face; its tooltip is the text
+    setWindowTitle(state_.text(Msg::WindowTitle));
 }
 
 void CTesselDlg::onTabChanged(int index) {
@@ -236,10 +238,8 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
         // The question goes when the operation ends while it is shown: the window then
         // closes as an idle one would.
         OperationSequencer& sequencer = programPage_->sequencer();
-        const Prompts::Answer answer =
-            prompts_.ask(state_.text("操作正在进行，确定要退出吗？",
-                                     "An operation is in progress. Quit anyway?"),
-                         [&sequencer] { return !sequencer.busy(); });
+        const Prompts::Answer answer = prompts_.ask(state_.text(Msg::QuitWhileBusy),
+                                                    [&sequencer] { return !sequencer.busy(); });
         if (answer == Prompts::Answer::No) {
             event->ignore();
             return;

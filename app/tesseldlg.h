@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
@@ -30,8 +31,6 @@ class QtTranslations;
 class CTesselDlg : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kStartTitle = "调试烧录--V1.0.1.1a(客户端)";
-
     CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts, bool simulated,
                QWidget* parent = nullptr);
     ~CTesselDlg() override;
@@ -82,6 +81,7 @@ private:
     QGroupBox* languageGroup_ = nullptr;
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    QAction* aboutAction_ = nullptr;
     bool closed_ = false;
     bool debugRunStoppedForClose_ = false;
 };

@@ -1,5 +1,6 @@
 // tessel-cli debug: a touch-key debug run on the board, headless. The same session as the
 // debug page: start-up, stream, outlier filter, CSV file and statistics.
+#include "app/outcome.h"
 #include "app/profile.h"
 #include "app/sharedstate.h"
 #include "cli/boardaccess.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace tessel::cli {
 namespace {
@@ -52,8 +54,8 @@ struct DebugRequest {
     BoardOptions board;
 };
 
-void printStatistics(const DebugStatistics& stats) {
-    const QStringList titles = DebugStatistics::columnTitles();
+void printStatistics(const DebugStatistics& stats, uint8_t language) {
+    const QStringList titles = DebugStatistics::columnTitles(language);
     auto row = [](const QStringList& cells) {
         QString line;
         for (int c = 0; c < cells.size(); ++c)
@@ -91,13 +93,30 @@ void reportCounts(const DebugSession& session, const SimBoard* sim, CommandResul
     result.extra[QStringLiteral("discarded")] = double(session.samplesDiscarded());
 }
 
-int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
-    BoardAccess access;
-    if (!access.select(req.board, result, state.english()))
-        return result.finish();
-    ConsolePrompts console;
-    CMUSBHid transport(state, access.backend());
-    DebugSession session(state, transport, console);
+// How a connection notification before the run ends the command, if it does: no board,
+// a board that cannot be opened or that another program holds, a refused version.
+std::optional<Outcome> handshakeOutcome(const LinkNotification& n, const CMUSBHid& transport,
+                                        const SharedState& state) {
+    if (n.code == LinkCode::VersionRefused) {
+        return Outcome::failure(Reason::VersionRefused, Msg::VersionRefused,
+                                state.text(Msg::VersionRefused));
+    }
+    if (n.code != LinkCode::NoDevice)
+        return std::nullopt;
+    switch (transport.lastOpenResult()) {
+        case OpenResult::PermissionDenied:
+            return Outcome::failure(Reason::BoardNotAccessible, Msg::NoBoard,
+                                    boardAccessHint(state.english()));
+        case OpenResult::Busy:
+            return Outcome::failure(Reason::BoardBusy, Msg::BoardBusy,
+                                    boardBusyMessage(transport.lastHolder(), state.english()));
+        default:
+            return Outcome::failure(Reason::NoBoard, Msg::NoBoard, state.text(Msg::NoBoard));
+    }
+}
+
+// The samples go to the file named, or under the window's time-stamped names here.
+void saveSamplesAsAsked(DebugSession& session, const DebugRequest& req) {
     session.setSaveData(true);
     if (req.csvFile.isEmpty()) {
         session.setCsvDirectory(QDir::currentPath());
@@ -105,22 +124,61 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         session.setCsvFile(req.csvFile);
         session.setCsvDirectory(QFileInfo(req.csvFile).absolutePath());
     }
+}
+
+// What the command reports: what ended it, else the run's outcome. The command asked for
+// samples, so a run that ended well without one did not deliver.
+Outcome commandOutcome(const std::optional<Outcome>& ended, const DebugSession& session,
+                       const SharedState& state) {
+    const Outcome end = ended.value_or(session.outcome());
+    if (end.ok() && session.framesAccepted() == 0) {
+        return Outcome::failure(Reason::NoSamples, Msg::DebugNoSamples,
+                                state.text(Msg::DebugNoSamples));
+    }
+    return end;
+}
+
+// The end of the command: frame counts, statistics, the trace, and the JSON reason and exit
+// code of the outcome.
+int reportRun(const DebugRequest& req, const DebugSession& session, BoardAccess& access,
+              const Outcome& end, uint8_t language, CommandResult& result) {
+    reportCounts(session, access.simBoard(), result);
+    const DebugStatistics& stats = session.statistics();
+    if (stats.channels() > 0)
+        printStatistics(stats, language);
+    if (!end.ok()) {
+        result.op.set(OperationResult::Outcome::Failed, QString::fromLatin1(reasonKey(end.reason)),
+                      end.text);
+    }
+    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
+        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
+    return result.finish();
+}
+
+int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
+    BoardAccess access;
+    if (!access.select(req.board, result, state.english()))
+        return result.finish();
+    ConsolePrompts console;
+    CMUSBHid transport(state, access.backend());
+    DebugSession session(state, transport, console);
+    saveSamplesAsAsked(session, req);
     DebugPageSettings settings;
     settings.vcc = req.vcc;
 
-    int exitCode = -1;  // not decided yet
+    // The command's outcome: the run's, or what ended the command before or around it.
+    std::optional<Outcome> outcome;
     bool pausedByUs = false;
-    bool lost = false;
     QTimer quiet;
     QTimer drainLimit;
     for (QTimer* t : {&quiet, &drainLimit}) {
         t->setSingleShot(true);
         QObject::connect(t, &QTimer::timeout, [] { QCoreApplication::exit(0); });
     }
-    auto finish = [&](int code) {
-        if (exitCode >= 0)
+    auto finish = [&](const Outcome& o) {
+        if (outcome)
             return;
-        exitCode = code;
+        outcome = o;
         quiet.start(kQuietMs);
         drainLimit.start(kDrainMs);
     };
@@ -141,9 +199,8 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     QObject::connect(&session, &DebugSession::stateChanged, [&](DebugSession::State s) {
         if (s == DebugSession::State::Streaming && !pausedByUs && req.samples == 0)
             runTimer.start(int(req.seconds * 1000));
-        if (s == DebugSession::State::Idle)
-            finish(pausedByUs ? kExitOk : kExitRefused);
     });
+    QObject::connect(&session, &DebugSession::finished, [&](const Outcome& o) { finish(o); });
     QObject::connect(&session, &DebugSession::sampleShown, [&](const SampleRecord&) {
         if (req.samples > 0 && session.framesAccepted() >= req.samples)
             endRun();
@@ -152,34 +209,34 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         if (ok) {
             printMessage(QStringLiteral("csv=%1").arg(path));
             result.extra[QStringLiteral("csv")] = path;
-        } else {
-            pausedByUs = false;  // the run failed to keep its samples
         }
     });
     ConnectionSequence connection(state, transport, console, [&](bool accepted) {
-        if (!accepted || !session.start(settings))
-            finish(kExitRefused);
+        if (accepted)
+            session.start(settings);  // a refused start ends with its outcome
     });
     QObject::connect(&transport, &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
-        if (connection.handle(n) && n.code == LinkCode::NoDevice)
-            finish(kExitRefused);
+        if (!connection.handle(n) || session.running())
+            return;
+        if (const std::optional<Outcome> o = handshakeOutcome(n, transport, state))
+            finish(*o);
     });
     // A lost board ends the command at once, whatever it was doing (the session ends its
-    // run on the disconnection that follows).
+    // run on the disconnection that follows), and outweighs an end already decided: the
+    // stop may not have reached the board.
     QObject::connect(&transport, &CMUSBHid::boardLost, [&] {
-        lost = true;
-        console.appendLog(state.text("设备被拔出", "Device Pulled Out!"));
-        finish(kExitNoBoard);
+        console.appendLog(state.text(Msg::BoardLost));
+        outcome = Outcome::failure(Reason::BoardLost, Msg::BoardLost, state.text(Msg::BoardLost));
         QCoreApplication::exit(0);
     });
     // The handshake before the run has no time-out of its own: a silent board ends here.
     QTimer handshakeGuard;
     handshakeGuard.setSingleShot(true);
     QObject::connect(&handshakeGuard, &QTimer::timeout, [&] {
-        if (session.running() || exitCode >= 0)
+        if (session.running() || outcome)
             return;
-        console.appendLog(state.text("等待数据超时!", "Waiting for data timeout!"));
-        finish(kExitRefused);
+        console.appendLog(state.text(Msg::ReplyTimeout));
+        finish(Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, state.text(Msg::ReplyTimeout)));
     });
     handshakeGuard.start(DebugSession::kStartupTimeoutMs);
     QTimer::singleShot(0, &transport, [&] { transport.open(); });
@@ -188,30 +245,8 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     QCoreApplication::processEvents();  // the writer's end and the frames still queued
     transport.close();
 
-    reportCounts(session, access.simBoard(), result);
-    const DebugStatistics& stats = session.statistics();
-    if (stats.channels() > 0)
-        printStatistics(stats);
-    if (lost) {
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("board-lost"),
-                      state.text("设备被拔出", "Device Pulled Out!"));
-    } else if (exitCode == kExitOk && session.framesAccepted() == 0) {
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-samples"),
-                      QStringLiteral("no samples received"));
-    } else if (exitCode != kExitOk) {
-        // The verdict entry the last line was logged from, until the run reports its outcome.
-        Reason reason = Reason::DebugFailed;
-        for (int i = 0; i < kReasonCount; ++i) {
-            for (Msg m : reasonMessages(static_cast<Reason>(i))) {
-                if (console.last == message(m, state.language))
-                    reason = static_cast<Reason>(i);
-            }
-        }
-        result.op.set(OperationResult::Outcome::Failed, reason, console.last);
-    }
-    if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
-        printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
-    return result.finish();
+    return reportRun(req, session, access, commandOutcome(outcome, session, state), state.language,
+                     result);
 }
 
 int runDebug(const QStringList& argv) {

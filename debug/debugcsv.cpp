@@ -1,5 +1,7 @@
 #include "debug/debugcsv.h"
 
+#include "app/chipcatalogue.h"
+
 #include <QFile>
 #include <QMetaObject>
 #include <QTimeZone>
@@ -24,14 +26,14 @@ QString fileName(const QDateTime& moment) {
 QByteArray header(int n, int chip) {
     const QByteArray commas(n, ',');
     QByteArray out = ",Baseline" + commas + ",Rawdata" + commas + ",Differ";
-    if (csvHasKeyFlags(chip))
+    if (chipInfo(chip).csvKeyFlags)
         out += commas + "KeyFlagSN";
     out += "\r\n";
     QByteArray names;
     for (int i = 0; i < n; ++i)
         names += "Ch" + QByteArray::number(i) + ',';
     out += "No.," + names + ',' + names + ',' + names;
-    if (csvHasKeyFlags(chip))
+    if (chipInfo(chip).csvKeyFlags)
         out += "--";
     out += "\r\n";
     return out;
@@ -52,7 +54,7 @@ void appendRecord(QByteArray* out, int number, const SampleRecord& r, int n, int
     out->append(',');
     for (int i = 0; i < n; ++i)
         put(r.differ[i]);
-    if (csvHasKeyFlags(chip)) {
+    if (chipInfo(chip).csvKeyFlags) {
         const int len = std::snprintf(buffer, sizeof buffer, "0x%08x,", r.keyFlags);
         out->append(buffer, len);
     }

@@ -1,5 +1,6 @@
 #include "debug/debugsession.h"
 
+#include "app/chipcatalogue.h"
 #include "app/profile.h"
 #include "link/cmusbhid.h"
 #include "link/commands.h"
@@ -12,11 +13,8 @@
 namespace tessel {
 namespace {
 
-const char* const kRangeMessages[] = {
-    "请确保Baseline的下限值小于上限值！",
-    "请确保Rawdata的下限值小于上限值！",
-    "请确保Differ的下限值小于上限值！",
-};
+const Msg kRangeMessages[] = {Msg::DebugBaselineRange, Msg::DebugRawdataRange,
+                              Msg::DebugDifferRange};
 
 }  // namespace
 
@@ -32,13 +30,13 @@ DebugSession::DebugSession(SharedState& state, CMUSBHid& transport, Prompts& pro
     connect(&startupTimer_, &QTimer::timeout, this, [this] {
         if (state_ == State::WaitingStarted || state_ == State::WaitingSupply ||
             state_ == State::WaitingStartup) {
-            fail(shared_.text("等待数据超时!", "Waiting for data timeout!"));
+            fail(Reason::Timeout, Msg::ReplyTimeout);
         }
     });
     noFrameTimer_.setSingleShot(true);
     connect(&noFrameTimer_, &QTimer::timeout, this, [this] {
         if (state_ == State::Streaming) {
-            fail(shared_.text("5秒内未收到有效的数据帧!", "No valid data frame received for 5 s!"));
+            fail(Reason::NoFrames, Msg::DebugNoFrames);
         }
     });
     connect(&transport_, &CMUSBHid::debugNotification, this, &DebugSession::handle);
@@ -73,28 +71,24 @@ bool DebugSession::start(const DebugPageSettings& s) {
     const int lower[] = {s.baselineMin, s.rawMin, s.differMin};
     const int upper[] = {s.baselineMax, s.rawMax, s.differMax};
     for (int k = 0; k < 3; ++k) {
-        if (lower[k] >= upper[k]) {
-            prompts_.showMessage(QString::fromUtf8(kRangeMessages[k]));
-            return false;
-        }
+        if (lower[k] >= upper[k])
+            return refuse(Reason::DebugFailed, kRangeMessages[k]);
     }
     // One board, one user: a programming operation (or trim mode) keeps the board.
-    if (!transport_.claimBoard(CMUSBHid::BoardUser::Debugging)) {
-        prompts_.showMessage(shared_.text("编程器正在烧录，请等待烧录操作结束后再开始调试！",
-                                          "The programmer is busy with a programming operation; "
-                                          "start debugging when it has ended!"));
-        return false;
-    }
+    if (!transport_.claimBoard(CMUSBHid::BoardUser::Debugging))
+        return refuse(Reason::DebugFailed, Msg::DebugProgrammingBusy);
     chip_ = static_cast<int>(shared_.chipIndex.load());
     vcc_ = s.vcc;
     outlierFilter_ = kFilterOff;
     frameError_ = false;
     stopPending_ = false;
     received_ = accepted_ = malformed_ = discarded_ = 0;
+    streamed_ = false;
+    ending_.reset();
+    csvFailure_.reset();
     if (!transport_.send(cmd::startDebugging(static_cast<uint8_t>(chip_)))) {
         transport_.releaseBoard(CMUSBHid::BoardUser::Debugging);
-        prompts_.showMessage(shared_.text("无USB设备!", "NO USB Device!"));
-        return false;
+        return refuse(Reason::NoBoard, Msg::NoBoard);
     }
     filterTimer_.start(filterDelayMs_);
     startupTimer_.start(startupTimeoutMs_);
@@ -157,27 +151,24 @@ void DebugSession::onSupplyReply(const Report& r) {
     }
     if (r[3] != 0)
         return;  // the board has not decided yet
-    fail(QString::fromUtf8(r[2] <= 1 ? "内部电压选择失败!"
-                                     : "选择了外部电源，但外部并未提供，请确认外部电源工作状态!"));
+    fail(Reason::SupplyFailed,
+         r[2] <= 1 ? Msg::DebugInternalSupplyFailed : Msg::DebugExternalSupplyMissing);
 }
 
 void DebugSession::onStartupReply(const Report& r) {
     startupTimer_.stop();
+    const bool iic = chipInfo(chip_).debugLink == DebugLink::Iic;
     if (r[2] != 1) {
         channelCount_ = 0;
         linkRate_ = 0;
-        fail(QString::fromUtf8(chip_ >= 3 ? "目标机与编程器IIC通信失败!"
-                                          : "目标机与编程器匹配串口波特率不成功!"));
+        fail(Reason::DebugFailed, iic ? Msg::DebugIicFailed : Msg::DebugBaudFailed);
         return;
     }
     channelCount_ = std::min<int>(r[3], kMaxDebugChannels);
-    if (chip_ >= 3) {
-        linkText_ = QStringLiteral("IIC");
-        linkRate_ = 100;
-    } else {
-        linkText_ = QStringLiteral("COM Baud");
-        linkRate_ = r[4] * 256 + r[5];
-    }
+    // The IIC link runs at 100 kHz; the UART link reports the baud rate it agreed on.
+    link_ = iic ? Msg::DebugLinkIic : Msg::DebugLinkUart;
+    linkRate_ = iic ? 100 : r[4] * 256 + r[5];
+    streamed_ = true;
     samples_.clear();
     stats_.reset(chip_, channelCount_);
     setState(State::Streaming);
@@ -204,7 +195,7 @@ void DebugSession::onSample(const DebugSample& s) {
         const int32_t baseline = s.baseline[i];
         shown.raw[i] = raw;
         shown.baseline[i] = baseline;
-        shown.differ[i] = differOf(chip_, raw, baseline);
+        shown.differ[i] = differOf(chipInfo(chip_).differ, raw, baseline);
         anyBaseline = anyBaseline || baseline != 0;
         if (outlierFilter_ == kFilterOn && (raw > kOutlierLimit || baseline > kOutlierLimit)) {
             zeroed |= 1u << i;
@@ -218,7 +209,7 @@ void DebugSession::onSample(const DebugSample& s) {
         ++discarded_;
         return;
     }
-    if (chipHasKeyFlags(chip_))
+    if (chipInfo(chip_).keyFlags)
         shown.keyFlags = saved.keyFlags = s.keyFlags;
     ++accepted_;
     noFrameTimer_.start(noFrameTimeoutMs_);
@@ -255,12 +246,13 @@ void DebugSession::startCsv() {
 }
 
 void DebugSession::onCsvFinished(bool ok, bool opened, const QString& path) {
-    if (!opened) {
-        prompts_.showMessage(shared_.text("无法打开文件：", "Cannot open the file: ") +
-                             QDir::toNativeSeparators(path));
-    } else if (!ok) {
-        prompts_.showMessage(shared_.text("文件写入失败：", "Cannot write the file: ") +
-                             QDir::toNativeSeparators(path));
+    if (!opened || !ok) {
+        // The run goes on (its samples are still held), but it ends as one that lost them.
+        const Msg m = opened ? Msg::DebugCsvWriteFailed : Msg::DebugCsvOpenFailed;
+        const QString text = shared_.text(m, qUtf8Printable(QDir::toNativeSeparators(path)));
+        prompts_.showMessage(text);
+        if (!ending_)
+            csvFailure_ = Outcome::failure(Reason::WriteFailed, m, text);
     }
     Q_EMIT csvFinished(ok, path);
     if (stopPending_)
@@ -291,13 +283,38 @@ void DebugSession::stop() {
     channelCount_ = 0;
     linkRate_ = 0;
     frameError_ = false;
+    // A run the user (or the command) stops has ended normally once it streamed; stopped
+    // during its start-up it was cancelled. A failure on the way decided it already.
+    if (ending_) {
+        outcome_ = *ending_;
+    } else if (csvFailure_) {
+        outcome_ = *csvFailure_;
+    } else if (streamed_) {
+        outcome_ = Outcome::success();
+    } else {
+        outcome_ = Outcome::failure(Reason::Cancelled, Msg::DebugCancelled,
+                                    shared_.text(Msg::DebugCancelled));
+    }
+    ending_.reset();
+    csvFailure_.reset();
     setState(State::Idle);
+    Q_EMIT finished(outcome_);
 }
 
-void DebugSession::fail(const QString& message) {
+void DebugSession::fail(Reason reason, Msg message) {
+    const QString text = shared_.text(message);
+    if (!ending_)
+        ending_ = Outcome::failure(reason, message, text);
     pause();
-    prompts_.showMessage(message);
+    prompts_.showMessage(text);
     stop();
+}
+
+bool DebugSession::refuse(Reason reason, Msg message) {
+    outcome_ = Outcome::failure(reason, message, shared_.text(message));
+    prompts_.showMessage(outcome_.text);
+    Q_EMIT finished(outcome_);
+    return false;
 }
 
 void DebugSession::onDisconnected() {
@@ -305,8 +322,14 @@ void DebugSession::onDisconnected() {
     // written when saving is on; the owner tells of the lost board.
     if (!running())
         return;
+    if (!ending_)
+        ending_ = Outcome::failure(Reason::BoardLost, Msg::BoardLost, shared_.text(Msg::BoardLost));
     pause();
     stop();
+}
+
+QString DebugSession::linkText() const {
+    return link_ ? shared_.text(*link_) : QString();
 }
 
 void DebugSession::writeParameters(Profile& profile) {

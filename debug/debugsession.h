@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/outcome.h"
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "debug/debugcsv.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace tessel {
 
@@ -33,6 +35,13 @@ class Profile;
 //
 // Every run ends by itself: a start-up step without an answer for 3 s, a stream that brings
 // no accepted frame for 5 s, and a lost board each end it.
+//
+// Every start ends with one Outcome (finished(), outcome()): at once when the start is
+// refused (a chart range, the board busy with programming, no board), else when the run is
+// idle again. A run stopped after it streamed ended well (Ok), one stopped during its
+// start-up was Cancelled; otherwise the first failure decides: Timeout, SupplyFailed,
+// DebugFailed (the target link), NoFrames, BoardLost, or WriteFailed when its CSV file
+// could not be written.
 class DebugSession : public QObject {
     Q_OBJECT
 public:
@@ -49,8 +58,8 @@ public:
     ~DebugSession() override;
 
     // Checks the chart ranges (lower end below upper end) and starts a run with the supply
-    // choice of the settings. False, with the message shown, when a check failed or the
-    // board could not be reached.
+    // choice of the settings. False, with the message shown and finished() emitted, when a
+    // check failed or the board could not be reached.
     bool start(const DebugPageSettings& settings);
     // Pauses the stream; with saving on, writes the saved samples to a new CSV file.
     void pause();
@@ -68,11 +77,14 @@ public:
     bool programmingHoldsBoard() const;
     int chip() const { return chip_; }
     int channelCount() const { return channelCount_; }
-    QString linkText() const { return linkText_; }
+    // How the target is linked ("IIC", "COM Baud"), empty before the first run streamed.
+    QString linkText() const;
     int linkRate() const { return linkRate_; }
     uint8_t outlierFilter() const { return outlierFilter_; }
     bool frameError() const { return frameError_; }
     bool stopPending() const { return stopPending_; }
+    // How the last run ended (Ok before any).
+    const Outcome& outcome() const { return outcome_; }
 
     void setSaveData(bool on) { saveData_ = on; }
     bool saveData() const { return saveData_; }
@@ -116,6 +128,8 @@ Q_SIGNALS:
     void csvProgress(qint64 done, qint64 total);
     void csvFinished(bool ok, const QString& path);
     void parametersWritten(bool ok);
+    // The run (or its refused start) has ended; the same as outcome().
+    void finished(const tessel::Outcome& outcome);
 
 private:
     void setState(State s);
@@ -123,7 +137,10 @@ private:
     void onStartupReply(const Report& r);
     void onSample(const DebugSample& s);
     void onCsvFinished(bool ok, bool opened, const QString& path);
-    void fail(const QString& message);
+    // Ends a run on a failure: the message is shown and the outcome kept (the first one
+    // counts when several follow each other).
+    void fail(Reason reason, Msg message);
+    bool refuse(Reason reason, Msg message);
     void startCsv();
     void onDisconnected();
 
@@ -134,13 +151,17 @@ private:
     int chip_ = 0;
     int vcc_ = 1;
     int channelCount_ = 0;
-    QString linkText_;
+    std::optional<Msg> link_;
     int linkRate_ = 0;
     uint8_t outlierFilter_ = kFilterOff;
     bool frameError_ = false;
     bool saveData_ = false;
     bool stopPending_ = false;
     bool parametersPending_ = false;
+    bool streamed_ = false;  // the run reached its stream
+    Outcome outcome_;
+    std::optional<Outcome> ending_;      // the failure that ends the run
+    std::optional<Outcome> csvFailure_;  // a CSV file of the run could not be written
     QString csvDir_;
     QString csvFile_;
     QString lastCsvPath_;

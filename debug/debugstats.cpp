@@ -1,5 +1,8 @@
 #include "debug/debugstats.h"
 
+#include "app/chipcatalogue.h"
+#include "app/messages.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -39,7 +42,8 @@ void DebugStatistics::add(const SampleRecord& r, uint32_t leftOut) {
         c.rawMax = std::max(c.rawMax, r.raw[i]);
         c.rawSum += r.raw[i];
         const int32_t d = r.differ[i];
-        const bool touched = chipHasKeyFlags(chip_) ? (r.keyFlags >> i) & 1u : d >= kTouchThreshold;
+        const bool touched =
+            chipInfo(chip_).keyFlags ? (r.keyFlags >> i) & 1u : d >= kTouchThreshold;
         if (touched) {
             ++c.touched;
             c.touchedSum += d;
@@ -54,13 +58,14 @@ void DebugStatistics::add(const SampleRecord& r, uint32_t leftOut) {
     }
 }
 
-QStringList DebugStatistics::columnTitles() {
-    return {QStringLiteral("Ch"),           QStringLiteral("Baseline min"),
-            QStringLiteral("Baseline max"), QStringLiteral("Baseline mean"),
-            QStringLiteral("Raw min"),      QStringLiteral("Raw max"),
-            QStringLiteral("Raw mean"),     QStringLiteral("Noise p-p"),
-            QStringLiteral("Noise SD"),     QStringLiteral("Signal"),
-            QStringLiteral("SNR")};
+QStringList DebugStatistics::columnTitles(uint8_t language) {
+    QStringList titles;
+    for (Msg m : {Msg::StatsChannel, Msg::StatsBaselineMin, Msg::StatsBaselineMax,
+                  Msg::StatsBaselineMean, Msg::StatsRawMin, Msg::StatsRawMax, Msg::StatsRawMean,
+                  Msg::StatsNoisePp, Msg::StatsNoiseSd, Msg::StatsSignal, Msg::StatsSnr}) {
+        titles << message(m, language);
+    }
+    return titles;
 }
 
 QStringList DebugStatistics::rowTexts(int i) const {
@@ -69,7 +74,7 @@ QStringList DebugStatistics::rowTexts(int i) const {
     auto real = [](double v) { return QString::number(v, 'f', 1); };
     if (c.samples == 0) {
         QStringList row{num(i)};
-        for (int k = 1; k < columnTitles().size(); ++k)
+        for (int k = 1; k < kColumns; ++k)
             row << QStringLiteral("-");
         return row;
     }

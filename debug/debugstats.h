@@ -60,9 +60,10 @@ public:
     int64_t samples() const { return samples_; }
     const Channel& channel(int i) const { return channel_[i]; }
 
-    // The column titles and one row of texts per channel, as the table and the command
-    // line show them.
-    static QStringList columnTitles();
+    // The column titles (in a language: 0 Chinese, 1 English) and one row of texts per
+    // channel, as the table and the command line show them.
+    static constexpr int kColumns = 11;
+    static QStringList columnTitles(uint8_t language);
     QStringList rowTexts(int channel) const;
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/chipcatalogue.h"
+
 #include <array>
 #include <cstdint>
 
@@ -15,18 +17,10 @@ struct SampleRecord {
     uint32_t keyFlags = 0;  // bit i: channel i touched (chips 3 to 13)
 };
 
-// The Differ of a channel: baseline minus raw count for chips 8 to 13 (their counts fall when
-// a key is touched), raw count minus baseline for chips 0 to 7 (theirs rise).
-inline int32_t differOf(int chipIndex, int32_t raw, int32_t baseline) {
-    return chipIndex >= 8 ? baseline - raw : raw - baseline;
-}
-
-// Chips 3 to 13 report which keys are touched; 3 to 9 also keep the flags in the CSV file.
-inline bool chipHasKeyFlags(int chipIndex) {
-    return chipIndex >= 3;
-}
-inline bool csvHasKeyFlags(int chipIndex) {
-    return chipIndex >= 3 && chipIndex <= 9;
+// The Differ of a channel in the chip's sign (chipInfo(chip).differ): raw count minus
+// baseline for chips whose counts rise on a touch, baseline minus raw count for the others.
+inline int32_t differOf(DifferSign sign, int32_t raw, int32_t baseline) {
+    return sign == DifferSign::BaselineMinusRaw ? baseline - raw : raw - baseline;
 }
 
 }  // namespace tessel

@@ -30,8 +30,7 @@ ImageLoader::ImageLoader(SharedState& shared, ImageState& image, LogSink& log, P
     : shared_(shared), image_(image), log_(log), prompts_(prompts), effects_(effects) {}
 
 QString ImageLoader::openFilter() {
-    return QString::fromUtf8(
-        "烧录文件(*.hex/*.tk/*.ntk/*.mtk) (*.hex *.tk *.ntk *.mtk *.HEX *.TK *.NTK *.MTK)");
+    return message(Msg::ImageOpenFilter, Language::Chinese);
 }
 
 QString ImageLoader::extensionOf(const QString& path) {
@@ -80,12 +79,12 @@ uint32_t ImageLoader::trimmedLength(uint32_t rawLength) const {
 int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
     const FileReadResult file = readRegularFile(path, kLargestHexText);
     if (file.status == FileReadStatus::OpenError) {
-        prompts_.showWarning(QString::fromUtf8("文件打开错误！"));
+        prompts_.showWarning(shared_.text(Msg::ImageOpenError));
         return -1;
     }
     if (file.status == FileReadStatus::TooLarge) {
         // Far more text than any image of 64 KiB needs.
-        prompts_.showWarning(QString::fromUtf8("不支持超过64K的文件!"));
+        prompts_.showWarning(shared_.text(Msg::ImageOver64K));
         return 0;
     }
     const HexParseResult result = parseIntelHexText(crlfToLf(file.data), buffer);
@@ -93,23 +92,23 @@ int64_t ImageLoader::parseIntelHex(const QString& path, uint8_t* buffer) {
         case HexStatus::Ok:
             return result.length;
         case HexStatus::NotHex:
-            prompts_.showWarning(QString::fromUtf8("文件不是HEX文件！"));
+            prompts_.showWarning(shared_.text(Msg::ImageNotHex));
             break;
         case HexStatus::Unsupported64K:
-            prompts_.showWarning(QString::fromUtf8("不支持超过64K的文件!"));
+            prompts_.showWarning(shared_.text(Msg::ImageOver64K));
             break;
         case HexStatus::ChecksumError:
-            prompts_.showWarning(QString::fromUtf8("打开的文件校验有错误！"));
+            prompts_.showWarning(shared_.text(Msg::ImageHexChecksum));
             break;
     }
     return 0;
 }
 
-bool ImageLoader::readIntoBuffer(const QString& path, const char* openError, uint32_t* length) {
+bool ImageLoader::readIntoBuffer(const QString& path, Msg openError, uint32_t* length) {
     *length = 0;
     const FileReadResult file = readRegularFile(path, kLargestReadableFile);
     if (file.status == FileReadStatus::OpenError) {
-        prompts_.showWarning(QString::fromUtf8(openError));
+        prompts_.showWarning(shared_.text(openError));
         return false;
     }
     if (file.status == FileReadStatus::TooLarge) {
@@ -125,43 +124,43 @@ bool ImageLoader::readIntoBuffer(const QString& path, const char* openError, uin
 
 uint32_t ImageLoader::readBinaryFile(const QString& path) {
     uint32_t n = 0;
-    readIntoBuffer(path, "Bin文件打开错误!", &n);
+    readIntoBuffer(path, Msg::BinOpenError, &n);
     return n;
 }
 
-void ImageLoader::refuse(const char* message) {
-    prompts_.showWarning(QString::fromUtf8(message));
+void ImageLoader::refuse(Msg message) {
+    prompts_.showWarning(shared_.text(message));
     std::fill(image_.writeBuffer.begin(), image_.writeBuffer.end(), uint8_t(0xFF));
 }
 
 uint32_t ImageLoader::readMassProductionFile(const QString& path) {
     uint32_t n = 0;
-    if (!readIntoBuffer(path, "tk文件打开错误!", &n))
+    if (!readIntoBuffer(path, Msg::TkOpenError, &n))
         return n;
     uint8_t* buffer = image_.writeBuffer.data();
-    log_.appendLog(QString::fromUtf8("打开TK文件，信息如下："));
+    log_.appendLog(shared_.text(Msg::TkOpened));
 
     const TkContents tk = decodeMassProductionFile(buffer, n);
     if (tk.status == TkStatus::NotTk) {
-        refuse("文件不是TK文件！");
+        refuse(Msg::TkNotTk);
         return 0;
     }
     if (tk.status == TkStatus::ContentError) {
-        refuse("TK文件内容错误，请重新生成！");
+        refuse(Msg::TkContentError);
         return 0;
     }
     const int t = tk.chip;
-    const bool kr5815 = t >= 10 && t <= 12;
+    const bool modes = chipInfo(t).massProductionModes;
     log_.appendLog(massProductionModelLine(t));
-    if (t != 0 && !kr5815) {
-        log_.appendLog(QStringLiteral("CFG0 = 0x%1").arg(tk.cfg0, 2, 16, QLatin1Char('0')));
+    if (!carriesCfg1(t) && !modes) {
+        log_.appendLog(shared_.text(Msg::TkCfg0, tk.cfg0));
     }
 
     shared_.chipIndex = uint32_t(t);
     effects_.massProductionChipSelected(t);
-    if (kr5815)
+    if (modes)
         image_.fileModeSelection = modeSelectionFromByte(tk.modeByte);
-    if (t >= 1 && t <= 12)
+    if (massProductionAppliesConfig(t))
         effects_.massProductionConfigApplied(t, tk.cfg0);
     effects_.chipComboChangeRequested(t);
 
@@ -183,7 +182,8 @@ bool ImageLoader::checkImageSize(CheckKind kind) {
     const uint32_t bound = chipInfo(chip).maxImageLength;
     const uint32_t length = image_.imageLength;
     // The reload of the KR41xx chips checks the upper bound only.
-    const bool lowerOk = length >= 1 || (kind == CheckKind::Reload && chip <= 7);
+    const bool lowerOk =
+        length >= 1 || (kind == CheckKind::Reload && chipInfo(chip).family == ChipFamily::KR41xx);
     if (lowerOk && length <= bound) {
         const uint32_t checksum = computeChecksum(image_.writeBuffer.data(), length);
         log_.appendLog(checksumLogLine(chip, checksum, kind));

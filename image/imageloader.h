@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/messages.h"
 #include "image/imagemessages.h"
 
 #include <QString>
@@ -54,10 +55,10 @@ public:
     bool reloadBeforeFlashWrite();
 
 private:
-    void refuse(const char* message);
+    void refuse(Msg message);
     // Reads the whole file into writeBuffer. False when it cannot be opened (openError shown,
     // *length 0) or is too long to be read (*length its size).
-    bool readIntoBuffer(const QString& path, const char* openError, uint32_t* length);
+    bool readIntoBuffer(const QString& path, Msg openError, uint32_t* length);
 
     SharedState& shared_;
     ImageState& image_;

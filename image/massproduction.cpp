@@ -3,16 +3,11 @@
 #include "app/chipcatalogue.h"
 #include "image/imagestate.h"
 
+#include <iterator>
+
 namespace tessel {
 
 namespace {
-
-bool carriesEeprom(int chip) {
-    return chip == 5 || chip == 7;
-}
-bool isKr5815Family(int chip) {
-    return chip >= 10 && chip <= 12;
-}
 
 // The EEPROM image starts at the first multiple of 16 strictly above the image.
 uint32_t eepromStart(uint32_t imageLength) {
@@ -24,20 +19,24 @@ QString hexField(uint32_t value, int width, bool upper) {
     return QStringLiteral("0x") + (upper ? digits.toUpper() : digits);
 }
 
+// The default file names and the model lines are texts of the mass-production file format,
+// kept here by chip index (the IC type byte) rather than in the catalogue; the table must
+// have a row for every chip of the catalogue.
 struct NameParts {
     const char* prefix;
     bool withCfg0;
     bool upper;
+    bool appliesConfig;  // loading the file sets the configuration page
 };
 
 constexpr NameParts kNames[] = {
-    {"KR4121量产_", false, false},      {"KR4111量产_", true, false},
-    {"KR4112量产_", true, false},       {"KR4152量产_", true, false},
-    {"KR4161量产_", true, false},       {"KR4115_4156_4117量产_", true, false},
-    {"KR4115W_4113量产_", true, false}, {"KR4116量产_", true, false},
-    {"RO5812DA MP_", true, false},      {"ZU5712RA16 MP_", true, false},
-    {"Velkor_KR5815_", false, true},    {"Velkor_KR5815_", false, true},
-    {"Velkor_KR5815_", false, true},    {"Velkor_VE5812DUZI MP_", true, true},
+    {"KR4121量产_", false, false, false},     {"KR4111量产_", true, false, true},
+    {"KR4112量产_", true, false, true},       {"KR4152量产_", true, false, true},
+    {"KR4161量产_", true, false, true},       {"KR4115_4156_4117量产_", true, false, true},
+    {"KR4115W_4113量产_", true, false, true}, {"KR4116量产_", true, false, true},
+    {"RO5812DA MP_", true, false, true},      {"ZU5712RA16 MP_", true, false, true},
+    {"Velkor_KR5815_", false, true, true},    {"Velkor_KR5815_", false, true, true},
+    {"Velkor_KR5815_", false, true, true},    {"Velkor_VE5812DUZI MP_", true, true, false},
 };
 
 constexpr const char* kModelLines[] = {
@@ -57,14 +56,18 @@ constexpr const char* kModelLines[] = {
     "IC_type = %1，芯片为DE5812RO系列",
 };
 
-constexpr int kChips = int(sizeof(kNames) / sizeof(kNames[0]));
+static_assert(std::size(kNames) == kChipCount, "a default file name for every chip");
+static_assert(std::size(kModelLines) == kChipCount, "a model line for every chip");
 
 }  // namespace
 
+// What a file carries after the image follows from the chip's traits: the KR4121 CFG1 and
+// CFG0, the chips with an EEPROM in the flash buffers their EEPROM image and its length, the
+// chips with production modes the mode byte, every other chip CFG0.
 uint32_t trailerLength(int chip) {
-    if (chip == 0)
+    if (carriesCfg1(chip))
         return 4;
-    if (carriesEeprom(chip))
+    if (eepromInFlashBuffer(chip))
         return 5;
     return 3;
 }
@@ -74,7 +77,7 @@ TkContents decodeMassProductionFile(const uint8_t* data, uint32_t n) {
     if (n < 4)
         return c;  // NotTk
     const int t = data[n - 1];
-    if (t >= kChips)
+    if (!isChipIndex(t))
         return c;
     c.chip = t;
     const uint32_t trailer = trailerLength(t);
@@ -84,7 +87,7 @@ TkContents decodeMassProductionFile(const uint8_t* data, uint32_t n) {
         c.status = TkStatus::ContentError;
         return c;
     }
-    if (carriesEeprom(t)) {
+    if (eepromInFlashBuffer(t)) {
         c.cfg0 = data[n - 4];
         c.imageLength = uint32_t(data[n - 3]) * 256 + data[n - 2];
         c.eepromOffset = eepromStart(c.imageLength);
@@ -95,10 +98,10 @@ TkContents decodeMassProductionFile(const uint8_t* data, uint32_t n) {
         }
     } else {
         c.imageLength = n - trailer;
-        if (t == 0) {
+        if (carriesCfg1(t)) {
             c.cfg1 = data[n - 3];
             c.cfg0 = data[n - 2];
-        } else if (isKr5815Family(t)) {
+        } else if (chipInfo(t).massProductionModes) {
             c.modeByte = data[n - 2];
         } else {
             c.cfg0 = data[n - 2];
@@ -125,7 +128,7 @@ uint8_t modeByteFromSelection(int selection) {
 }
 
 QString massProductionExtension(int chip, int modeSelection) {
-    if (isKr5815Family(chip)) {
+    if (chipInfo(chip).massProductionModes) {
         if (modeSelection == 0)
             return QStringLiteral(".mtk");
         if (modeSelection == 1)
@@ -134,9 +137,12 @@ QString massProductionExtension(int chip, int modeSelection) {
     return QStringLiteral(".tk");
 }
 
+bool massProductionAppliesConfig(int chip) {
+    return isChipIndex(chip) && kNames[chip].appliesConfig;
+}
+
 QString massProductionModelLine(int chip) {
-    if (chip < 0 || chip >= kChips)
-        chip = 0;
+    chip = sanitizeChipIndex(chip);
     return QString::fromUtf8(kModelLines[chip]).arg(chip);
 }
 
@@ -153,11 +159,10 @@ QString massProductionTimeStamp(const QDateTime& utc) {
 TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0, uint8_t cfg1,
                                 int modeSelection, const QDateTime& utcNow) {
     TkBuild b;
-    if (chip < 0 || chip >= kChips)
-        chip = 0;
+    chip = sanitizeChipIndex(chip);
     const uint32_t length = image.imageLength;
-    const uint32_t pad = carriesEeprom(chip) ? 16 - length % 16 : 0;
-    const uint32_t eeprom = carriesEeprom(chip) ? kFlashEepromImageSize : 0;
+    const uint32_t pad = eepromInFlashBuffer(chip) ? 16 - length % 16 : 0;
+    const uint32_t eeprom = eepromInFlashBuffer(chip) ? kFlashEepromImageSize : 0;
     const uint64_t total = uint64_t(length) + pad + eeprom + trailerLength(chip);
     b.extension = massProductionExtension(chip, modeSelection);
     b.filter = QStringLiteral("Save Files (*%1)").arg(b.extension);
@@ -178,19 +183,19 @@ TkBuild buildMassProductionFile(const ImageState& image, int chip, uint8_t cfg0,
     const char ic = char(chip);
     b.content.reserve(qsizetype(total));
     b.content.append(buffer, qsizetype(length));
-    if (carriesEeprom(chip)) {
+    if (eepromInFlashBuffer(chip)) {
         b.content.append(buffer + length, qsizetype(pad));
         b.content.append(buffer + kEepromOffsetInFlashBuffer, qsizetype(kFlashEepromImageSize));
     }
     b.content.append(ic);
-    if (chip == 0) {
+    if (carriesCfg1(chip)) {
         b.content.append(char(cfg1));
         b.content.append(char(cfg0));
-    } else if (carriesEeprom(chip)) {
+    } else if (eepromInFlashBuffer(chip)) {
         b.content.append(char(cfg0));
         b.content.append(char(length >> 8));
         b.content.append(char(length & 0xFF));
-    } else if (isKr5815Family(chip)) {
+    } else if (chipInfo(chip).massProductionModes) {
         b.content.append(char(modeByteFromSelection(modeSelection)));
     } else {
         b.content.append(char(cfg0));

@@ -43,6 +43,10 @@ uint8_t modeByteFromSelection(int selection);
 // ".tk", or ".mtk"/".ntk" for chips 10 to 12 in modes 0 and 1.
 QString massProductionExtension(int chip, int modeSelection);
 
+// Whether loading a chip's file sets its configuration page (CFG0, disabled options): not for
+// the KR4121 and the MCU04, whose bytes are carried but not read back.
+bool massProductionAppliesConfig(int chip);
+
 // The Chinese model line logged when a file is read.
 QString massProductionModelLine(int chip);
 

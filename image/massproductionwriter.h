@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/messages.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -32,7 +34,7 @@ public:
     QString writtenPath() const { return writtenPath_; }
 
 private:
-    void fail(const char* chinese, const char* english);
+    void fail(Msg message);
 
     SharedState& shared_;
     ImageState& image_;

@@ -234,6 +234,24 @@ CMUSBHid::Wait CMUSBHid::exchange(Waiter who, const Report& report, Report* answ
     return Wait::Answer;
 }
 
+bool CMUSBHid::settle(Waiter who) {
+    const auto quiet = std::chrono::milliseconds(std::min(answerTimeoutMs_, kSettleMs));
+    std::unique_lock<std::mutex> lock(answerMutex_);
+    waiting_ = who;
+    // A board that keeps answering is not waited for without end: a few rounds, then the
+    // repeated transfer and its checks decide.
+    for (int round = 0; round < 8; ++round) {
+        answered_ = false;
+        if (!answerCv_.wait_for(lock, quiet, [this] { return answered_ || abort_.load(); }))
+            break;  // quiet for the whole settle time
+        if (abort_.load())
+            break;
+    }
+    waiting_ = Waiter::None;
+    answered_ = false;
+    return !abort_.load();
+}
+
 void CMUSBHid::joinWorker() {
     if (worker_.joinable())
         worker_.join();
@@ -301,8 +319,11 @@ void CMUSBHid::flashWriteBody() {
         Wait w = exchange(Waiter::FlashWrite, cmd::flashWriteHeader(total), &answer);
         if (w == Wait::Aborted)
             return;
-        if (w == Wait::Timeout)
+        if (w == Wait::Timeout) {
+            if (!settle(Waiter::FlashWrite))
+                return;
             continue;
+        }
         if (flashCrcError(answer)) {
             postLast(LinkCode::FlashWriteCrcError, 0, total);
             return;
@@ -322,8 +343,11 @@ void CMUSBHid::flashWriteBody() {
         }
         if (w == Wait::Aborted)
             return;
-        if (w == Wait::Timeout)
+        if (w == Wait::Timeout) {
+            if (!settle(Waiter::FlashWrite))
+                return;
             continue;
+        }
         state_.verifyAfterWrite = 1;  // before the notification the next step depends on
         postLast(LinkCode::FlashWriteFinished, total, total);
         return;
@@ -342,8 +366,11 @@ void CMUSBHid::flashReadBody() {
         Wait w = exchange(Waiter::FlashRead, cmd::flashReadHeader(total), &answer);
         if (w == Wait::Aborted)
             break;
-        if (w == Wait::Timeout)
+        if (w == Wait::Timeout) {
+            if (!settle(Waiter::FlashRead))
+                break;
             continue;
+        }
         if (flashCrcError(answer)) {
             state_.transferMode = 0;
             postLast(LinkCode::FlashReadError, 0, total);
@@ -378,8 +405,11 @@ void CMUSBHid::flashReadBody() {
         }
         if (w == Wait::Aborted)
             break;
-        if (w == Wait::Timeout)
+        if (w == Wait::Timeout) {
+            if (!settle(Waiter::FlashRead))
+                break;
             continue;
+        }
         state_.verifyAfterWrite = 0;
         state_.transferMode = 0;
         postLast(LinkCode::FlashReadFinished, total, total);

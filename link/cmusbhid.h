@@ -29,6 +29,10 @@ class CMUSBHid : public QObject {
 public:
     static constexpr int kDefaultAnswerTimeoutMs = 1000;
     static constexpr int kTransferAttempts = 5;
+    // Before a transfer starts again after a missed answer, the board must have been quiet
+    // this long (at most the answer time-out): an answer that comes late is dropped then,
+    // rather than taken as the answer to the repeated header.
+    static constexpr int kSettleMs = 250;
 
     CMUSBHid(SharedState& state, HidBackend& backend, QObject* parent = nullptr);
     ~CMUSBHid() override;
@@ -113,6 +117,8 @@ private:
     void joinWorker();
     // Arms the answer slot for the given waiter, sends the report and waits for its answer.
     Wait exchange(Waiter who, const Report& report, Report* answer);
+    // Drops answers until the board has been quiet for the settle time; false when aborted.
+    bool settle(Waiter who);
 
     void flashWriteBody();
     void flashReadBody();

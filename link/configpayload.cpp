@@ -1,5 +1,7 @@
 #include "link/configpayload.h"
 
+#include "app/chipcatalogue.h"
+#include "app/messages.h"
 #include "link/readback.h"
 
 #include <algorithm>
@@ -8,7 +10,6 @@ namespace tessel::configwrite {
 namespace {
 
 // "prefix0x.. 0x.." with one blank between values, two before value `wideGap`.
-QString valuesLine(const char* prefix, const std::vector<uint8_t>& values, int wideGap = -1);
 QString valuesLine(const QString& prefix, const std::vector<uint8_t>& values, int wideGap = -1) {
     QString s = prefix;
     for (size_t i = 0; i < values.size(); ++i) {
@@ -19,8 +20,17 @@ QString valuesLine(const QString& prefix, const std::vector<uint8_t>& values, in
     return s;
 }
 
-QString valuesLine(const char* prefix, const std::vector<uint8_t>& values, int wideGap) {
-    return valuesLine(QString::fromUtf8(prefix), values, wideGap);
+// The write and trim lines are Chinese in both languages (their entries are marked so).
+QString text(Msg id) {
+    return message(id, Language::Chinese);
+}
+template <typename... Args>
+QString text(Msg id, Args... args) {
+    return message(id, static_cast<uint8_t>(Language::Chinese), args...);
+}
+
+QString valuesLine(Msg prefix, const std::vector<uint8_t>& values, int wideGap = -1) {
+    return valuesLine(text(prefix), values, wideGap);
 }
 
 std::vector<uint8_t> pick(const uint8_t* bytes, std::initializer_list<int> at) {
@@ -45,71 +55,82 @@ std::vector<uint8_t> run(const uint8_t* bytes, int first, int n) {
 void logCrcs(const Report& r, int first, std::initializer_list<int> numbers, LogSink& log) {
     int pos = first;
     for (int k : numbers)
-        log.appendLog(QString::asprintf("编程器:读回CRC%d: 0x%02x", k, r[pos++]));
+        log.appendLog(text(Msg::ReadCrc, k, r[pos++]));
 }
 
+// The KR41xx lines by the number of words the chip holds.
 void logKr41xx(int chip, const uint8_t* p, const Report& r, LogSink& log) {
-    const uint8_t* back = r.data() + 12;  // the read-back slots, CFG0 first
-    if (chip == 1) {
-        // Slots 4 and 5 hold the fifth and sixth words swapped.
-        log.appendLog(valuesLine("编程器:写入配置字1-6:", pick(p, {1, 2, 3, 5, 4, 6})));
-        log.appendLog(valuesLine("编程器:读回配置字1-6:", pick(back, {1, 2, 3, 5, 4, 6})));
-    } else if (chip == 2) {
-        log.appendLog(valuesLine("写入配置字1-8:", run(p, 1, 8)));
-        log.appendLog(valuesLine("读回配置字1-8:", run(back, 1, 8)));
+    const uint8_t* back = r.data() + readback::writeWordPos(chip, 0);  // the slots, CFG0 first
+    const int words = chipInfo(chip).configWords;
+    if (words == 7) {
+        // The KR4111's slots 4 and 5 hold its fifth and sixth words swapped.
+        log.appendLog(valuesLine(Msg::WriteKr4111Words, pick(p, {1, 2, 3, 5, 4, 6})));
+        log.appendLog(valuesLine(Msg::ReadKr4111Words, pick(back, {1, 2, 3, 5, 4, 6})));
+    } else if (words == 9) {
+        log.appendLog(valuesLine(Msg::WriteKr4112Words, run(p, 1, 8)));
+        log.appendLog(valuesLine(Msg::ReadKr4112Words, run(back, 1, 8)));
     } else {
-        log.appendLog(valuesLine("写入配置字1-9:", run(p, 1, 9)));
-        log.appendLog(valuesLine("读回配置字1-9:", run(back, 1, 9)));
+        log.appendLog(valuesLine(Msg::WriteKr41Words, run(p, 1, 9)));
+        log.appendLog(valuesLine(Msg::ReadKr41Words, run(back, 1, 9)));
     }
     logCrcs(r, 22, {1, 2, 3}, log);
 }
 
 void logMcu01(const uint8_t* p, const Report& r, LogSink& log) {
-    log.appendLog(valuesLine("写入配置字1-7:", stride(p, 1, 7)));
-    log.appendLog(valuesLine("写入配置字取反码1-7:", stride(p, 2, 7)));
-    log.appendLog(valuesLine("读回配置字1-7:", stride(r.data(), 22, 7)));
-    log.appendLog(valuesLine("读回配置字取反码1-7:", stride(r.data(), 23, 7)));
+    log.appendLog(valuesLine(Msg::WriteMcu01Words, stride(p, 1, 7)));
+    log.appendLog(valuesLine(Msg::WriteMcu01Inverses, stride(p, 2, 7)));
+    log.appendLog(valuesLine(Msg::BackMcu01Words, stride(r.data(), 22, 7)));
+    log.appendLog(valuesLine(Msg::BackMcu01Inverses, stride(r.data(), 23, 7)));
     logCrcs(r, 36, {1, 2, 3, 4, 5, 6, 7}, log);
 }
 
 // Words and inverses of the MCU02 chips: pairs of CFG1 to CFG9, CFG12, CFG13.
-void logMcu02Pairs(const char* words, const char* inverses, const uint8_t* b, LogSink& log) {
-    const QString w = QString::fromUtf8(words);
-    const QString inv = QString::fromUtf8(inverses);
-    log.appendLog(valuesLine(w + QStringLiteral("1-6:"), stride(b, 0, 6), 4));
-    log.appendLog(valuesLine(w + QStringLiteral("7-9,12,13:"), stride(b, 12, 5), 4));
-    log.appendLog(valuesLine(inv + QStringLiteral("1-6:"), stride(b, 1, 6)));
-    log.appendLog(valuesLine(inv + QStringLiteral("7-9,12,13:"), stride(b, 13, 5)));
+// The four lines' prefixes: words 1-6, words 7-9,12,13, and their inverses.
+void logMcu02Pairs(const Msg (&lines)[4], const uint8_t* b, LogSink& log) {
+    log.appendLog(valuesLine(lines[0], stride(b, 0, 6), 4));
+    log.appendLog(valuesLine(lines[1], stride(b, 12, 5), 4));
+    log.appendLog(valuesLine(lines[2], stride(b, 1, 6)));
+    log.appendLog(valuesLine(lines[3], stride(b, 13, 5)));
 }
 
-void logMcu04Pairs(const char* head, const uint8_t* b, LogSink& log) {
+constexpr Msg kMcu02Written[4] = {Msg::WriteMcu02Words1to6, Msg::WriteMcu02Words7to13,
+                                  Msg::WriteMcu02Inverses1to6, Msg::WriteMcu02Inverses7to13};
+constexpr Msg kMcu02Back[4] = {Msg::BackMcu02Words1to6, Msg::BackMcu02Words7to13,
+                               Msg::BackMcu02Inverses1to6, Msg::BackMcu02Inverses7to13};
+
+// The eight lines' prefixes: words 1-6, 7-12, 13-18, 19-25, then their inverses.
+void logMcu04Pairs(const Msg (&lines)[8], const uint8_t* b, LogSink& log) {
     // b: CFG1, ~CFG1, ... CFG25, ~CFG25.
-    const QString h = QString::fromUtf8(head);
-    const auto line = [&](const char* tail, int first, int n) {
-        log.appendLog(valuesLine(h + QString::fromUtf8(tail), stride(b, first, n)));
-    };
-    line("配置字1-6: ", 0, 6);
-    line("配置字7-12:", 12, 6);
-    line("配置字13~18: ", 24, 6);
-    line("配置字19~25: ", 36, 7);
-    line("配置字反码1-6: ", 1, 6);
-    line("配置字反码7-12: ", 13, 6);
-    line("配置字反码13-18: ", 25, 6);
-    line("配置字反码19-25: ", 37, 7);
+    static const int kFirst[4] = {0, 12, 24, 36};
+    static const int kCount[4] = {6, 6, 6, 7};
+    for (int i = 0; i < 4; ++i)
+        log.appendLog(valuesLine(lines[i], stride(b, kFirst[i], kCount[i])));
+    for (int i = 0; i < 4; ++i)
+        log.appendLog(valuesLine(lines[4 + i], stride(b, kFirst[i] + 1, kCount[i])));
 }
+
+constexpr Msg kMcu04Written[8] = {Msg::WriteMcu04Words1to6,      Msg::WriteMcu04Words7to12,
+                                  Msg::WriteMcu04Words13to18,    Msg::WriteMcu04Words19to25,
+                                  Msg::WriteMcu04Inverses1to6,   Msg::WriteMcu04Inverses7to12,
+                                  Msg::WriteMcu04Inverses13to18, Msg::WriteMcu04Inverses19to25};
+constexpr Msg kMcu04Back[8] = {Msg::BackMcu04Words1to6,      Msg::BackMcu04Words7to12,
+                               Msg::BackMcu04Words13to18,    Msg::BackMcu04Words19to25,
+                               Msg::BackMcu04Inverses1to6,   Msg::BackMcu04Inverses7to12,
+                               Msg::BackMcu04Inverses13to18, Msg::BackMcu04Inverses19to25};
 
 }  // namespace
 
 std::vector<uint8_t> configPayload(int chip, const std::vector<uint8_t>& words) {
     const std::vector<int> pairs = readback::pairedWords(chip);
-    if (chip >= 0 && chip <= 7) {
-        if (static_cast<int>(words.size()) != readback::configPayloadLength(chip))
+    const int length = readback::configPayloadLength(chip);
+    if (pairs.empty()) {
+        if (length == 0 || static_cast<int>(words.size()) != length)
             return {};
         return words;
     }
-    // MCU01 sends CFG0 first without an inverse; the others pair every word.
-    const size_t lead = chip == 8 || chip == 9 ? 1 : 0;
-    if (pairs.empty() || words.size() != lead + pairs.size())
+    // Words before the pairs go without an inverse (MCU01 sends CFG0 first).
+    const size_t lead = static_cast<size_t>(length) - 2 * pairs.size();
+    if (words.size() != lead + pairs.size())
         return {};
     std::vector<uint8_t> out(words.begin(), words.begin() + static_cast<long>(lead));
     for (size_t i = lead; i < words.size(); ++i) {
@@ -120,19 +141,12 @@ std::vector<uint8_t> configPayload(int chip, const std::vector<uint8_t>& words) 
 }
 
 Comparison configComparison(int chip) {
-    if (chip == 1)
-        return {1, 6, 13};
-    if (chip == 2)
-        return {1, 8, 13};
-    if (chip >= 3 && chip <= 7)
-        return {1, 9, 13};
-    if (chip == 8 || chip == 9)
-        return {1, 14, 22};
-    if (chip >= 10 && chip <= 12)
-        return {0, 22, 26};
-    if (chip == 13)
-        return {0, 50, 2};
-    return {0, 3, 12};  // KR4121, in the one-key write
+    // CFG0 is not compared where it is written on its own (0x84); the KR41xx slots of the
+    // reply begin with it, the MCU01 pairs after it.
+    const int sentFrom = chipInfo(chip).programConfig == ProgramConfigStep::Word0 ? 1 : 0;
+    const int skipped = readback::pairedWords(chip).empty() ? sentFrom : 0;
+    return {sentFrom, readback::writeCompareLength(chip) - skipped,
+            readback::writeCompareStart(chip) + skipped};
 }
 
 bool configMatches(int chip, const std::vector<uint8_t>& payload, const Report& reply) {
@@ -144,7 +158,9 @@ bool configMatches(int chip, const std::vector<uint8_t>& payload, const Report& 
 }
 
 bool infoBlockProtected(int chip, const Report& reply) {
-    if (chip < 1 || chip > 12)
+    // The MCU04 reports no such bit; chips without a configuration write do not either.
+    const ChipInfo& c = chipInfo(chip);
+    if (!isChipIndex(chip) || !c.configWrite || c.family == ChipFamily::MCU04)
         return false;
     const int cfg0 = readback::writeWordPos(chip, 0);  // 12, 49 or 61
     return cfg0 >= 0 && (reply[cfg0] & 0x02) != 0;
@@ -154,47 +170,49 @@ void logConfigWrite(int chip, const std::vector<uint8_t>& payload, const Report&
                     LogSink& log) {
     std::vector<uint8_t> p = payload;
     p.resize(64, 0);  // the formats never read past what the family sends
-    if (chip <= 7) {
-        logKr41xx(chip, p.data(), reply, log);
-    } else if (chip <= 9) {
-        logMcu01(p.data(), reply, log);
-    } else if (chip <= 12) {
-        logMcu02Pairs("写入配置字", "写入配置字取反码", p.data(), log);
-        logMcu02Pairs("读回配置字", "读回配置字取反码", reply.data() + 26, log);
-        logCrcs(reply, 48, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, log);
-    } else {
-        logMcu04Pairs("写入", p.data(), log);
-        logMcu04Pairs("读回", reply.data() + 2, log);
-        logCrcs(reply, 52, {1, 2, 3, 4, 5, 6, 7, 8, 9}, log);
+    switch (chipInfo(chip).family) {
+        case ChipFamily::KR41xx:
+            logKr41xx(chip, p.data(), reply, log);
+            break;
+        case ChipFamily::MCU01:
+            logMcu01(p.data(), reply, log);
+            break;
+        case ChipFamily::MCU02:
+            logMcu02Pairs(kMcu02Written, p.data(), log);
+            logMcu02Pairs(kMcu02Back, reply.data() + 26, log);
+            logCrcs(reply, 48, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, log);
+            break;
+        case ChipFamily::MCU04:
+            logMcu04Pairs(kMcu04Written, p.data(), log);
+            logMcu04Pairs(kMcu04Back, reply.data() + 2, log);
+            logCrcs(reply, 52, {1, 2, 3, 4, 5, 6, 7, 8, 9}, log);
+            break;
     }
 }
 
 bool judgeWordZeroWrite(int chip, const std::vector<uint8_t>& sent, const Report& reply,
                         LogSink& log) {
-    const bool mcu04 = chip == 13;
-    const int n = mcu04 ? 2 : 3;
+    const bool mcu04 = chipInfo(chip).family == ChipFamily::MCU04;
+    const int n = readback::cfg0WordCount(chip);
     std::vector<uint8_t> s = sent;
     s.resize(static_cast<size_t>(n), 0);
     const std::vector<uint8_t> back = run(reply.data(), 7, n);
+    log.appendLog(valuesLine(mcu04 ? Msg::WriteWords0And30 : Msg::WriteWords0And10And11, s));
+    log.appendLog(valuesLine(mcu04 ? Msg::BackWords0And30 : Msg::BackWords0And10And11, back));
     if (mcu04) {
-        log.appendLog(valuesLine("编程器:写入配置字0,30: ", s));
-        log.appendLog(valuesLine("编程器:读回配置字0,30: ", back));
         logCrcs(reply, 10, {0, 30}, log);
     } else {
-        log.appendLog(valuesLine("编程器:写入配置字0,10,11: ", s));
-        log.appendLog(valuesLine("编程器:读回配置字0,10,11: ", back));
         logCrcs(reply, 10, {0, 10, 11}, log);
     }
-    const QString words = mcu04 ? QStringLiteral("配置字0,30") : QStringLiteral("配置字0,10,11");
-    const bool statusOk = reply[17] == 1;
+    const bool statusOk = reply[readback::cfg0StatusPos(chip)] == 1;
     if (statusOk)
-        log.appendLog(words + QStringLiteral(" CRC校验正确!"));
+        log.appendLog(text(mcu04 ? Msg::Words0And30CrcOk : Msg::Words0And10And11CrcOk));
     // A word 0 that did not take must not end as a success.
     if (statusOk && back == s && static_cast<int>(sent.size()) == n) {
-        log.appendLog(words + QStringLiteral("写入正确!"));
+        log.appendLog(text(mcu04 ? Msg::Words0And30Written : Msg::Words0And10And11Written));
         return true;
     }
-    log.appendLog(words + QStringLiteral("写入错误!"));
+    log.appendLog(text(mcu04 ? Msg::Words0And30WriteError : Msg::Words0And10And11WriteError));
     return false;
 }
 
@@ -215,16 +233,17 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
     std::vector<uint8_t> s = sent;
     s.resize(static_cast<size_t>(n), 0);
     const std::vector<uint8_t> back = run(reply.data(), trimReadBackByte(chip), n);
-    if (chip <= 9) {
+    const ChipFamily family = chipInfo(chip).family;
+    if (family == ChipFamily::KR41xx || family == ChipFamily::MCU01) {
         // One value after another, each followed by a blank.
-        const auto line = [](const char* prefix, const std::vector<uint8_t>& v) {
-            QString text = QString::fromUtf8(prefix);
+        const auto line = [](Msg prefix, const std::vector<uint8_t>& v) {
+            QString l = text(prefix);
             for (uint8_t b : v)
-                text += QString::asprintf("0x%02x ", b);
-            return text;
+                l += QString::asprintf("0x%02x ", b);
+            return l;
         };
-        log.appendLog(line("编程器:写入修调字: ", s));
-        log.appendLog(line("编程器:读回修调字: ", back));
+        log.appendLog(line(Msg::WriteTrimWords, s));
+        log.appendLog(line(Msg::BackTrimWords, back));
         return;
     }
     struct Group {
@@ -238,22 +257,21 @@ void logTrimWrite(int chip, const std::vector<uint8_t>& sent, const Report& repl
     static const Group kMcu02[] = {{"0~4", 0, 5}, {"5~9", 5, 5}, {"pw", 10, 1}};
     static const Group kMcu04[] = {
         {"0~4", 0, 5}, {"5~9", 5, 5}, {"21~25", 10, 5}, {"test/osc/pldo/pw", 15, 4}};
-    const Group* groups = chip == 13 ? kMcu04 : kMcu02;
-    const int count = chip == 13 ? 4 : 3;
+    const bool mcu04 = family == ChipFamily::MCU04;
+    const Group* groups = mcu04 ? kMcu04 : kMcu02;
+    const int count = mcu04 ? 4 : 3;
     for (int g = 0; g < count; ++g) {
-        log.appendLog(
-            valuesLine(QStringLiteral("编程器:写入修调字%1: ").arg(QLatin1String(groups[g].name)),
-                       run(s.data(), groups[g].first, groups[g].count)));
+        log.appendLog(valuesLine(text(Msg::WriteTrimGroup, groups[g].name),
+                                 run(s.data(), groups[g].first, groups[g].count)));
     }
-    if (chip == 13)
-        log.appendLog(valuesLine("编程器:写入修调字写标志: ", run(s.data(), 19, 19)));
+    if (mcu04)
+        log.appendLog(valuesLine(Msg::WriteTrimFlags, run(s.data(), 19, 19)));
     for (int g = 0; g < count; ++g) {
-        log.appendLog(
-            valuesLine(QStringLiteral("编程器:读回修调字%1: ").arg(QLatin1String(groups[g].name)),
-                       run(back.data(), groups[g].first, groups[g].count)));
+        log.appendLog(valuesLine(text(Msg::BackTrimGroup, groups[g].name),
+                                 run(back.data(), groups[g].first, groups[g].count)));
     }
-    if (chip == 13)
-        log.appendLog(valuesLine("编程器:读回修调字写标志: ", run(back.data(), 19, 19)));
+    if (mcu04)
+        log.appendLog(valuesLine(Msg::BackTrimFlags, run(back.data(), 19, 19)));
 }
 
 void logTrimDifferences(const std::vector<uint8_t>& sent, const Report& reply, int chip,
@@ -265,12 +283,9 @@ void logTrimDifferences(const std::vector<uint8_t>& sent, const Report& reply, i
         if (got == sent[static_cast<size_t>(i)])
             continue;
         // VE5812DUZI: the nineteen words, then the write flag of each of them.
-        const QString what = chip == 13 && i >= 19 ? QStringLiteral("修调字%1的写标志").arg(i - 18)
-                                                   : QStringLiteral("修调字%1").arg(i + 1);
-        log.appendLog(QStringLiteral("编程器:%1不一致: 写入0x%2, 读回0x%3")
-                          .arg(what)
-                          .arg(sent[static_cast<size_t>(i)], 2, 16, QLatin1Char('0'))
-                          .arg(got, 2, 16, QLatin1Char('0')));
+        const bool flag = chipInfo(chip).family == ChipFamily::MCU04 && i >= 19;
+        log.appendLog(flag ? text(Msg::TrimFlagDiffers, i - 18, sent[static_cast<size_t>(i)], got)
+                           : text(Msg::TrimWordDiffers, i + 1, sent[static_cast<size_t>(i)], got));
     }
 }
 

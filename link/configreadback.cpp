@@ -1,5 +1,6 @@
 #include "link/configreadback.h"
 
+#include "app/chipcatalogue.h"
 #include "link/readback.h"
 
 #include <initializer_list>
@@ -7,10 +8,8 @@
 namespace tessel {
 namespace {
 
-// "prefix0x%02x 0x%02x ..." over the given reply bytes, separated by `gap`.
-QString bytesLine(const char* prefix, const Report& r, std::initializer_list<int> positions,
-                  const char* gap = " ") {
-    QString s = QString::fromUtf8(prefix);
+QString hexBytes(const Report& r, std::initializer_list<int> positions, const char* gap = " ") {
+    QString s;
     bool first = true;
     for (int p : positions) {
         if (!first)
@@ -21,147 +20,138 @@ QString bytesLine(const char* prefix, const Report& r, std::initializer_list<int
     return s;
 }
 
-QString wordsLine(const char* prefix, int chip, const Report& r, int from, int to, bool inverse,
-                  const char* gap = " ") {
-    QString s = QString::fromUtf8(prefix);
+// The words (or their inverses) `from` to `to` of the read reply, "0x.. 0x..".
+QString hexWords(int chip, const Report& r, int from, int to, bool inverse) {
+    QString s;
     for (int w = from; w <= to; ++w) {
         const int p = inverse ? readback::readInversePos(chip, w) : readback::readWordPos(chip, w);
         if (w != from)
-            s += QLatin1String(gap);
+            s += QLatin1Char(' ');
         s += QString::asprintf("0x%02x", p >= 0 ? r[p] : 0);
     }
     return s;
 }
 
-void logKr41xx(int chip, const Report& r, LogSink& log) {
-    if (chip == 0) {
-        log.appendLog(bytesLine("编程器:读回配置字: ", r, {2, 3, 4}) + QLatin1Char(' '));
+// The read reply's KR41xx lines, by the number of words the chip holds (the KR4111 keeps its
+// fifth and sixth words in swapped slots).
+void logKr41xx(int chip, const Report& r, const SharedState& s, LogSink& log) {
+    const int words = chipInfo(chip).configWords;
+    if (words == 3) {
+        log.appendLog(s.text(Msg::ReadKr4121Words) + hexBytes(r, {2, 3, 4}) + QLatin1Char(' '));
     } else {
-        log.appendLog(QString::asprintf("编程器:读回配置字0: 0x%02x", r[2]));
-        if (chip == 1) {
-            // The chip keeps its fifth and sixth words in swapped slots.
-            log.appendLog(bytesLine("编程器:读回配置字1-6:", r, {3, 4, 5, 7, 6, 8}));
-        } else if (chip == 2) {
-            log.appendLog(bytesLine("读回配置字1-8:", r, {3, 4, 5, 6, 7, 8, 9, 10}));
+        log.appendLog(s.text(Msg::ReadKr41Word0, r[2]));
+        if (words == 7) {
+            log.appendLog(s.text(Msg::ReadKr4111Words) + hexBytes(r, {3, 4, 5, 7, 6, 8}));
+        } else if (words == 9) {
+            log.appendLog(s.text(Msg::ReadKr4112Words) + hexBytes(r, {3, 4, 5, 6, 7, 8, 9, 10}));
         } else {
-            log.appendLog(bytesLine("读回配置字1-9:", r, {3, 4, 5, 6, 7, 8, 9, 10, 11}));
+            log.appendLog(s.text(Msg::ReadKr41Words) + hexBytes(r, {3, 4, 5, 6, 7, 8, 9, 10, 11}));
         }
     }
     for (int k = 1;; ++k) {
         const int p = readback::readCrcPos(chip, k);
         if (p < 0)
             break;
-        log.appendLog(QString::asprintf("编程器:读回CRC%d: 0x%02x", k, r[p]));
+        log.appendLog(s.text(Msg::ReadCrc, k, r[p]));
     }
 }
 
-ReadBackVerdict judgeKr41xx(int chip, const Report& r, bool locked, LogSink& log) {
-    logKr41xx(chip, r, log);
-    if (chip == 0 && r[3] != 0x87 && r[3] != 0xC7) {
-        log.appendLog(QStringLiteral("配置字1错误！"));
+bool modelBitMatches(int chip, const Report& r) {
+    const readback::BitPos v = readback::variantBit(chip, false);
+    return v.byte < 0 || (((r[v.byte] >> v.bit) & 1) != 0) == readback::variantBitValue(chip);
+}
+
+ReadBackVerdict judgeKr41xx(int chip, const Report& r, bool locked, const SharedState& s,
+                            LogSink& log) {
+    logKr41xx(chip, r, s, log);
+    // The KR4121 reads its second word as 0x87 or 0xC7.
+    if (chipInfo(chip).programConfig == ProgramConfigStep::Kr4121Words && r[3] != 0x87 &&
+        r[3] != 0xC7) {
+        log.appendLog(s.text(Msg::Kr4121Word1Wrong));
         if (locked)
             return ReadBackVerdict::Failed;
     }
-    bool passed = r[readback::readStatusPos(chip)] == 1;
-    if (passed && chip >= 3) {
-        const readback::BitPos v = readback::variantBit(chip, false);
-        passed = (((r[v.byte] >> v.bit) & 1) != 0) == readback::variantBitValue(chip);
-    }
-    if (!passed) {
-        log.appendLog(QStringLiteral("配置字CRC校验错误!"));
+    if (r[readback::readStatusPos(chip)] != 1 || !modelBitMatches(chip, r)) {
+        log.appendLog(s.text(Msg::Kr41ConfigCrcNg));
         return ReadBackVerdict::Failed;
     }
-    log.appendLog(QStringLiteral("配置字CRC校验正确!"));
+    log.appendLog(s.text(Msg::Kr41ConfigCrcOk));
     return ReadBackVerdict::Passed;
 }
 
-ReadBackVerdict judgeMcu01(int chip, const Report& r, const SharedState& state, LogSink& log) {
-    log.appendLog(QString::asprintf("Read Config0: 0x%02x", r[readback::readWordPos(chip, 0)]));
-    log.appendLog(wordsLine("Read Config1-7:", chip, r, 1, 7, false));
-    log.appendLog(wordsLine("Config Inverse Code1-7:", chip, r, 1, 7, true));
-    for (int k = 1; k <= 7; ++k) {
-        log.appendLog(
-            QString::asprintf("Config CRC%d: 0x%02x", k, r[readback::readCrcPos(chip, k)]));
-    }
+ReadBackVerdict judgeMcu01(int chip, const Report& r, const SharedState& s, LogSink& log) {
+    log.appendLog(s.text(Msg::ReadMcu01Word0, r[readback::readWordPos(chip, 0)]));
+    log.appendLog(s.text(Msg::ReadMcu01Words) + hexWords(chip, r, 1, 7, false));
+    log.appendLog(s.text(Msg::ReadMcu01Inverses) + hexWords(chip, r, 1, 7, true));
+    for (int k = 1; k <= chipInfo(chip).readCrcs; ++k)
+        log.appendLog(s.text(Msg::ReadMcu01Crc, k, r[readback::readCrcPos(chip, k)]));
     const int status = r[readback::readStatusPos(chip)];
     if (status == 3) {
-        const int ic = r[readback::icTypePos(chip)];
-        const int inv = r[readback::icTypeInversePos(chip)];
-        log.appendLog(
-            state.english()
-                ? QString::asprintf("Read Back ICTYPE: 0x%02x,ICTYPE Inverse Code:0x%02x", ic, inv)
-                : QString::asprintf("编程器:读回ICTYPE: 0x%02x,ICTYPE反码:0x%02x", ic, inv));
-        log.appendLog(
-            state.text("ICTYPE不正确，请确认选择的芯片类型是否正确！", "Please Check ICTYPE！"));
+        log.appendLog(s.text(Msg::ReadMcu01IcType, r[readback::icTypePos(chip)],
+                             r[readback::icTypeInversePos(chip)]));
+        log.appendLog(s.text(Msg::Mcu01WrongIcType));
         return ReadBackVerdict::Failed;
     }
     // The chip bit (CFG1 bit 0) tells RO5812DA (set) from ZU5712RA16 (clear).
-    const readback::BitPos chipBit = readback::variantBit(chip, false);
-    const bool bitSet = ((r[chipBit.byte] >> chipBit.bit) & 1) != 0;
-    if (status == 1 && bitSet == (chip == 8)) {
-        log.appendLog(state.text("配置字CRC校验正确!", "Config CRC Check OK!"));
+    if (status == 1 && modelBitMatches(chip, r)) {
+        log.appendLog(s.text(Msg::Mcu01ConfigCrcOk));
         return ReadBackVerdict::Passed;
     }
-    log.appendLog(state.text("配置字CRC校验错误!", "Config CRC Check NG!"));
+    log.appendLog(s.text(Msg::Mcu01ConfigCrcNg));
     return ReadBackVerdict::Failed;
 }
 
-void logMcu02(int chip, const Report& r, LogSink& log) {
+void logMcu02(int chip, const Report& r, const SharedState& s, LogSink& log) {
     using namespace readback;
-    log.appendLog(QString::asprintf("读回IC_TYPE：0x%02x,IC_TYPE的反码：0x%02x", r[icTypePos(chip)],
-                                    r[icTypeInversePos(chip)]));
-    log.appendLog(QString::asprintf("读回VD15：0x%02x,VD15的反码：0x%02x", r[vd15Pos(chip)],
-                                    r[vd15Pos(chip) + 1]));
-    log.appendLog(QString::asprintf("读回配置字0,10,11: 0x%02x  0x%02x  0x%02x",
-                                    r[readWordPos(chip, 0)], r[readWordPos(chip, 10)],
-                                    r[readWordPos(chip, 11)]));
-    log.appendLog(wordsLine("读回配置字1-6: ", chip, r, 1, 6, false));
-    log.appendLog(wordsLine("读回配置字7-9: ", chip, r, 7, 9, false));
-    log.appendLog(wordsLine("读回配置字12,13: ", chip, r, 12, 13, false));
-    log.appendLog(wordsLine("读回配置字取反码1-6: ", chip, r, 1, 6, true));
-    log.appendLog(wordsLine("读回配置字取反码7-9: ", chip, r, 7, 9, true));
-    log.appendLog(wordsLine("读回配置字取反码12,13: ", chip, r, 12, 13, true));
-    for (int k = 0; k <= 13; ++k) {
-        log.appendLog(QString::asprintf("编程器:读回CRC%d: 0x%02x", k, r[readCrcPos(chip, k)]));
-    }
+    log.appendLog(s.text(Msg::ReadMcuIcType, r[icTypePos(chip)], r[icTypeInversePos(chip)]));
+    log.appendLog(s.text(Msg::ReadMcuVd15, r[vd15Pos(chip)], r[vd15Pos(chip) + 1]));
+    log.appendLog(s.text(Msg::ReadMcu02Word0, r[readWordPos(chip, 0)], r[readWordPos(chip, 10)],
+                         r[readWordPos(chip, 11)]));
+    log.appendLog(s.text(Msg::ReadMcuWords1to6) + hexWords(chip, r, 1, 6, false));
+    log.appendLog(s.text(Msg::ReadMcu02Words7to9) + hexWords(chip, r, 7, 9, false));
+    log.appendLog(s.text(Msg::ReadMcu02Words12and13) + hexWords(chip, r, 12, 13, false));
+    log.appendLog(s.text(Msg::ReadMcu02Inverses1to6) + hexWords(chip, r, 1, 6, true));
+    log.appendLog(s.text(Msg::ReadMcu02Inverses7to9) + hexWords(chip, r, 7, 9, true));
+    log.appendLog(s.text(Msg::ReadMcu02Inverses12and13) + hexWords(chip, r, 12, 13, true));
+    for (int k = 0; k <= 13; ++k)
+        log.appendLog(s.text(Msg::ReadMcuCrc, k, r[readCrcPos(chip, k)]));
 }
 
-void logMcu04(int chip, const Report& r, LogSink& log) {
+void logMcu04(int chip, const Report& r, const SharedState& s, LogSink& log) {
     using namespace readback;
-    log.appendLog(QString::asprintf("读回IC_TYPE：0x%02x,IC_TYPE的反码：0x%02x", r[icTypePos(chip)],
-                                    r[icTypeInversePos(chip)]));
-    log.appendLog(QString::asprintf("读回配置字0,30:0x%02x  0x%02x", r[readWordPos(chip, 0)],
-                                    r[readWordPos(chip, 30)]));
-    log.appendLog(wordsLine("读回配置字1-6: ", chip, r, 1, 6, false));
-    log.appendLog(wordsLine("读回配置字7-12:", chip, r, 7, 12, false));
-    log.appendLog(wordsLine("读回配置字13~18: ", chip, r, 13, 18, false));
-    log.appendLog(wordsLine("读回配置字19~25: ", chip, r, 19, 25, false));
-    log.appendLog(wordsLine("读回配置字反码1-6: ", chip, r, 1, 6, true));
-    log.appendLog(wordsLine("读回配置字反码7-12: ", chip, r, 7, 12, true));
-    log.appendLog(wordsLine("读回配置字反码13-18: ", chip, r, 13, 18, true));
-    log.appendLog(wordsLine("读回配置字反码19-25: ", chip, r, 19, 25, true));
-    log.appendLog(QString::asprintf("编程器:读回CRC0: 0x%02x", r[readCrcPos(chip, 0)]));
-    log.appendLog(QString::asprintf("编程器:读回CRC30: 0x%02x", r[readCrcPos(chip, 30)]));
+    log.appendLog(s.text(Msg::ReadMcuIcType, r[icTypePos(chip)], r[icTypeInversePos(chip)]));
+    log.appendLog(s.text(Msg::ReadMcu04Word0, r[readWordPos(chip, 0)], r[readWordPos(chip, 30)]));
+    log.appendLog(s.text(Msg::ReadMcuWords1to6) + hexWords(chip, r, 1, 6, false));
+    log.appendLog(s.text(Msg::ReadMcu04Words7to12) + hexWords(chip, r, 7, 12, false));
+    log.appendLog(s.text(Msg::ReadMcu04Words13to18) + hexWords(chip, r, 13, 18, false));
+    log.appendLog(s.text(Msg::ReadMcu04Words19to25) + hexWords(chip, r, 19, 25, false));
+    log.appendLog(s.text(Msg::ReadMcu04Inverses1to6) + hexWords(chip, r, 1, 6, true));
+    log.appendLog(s.text(Msg::ReadMcu04Inverses7to12) + hexWords(chip, r, 7, 12, true));
+    log.appendLog(s.text(Msg::ReadMcu04Inverses13to18) + hexWords(chip, r, 13, 18, true));
+    log.appendLog(s.text(Msg::ReadMcu04Inverses19to25) + hexWords(chip, r, 19, 25, true));
+    log.appendLog(s.text(Msg::ReadMcuCrc, 0, r[readCrcPos(chip, 0)]));
+    log.appendLog(s.text(Msg::ReadMcuCrc, 30, r[readCrcPos(chip, 30)]));
 }
 
-ReadBackVerdict judgeMcu(int chip, const Report& r, LogSink& log) {
-    if (chip == 13) {
-        logMcu04(chip, r, log);
+// The MCU02 and MCU04 families: words with inverses, IC type, then the status byte.
+ReadBackVerdict judgeMcu(int chip, const Report& r, const SharedState& s, LogSink& log) {
+    if (chipInfo(chip).family == ChipFamily::MCU04) {
+        logMcu04(chip, r, s, log);
     } else {
-        logMcu02(chip, r, log);
+        logMcu02(chip, r, s, log);
     }
     switch (r[readback::readStatusPos(chip)]) {
         case 1:
-            log.appendLog(QStringLiteral("配置字CRC以及反码校验正确!"));
+            log.appendLog(s.text(Msg::McuConfigCheckOk));
             return ReadBackVerdict::Passed;
         case 2:
-            log.appendLog(QStringLiteral("烧录器发送指令crc或者ack错误!"));
+            log.appendLog(s.text(Msg::McuCommandCrcError));
             break;
         case 3:
-            log.appendLog(QStringLiteral("IC_TYPE芯片类型不对，请检查连接的芯片是否正确!"));
+            log.appendLog(s.text(Msg::McuWrongIcType));
             break;
         default:
-            log.appendLog(QStringLiteral("配置字CRC以及反码校验错误!"));
+            log.appendLog(s.text(Msg::McuConfigCheckNg));
             break;
     }
     return ReadBackVerdict::Failed;
@@ -171,15 +161,20 @@ ReadBackVerdict judgeMcu(int chip, const Report& r, LogSink& log) {
 
 ReadBackVerdict judgeConfigReadBack(int chip, const Report& reply, bool kr4121Locked,
                                     const SharedState& state, LogSink& log) {
-    if (chip <= 7)
-        return judgeKr41xx(chip, reply, kr4121Locked, log);
-    if (chip <= 9)
-        return judgeMcu01(chip, reply, state, log);
-    return judgeMcu(chip, reply, log);
+    switch (chipInfo(chip).family) {
+        case ChipFamily::KR41xx:
+            return judgeKr41xx(chip, reply, kr4121Locked, state, log);
+        case ChipFamily::MCU01:
+            return judgeMcu01(chip, reply, state, log);
+        case ChipFamily::MCU02:
+        case ChipFamily::MCU04:
+            break;
+    }
+    return judgeMcu(chip, reply, state, log);
 }
 
 int configCopyLength(int chip) {
-    return chip <= 9 ? 15 : chip <= 12 ? 22 : 50;
+    return readback::configCopyLength(chip);
 }
 
 bool eepromEnabledIn(int chip, const Report& reply) {

@@ -1,5 +1,7 @@
 #include "link/debugframe.h"
 
+#include "app/chipcatalogue.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -8,10 +10,14 @@ namespace tessel {
 
 int DebugFrameAssembler::layoutLength(int chipIndex, int channelCount) {
     const int n = 4 * channelCount;
-    if (chipIndex <= 2)
-        return n + 6;
-    if (chipIndex <= 9)
-        return n + 7;
+    switch (debugFrameFamily(chipIndex)) {
+        case DebugFrameFamily::Short:
+            return n + 6;
+        case DebugFrameFamily::Counter24:
+            return n + 7;
+        case DebugFrameFamily::Counter32:
+            break;
+    }
     return n + 8;
 }
 
@@ -39,7 +45,8 @@ DebugFrameAssembler::Outcome DebugFrameAssembler::feed(const Report& reply, int 
     int segments = 0;
     if (length <= 2 * kSegmentBytes) {
         segments = 2;
-    } else if (length <= kMaxPayload && (chipIndex <= 2 || chipIndex >= 10)) {
+    } else if (length <= kMaxPayload &&
+               debugFrameFamily(chipIndex) != DebugFrameFamily::Counter24) {
         segments = 3;
     } else {
         // A size this family never sends: the frame counts once, at its first segment.
@@ -79,13 +86,14 @@ DebugFrameAssembler::Outcome DebugFrameAssembler::check(int length, int chip, in
     const uint8_t* b = payload_.data();
     int data = 1;
     uint32_t keyFlags = 0;
-    if (chip <= 2) {
+    const DebugFrameFamily family = debugFrameFamily(chip);
+    if (family == DebugFrameFamily::Short) {
         if (b[0] != 0xAE || b[1] != 0xAE || b[n + 4] != 0xFF || b[n + 5] != 0xFF) {
             return Outcome::Malformed;
         }
         data = 2;
     } else {
-        const bool wide = chip >= 10;
+        const bool wide = family == DebugFrameFamily::Counter32;
         const int terminator = wide ? n + 7 : n + 6;
         if (b[0] != 0xAE || b[terminator] != 0xFF)
             return Outcome::Malformed;

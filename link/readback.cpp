@@ -1,436 +1,332 @@
 #include "link/readback.h"
 
+#include "app/chipcatalogue.h"
+
+#include <algorithm>
+
 namespace tessel {
 namespace readback {
 namespace {
 
-enum class Fam { KR41, MCU01, MCU02, MCU04, None };
+// A word that travels alone (without its inverse) at a fixed byte.
+struct WordAt {
+    int word;
+    int pos;
+};
 
-Fam family(int chip) {
-    if (chip >= 0 && chip <= 7)
-        return Fam::KR41;
-    if (chip == 8 || chip == 9)
-        return Fam::MCU01;
-    if (chip >= 10 && chip <= 12)
-        return Fam::MCU02;
-    if (chip == 13)
-        return Fam::MCU04;
-    return Fam::None;
+// Where one family's replies carry each byte. The counts that vary from chip to chip within
+// a family (configuration and trim words, read CRCs, the trim status, the model bit) are
+// fields of the chip's catalogue entry; this table holds the positions.
+struct Layout {
+    // --- configuration read (0x82) ---
+    int payloadLength;            // bytes of the write payload; 0: one per word (KR41xx)
+    std::vector<int> pairs;       // CFG numbers sent as word/inverse pairs, in wire order
+    int slotsFrom;                // KR41xx: slot k at slotsFrom + k (kNone: pairs instead)
+    int pairsFrom;                // first pair (word, then inverse)
+    std::vector<WordAt> singles;  // words outside the pairs
+    int missingInverse;           // the inverse the status byte displaces (kNone: none)
+    std::vector<int> crcNumbers;  // CRC numbers in wire order (the chip's readCrcs first ones)
+    int crcFrom;                  // position of the first CRC (kNone: right after the slots)
+    int readStatus;
+    int icType, icTypeInverse, vd15, protect;
+    int eepromEnableWord, eepromEnableBit;  // word kNone: no switchable EEPROM
+    int copyLength;                         // bytes kept of a passing read
+
+    // --- configuration write (0x89) ---
+    int writeEcho;
+    int writeSlotsFrom;  // KR41xx slots (kNone: pairs)
+    int writePairsFrom;
+    int writeCfg0;                    // CFG0 read back (kNone: in the slots)
+    int compareStart, compareLength;  // length 0: one per word (KR41xx)
+    int writeCrcFrom, writeCrcCount;
+    int writeStatus;
+
+    // --- configuration word 0 (0x84) ---
+    int cfg0Words, cfg0ReadBack, cfg0Crc, cfg0Status;
+
+    // --- trim words (0x8D) ---
+    int trimEcho;
+    int trimReadBack;  // kNone: right after the echoed words
+    int trimStatus;    // where the chips that report it put it
+};
+
+std::vector<int> numbers(int first, int last) {
+    std::vector<int> v;
+    for (int k = first; k <= last; ++k)
+        v.push_back(k);
+    return v;
 }
 
-// KR41xx words per chip: 3 (0), 7 (1), 9 (2), 10 (3 to 7).
-int kr41Words(int chip) {
-    if (chip == 0)
-        return 3;
-    if (chip == 1)
-        return 7;
-    if (chip == 2)
-        return 9;
-    return 10;
+// clang-format off
+const Layout kKr41xx{
+    0, {}, 2, kNone, {}, kNone, {1, 2, 3}, kNone, 19, kNone, kNone, kNone, kNone, kNone, 0, 15,
+    2, 12, kNone, kNone, 12, 0, 22, 3, 26,
+    1, 3, kNone, kNone,
+    2, 7, 16};
+const Layout kMcu01{
+    15, numbers(1, 7), kNone, 3, {{0, 2}}, kNone, numbers(1, 7), 17, 27, 25, 24, kNone, kNone,
+    kNone, 0, 15,
+    2, kNone, 22, 49, 22, 14, 36, 7, 50,
+    1, 3, kNone, kNone,
+    2, kNone, 18};
+const Layout kMcu02{
+    22, {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13}, kNone, 2, {{0, 38}, {10, 39}, {11, 40}}, kNone,
+    numbers(0, 13), 24, 54, 41, 42, 43, 53, 8, 1, 22,
+    2, kNone, 26, 61, 26, 22, 48, 11, 62,
+    3, 7, 10, 17,
+    2, kNone, 24};
+const Layout kMcu04{
+    50, numbers(1, 25), kNone, 2, {{0, 52}, {30, 54}}, 23, {0, 30}, 57, 47, 55, 56, kNone, 53,
+    11, 0, 50,
+    kNone, kNone, 2, 61, 2, 50, 52, 9, 62,
+    2, 7, 10, 17,
+    kNone, 2, 40};
+// clang-format on
+
+const Layout& layout(ChipFamily family) {
+    switch (family) {
+        case ChipFamily::KR41xx:
+            return kKr41xx;
+        case ChipFamily::MCU01:
+            return kMcu01;
+        case ChipFamily::MCU02:
+            return kMcu02;
+        case ChipFamily::MCU04:
+            return kMcu04;
+    }
+    return kKr41xx;
 }
 
-const std::vector<int>& mcu02Pairs() {
-    static const std::vector<int> pairs{1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13};
-    return pairs;
+// The family's table, or nullptr for an index outside the catalogue.
+const Layout* of(int chip) {
+    return isChipIndex(chip) ? &layout(chipInfo(chip).family) : nullptr;
 }
 
-const std::vector<int>& mcu01Pairs() {
-    static const std::vector<int> pairs{1, 2, 3, 4, 5, 6, 7};
-    return pairs;
+int pairIndex(const Layout& l, int word) {
+    const auto it = std::find(l.pairs.begin(), l.pairs.end(), word);
+    return it == l.pairs.end() ? kNone : static_cast<int>(it - l.pairs.begin());
 }
 
-const std::vector<int>& mcu04Pairs() {
-    static const std::vector<int> pairs = [] {
-        std::vector<int> p;
-        for (int k = 1; k <= 25; ++k)
-            p.push_back(k);
-        return p;
-    }();
-    return pairs;
-}
-
-int pairIndex(int chip, int word) {
-    const std::vector<int>& p = pairedWords(chip);
-    for (size_t i = 0; i < p.size(); ++i) {
-        if (p[i] == word)
-            return static_cast<int>(i);
+int singlePos(const Layout& l, int word) {
+    for (const WordAt& s : l.singles) {
+        if (s.word == word)
+            return s.pos;
     }
     return kNone;
+}
+
+bool isSlot(int chip, int word) {
+    return word >= 0 && word < chipInfo(chip).configWords;
+}
+
+// Position of `word` given where the family's slots or pairs start (kNone when absent).
+int wordPos(int chip, const Layout& l, int slotsFrom, int pairsFrom, int word) {
+    if (slotsFrom != kNone)
+        return isSlot(chip, word) ? slotsFrom + word : kNone;
+    const int i = pairIndex(l, word);
+    return i == kNone ? kNone : pairsFrom + 2 * i;
 }
 
 }  // namespace
 
 int configPayloadLength(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return kr41Words(chip);
-        case Fam::MCU01:
-            return 15;
-        case Fam::MCU02:
-            return 22;
-        case Fam::MCU04:
-            return 50;
-        case Fam::None:
-            break;
-    }
-    return 0;
+    const Layout* l = of(chip);
+    if (!l)
+        return 0;
+    return l->payloadLength ? l->payloadLength : chipInfo(chip).configWords;
 }
 
 int configWordCount(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return kr41Words(chip);
-        case Fam::MCU01:
-            return 8;
-        case Fam::MCU02:
-            return 14;
-        case Fam::MCU04:
-            return 31;
-        case Fam::None:
-            break;
-    }
-    return 0;
+    return of(chip) ? chipInfo(chip).configWords : 0;
 }
 
 std::vector<int> pairedWords(int chip) {
-    switch (family(chip)) {
-        case Fam::MCU01:
-            return mcu01Pairs();
-        case Fam::MCU02:
-            return mcu02Pairs();
-        case Fam::MCU04:
-            return mcu04Pairs();
-        default:
-            return {};
-    }
+    const Layout* l = of(chip);
+    return l ? l->pairs : std::vector<int>{};
 }
 
 int readStatusPos(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return 19;
-        case Fam::MCU01:
-            return 27;
-        case Fam::MCU02:
-            return 54;
-        case Fam::MCU04:
-            return 47;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    return l ? l->readStatus : kNone;
 }
 
 int writeStatusPos(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return 26;
-        case Fam::MCU01:
-            return 50;
-        case Fam::MCU02:
-        case Fam::MCU04:
-            return 62;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    return l ? l->writeStatus : kNone;
 }
 
 int readWordPos(int chip, int word) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return word >= 0 && word < kr41Words(chip) ? 2 + word : kNone;
-        case Fam::MCU01:
-            if (word == 0)
-                return 2;
-            return word >= 1 && word <= 7 ? 1 + 2 * word : kNone;
-        case Fam::MCU02: {
-            if (word == 0)
-                return 38;
-            if (word == 10)
-                return 39;
-            if (word == 11)
-                return 40;
-            const int i = pairIndex(chip, word);
-            return i == kNone ? kNone : 2 + 2 * i;
-        }
-        case Fam::MCU04:
-            if (word == 0)
-                return 52;
-            if (word == 30)
-                return 54;
-            return word >= 1 && word <= 25 ? 2 * word : kNone;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    if (!l)
+        return kNone;
+    const int single = singlePos(*l, word);
+    return single != kNone ? single : wordPos(chip, *l, l->slotsFrom, l->pairsFrom, word);
 }
 
 int readInversePos(int chip, int word) {
-    switch (family(chip)) {
-        case Fam::MCU01:
-            return word >= 1 && word <= 7 ? 2 + 2 * word : kNone;
-        case Fam::MCU02: {
-            const int i = pairIndex(chip, word);
-            return i == kNone ? kNone : 3 + 2 * i;
-        }
-        case Fam::MCU04:
-            // ~CFG23 would sit at byte 47, where the status byte is.
-            return word >= 1 && word <= 25 && word != 23 ? 2 * word + 1 : kNone;
-        default:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    if (!l || l->pairs.empty() || word == l->missingInverse)
+        return kNone;
+    const int i = pairIndex(*l, word);
+    return i == kNone ? kNone : l->pairsFrom + 2 * i + 1;
 }
 
 int readCrcPos(int chip, int k) {
-    switch (family(chip)) {
-        case Fam::KR41: {
-            const int crcs = chip == 0 ? 2 : 3;
-            return k >= 1 && k <= crcs ? 1 + kr41Words(chip) + k : kNone;
-        }
-        case Fam::MCU01:
-            return k >= 1 && k <= 7 ? 16 + k : kNone;
-        case Fam::MCU02:
-            return k >= 0 && k <= 13 ? 24 + k : kNone;
-        case Fam::MCU04:
-            if (k == 0)
-                return 57;
-            if (k == 30)
-                return 58;
-            return kNone;
-        case Fam::None:
-            break;
+    const Layout* l = of(chip);
+    if (!l)
+        return kNone;
+    const int count =
+        std::min<int>(chipInfo(chip).readCrcs, static_cast<int>(l->crcNumbers.size()));
+    const int from = l->crcFrom != kNone ? l->crcFrom : l->slotsFrom + chipInfo(chip).configWords;
+    for (int i = 0; i < count; ++i) {
+        if (l->crcNumbers[static_cast<size_t>(i)] == k)
+            return from + i;
     }
     return kNone;
 }
 
 int writeWordPos(int chip, int word) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return word >= 0 && word < kr41Words(chip) ? 12 + word : kNone;
-        case Fam::MCU01:
-            if (word == 0)
-                return 49;
-            return word >= 1 && word <= 7 ? 20 + 2 * word : kNone;
-        case Fam::MCU02: {
-            if (word == 0)
-                return 61;
-            const int i = pairIndex(chip, word);
-            return i == kNone ? kNone : 26 + 2 * i;
-        }
-        case Fam::MCU04:
-            if (word == 0)
-                return 61;
-            return word >= 1 && word <= 25 ? 2 * word : kNone;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    if (!l)
+        return kNone;
+    if (word == 0 && l->writeCfg0 != kNone)
+        return l->writeCfg0;
+    return wordPos(chip, *l, l->writeSlotsFrom, l->writePairsFrom, word);
 }
 
 int writeInversePos(int chip, int word) {
     const int pos = writeWordPos(chip, word);
-    if (pos == kNone || word == 0 || family(chip) == Fam::KR41)
+    if (pos == kNone || word == 0 || pairedWords(chip).empty())
         return kNone;
     return pos + 1;
 }
 
 int writeEchoPos(int chip) {
-    const Fam f = family(chip);
-    return f == Fam::MCU04 || f == Fam::None ? kNone : 2;
+    const Layout* l = of(chip);
+    return l ? l->writeEcho : kNone;
 }
 
 int writeCompareStart(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return 12;
-        case Fam::MCU01:
-            return 22;
-        case Fam::MCU02:
-            return 26;
-        case Fam::MCU04:
-            return 2;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    return l ? l->compareStart : kNone;
 }
 
 int writeCompareLength(int chip) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return kr41Words(chip);
-        case Fam::MCU01:
-            return 14;
-        case Fam::MCU02:
-            return 22;
-        case Fam::MCU04:
-            return 50;
-        case Fam::None:
-            break;
-    }
-    return 0;
+    const Layout* l = of(chip);
+    if (!l)
+        return 0;
+    return l->compareLength ? l->compareLength : chipInfo(chip).configWords;
 }
 
 int writeCrcPos(int chip, int k) {
-    switch (family(chip)) {
-        case Fam::KR41:
-            return k >= 0 && k < 3 ? 22 + k : kNone;
-        case Fam::MCU01:
-            return k >= 0 && k < 7 ? 36 + k : kNone;
-        case Fam::MCU02:
-            return k >= 0 && k < 11 ? 48 + k : kNone;
-        case Fam::MCU04:
-            return k >= 0 && k < 9 ? 52 + k : kNone;
-        case Fam::None:
-            break;
-    }
-    return kNone;
+    const Layout* l = of(chip);
+    return l && k >= 0 && k < l->writeCrcCount ? l->writeCrcFrom + k : kNone;
 }
 
 int icTypePos(int chip) {
-    switch (family(chip)) {
-        case Fam::MCU01:
-            return 25;
-        case Fam::MCU02:
-            return 41;
-        case Fam::MCU04:
-            return 55;
-        default:
-            return kNone;
-    }
+    const Layout* l = of(chip);
+    return l ? l->icType : kNone;
 }
 
 int icTypeInversePos(int chip) {
-    switch (family(chip)) {
-        case Fam::MCU01:
-            return 24;
-        case Fam::MCU02:
-            return 42;
-        case Fam::MCU04:
-            return 56;
-        default:
-            return kNone;
-    }
+    const Layout* l = of(chip);
+    return l ? l->icTypeInverse : kNone;
 }
 
 int vd15Pos(int chip) {
-    return family(chip) == Fam::MCU02 ? 43 : kNone;
+    const Layout* l = of(chip);
+    return l ? l->vd15 : kNone;
 }
 
 int protectPos(int chip) {
-    const Fam f = family(chip);
-    return f == Fam::MCU02 || f == Fam::MCU04 ? 53 : kNone;
+    const Layout* l = of(chip);
+    return l ? l->protect : kNone;
 }
 
 BitPos eepromEnable(int chip) {
     BitPos p;
-    if (family(chip) == Fam::MCU02) {
-        p.byte = readWordPos(chip, 8);  // 16
-        p.bit = 1;
-    } else if (family(chip) == Fam::MCU04) {
-        p.byte = readWordPos(chip, 11);  // 22
-        p.bit = 0;
+    const Layout* l = of(chip);
+    if (l && l->eepromEnableWord != kNone) {
+        p.byte = readWordPos(chip, l->eepromEnableWord);
+        p.bit = l->eepromEnableBit;
     }
     return p;
 }
 
+WordBit eepromEnableWord(int chip) {
+    WordBit w;
+    const Layout* l = of(chip);
+    if (l && l->eepromEnableWord != kNone) {
+        w.word = l->eepromEnableWord;
+        w.bit = l->eepromEnableBit;
+    }
+    return w;
+}
+
 BitPos variantBit(int chip, bool afterWrite) {
     BitPos p;
-    if (chip >= 3 && chip <= 7) {
-        p.byte = afterWrite ? writeWordPos(chip, 5) : readWordPos(chip, 5);  // 17 or 7
-        p.bit = (chip == 5 || chip == 7) ? 0 : 1;
-    } else if (chip == 8 || chip == 9) {
-        p.byte = afterWrite ? writeWordPos(chip, 1) : readWordPos(chip, 1);  // 22 or 3
-        p.bit = 0;
+    if (!isChipIndex(chip))
+        return p;
+    const ModelBit& m = chipInfo(chip).modelBit;
+    if (m.word != kNone) {
+        p.byte = afterWrite ? writeWordPos(chip, m.word) : readWordPos(chip, m.word);
+        p.bit = m.bit;
     }
     return p;
 }
 
 bool variantBitValue(int chip) {
-    return chip == 4 || chip == 7 || chip == 8;
+    return isChipIndex(chip) && chipInfo(chip).modelBit.set;
+}
+
+int configCopyLength(int chip) {
+    const Layout* l = of(chip);
+    return l ? l->copyLength : 0;
 }
 
 int cfg0WordCount(int chip) {
-    switch (family(chip)) {
-        case Fam::MCU02:
-            return 3;
-        case Fam::MCU04:
-            return 2;
-        case Fam::None:
-            return 0;
-        default:
-            return 1;
-    }
+    const Layout* l = of(chip);
+    return l ? l->cfg0Words : 0;
 }
 
 int cfg0EchoPos(int chip) {
-    return family(chip) == Fam::None ? kNone : 2;
+    return of(chip) ? 2 : kNone;
 }
 
 int cfg0ReadBackPos(int chip) {
-    switch (family(chip)) {
-        case Fam::MCU02:
-        case Fam::MCU04:
-            return 7;
-        case Fam::None:
-            return kNone;
-        default:
-            return 3;
-    }
+    const Layout* l = of(chip);
+    return l ? l->cfg0ReadBack : kNone;
 }
 
 int cfg0CrcPos(int chip) {
-    const Fam f = family(chip);
-    return f == Fam::MCU02 || f == Fam::MCU04 ? 10 : kNone;
+    const Layout* l = of(chip);
+    return l ? l->cfg0Crc : kNone;
 }
 
 int cfg0StatusPos(int chip) {
-    const Fam f = family(chip);
-    return f == Fam::MCU02 || f == Fam::MCU04 ? 17 : kNone;
+    const Layout* l = of(chip);
+    return l ? l->cfg0Status : kNone;
 }
 
 int trimWordCount(int chip) {
-    if (chip == 0)
-        return 3;
-    if (chip == 1)
-        return 4;
-    if (chip >= 2 && chip <= 7)
-        return 5;
-    if (chip == 8 || chip == 9)
-        return 8;
-    if (chip >= 10 && chip <= 12)
-        return 11;
-    if (chip == 13)
-        return 38;
-    return 0;
+    return of(chip) ? chipInfo(chip).trimWords : 0;
 }
 
 int trimEchoPos(int chip) {
-    return chip >= 0 && chip <= 12 ? 2 : kNone;
+    const Layout* l = of(chip);
+    return l ? l->trimEcho : kNone;
 }
 
 int trimReadBackPos(int chip) {
-    if (chip >= 0 && chip <= 7)
-        return 7;
-    if (chip >= 8 && chip <= 12)
-        return 2 + trimWordCount(chip);  // 10 or 13
-    if (chip == 13)
-        return 2;
-    return kNone;
+    const Layout* l = of(chip);
+    if (!l)
+        return kNone;
+    return l->trimReadBack != kNone ? l->trimReadBack : l->trimEcho + trimWordCount(chip);
 }
 
 int trimStatusPos(int chip) {
-    if (chip == 5 || chip == 7)
-        return 16;
-    if (chip == 8 || chip == 9)
-        return 18;
-    if (chip >= 10 && chip <= 12)
-        return 24;
-    if (chip == 13)
-        return 40;
-    return kNone;
+    const Layout* l = of(chip);
+    return l && chipInfo(chip).trimStatus ? l->trimStatus : kNone;
 }
 
 }  // namespace readback

@@ -9,9 +9,12 @@ namespace tessel {
 namespace readback {
 
 // Where the board puts each byte of its configuration, configuration-word-0 and trim replies,
-// per chip family. The simulated board builds its replies from these positions and the
-// operation sequences read their log lines from them. Positions are report byte indices
-// (byte 0 is the report ID, byte 1 the reply code). -1 means "not in this reply".
+// per chip family: one table per family (readback.cpp), chosen by the family of the chip's
+// catalogue entry; the counts that vary within a family (configuration and trim words, read
+// CRCs, trim status, model bit) come from the catalogue entry too. The simulated board builds its
+// replies from these positions and the operation sequences read their log lines from them.
+// Positions are report byte indices (byte 0 is the report ID, byte 1 the reply code). -1 means "not
+// in this reply".
 //
 // Configuration words are numbered as the chip numbers them (CFG0, CFG1, ...). For the
 // KR41xx chips, which send their words without inverses, the "word" is the wire slot: slot k
@@ -57,7 +60,9 @@ int configWordCount(int chip);
 // The CFG numbers the MCU families send as word/inverse pairs, in wire order.
 std::vector<int> pairedWords(int chip);
 
-int readStatusPos(int chip);   // 19, 27, 54, 47
+int readStatusPos(int chip);  // 19, 27, 54, 47
+// Bytes of a passing read the sequences keep as their copy: 15 (0-9), 22 (10-12), 50 (13).
+int configCopyLength(int chip);
 int writeStatusPos(int chip);  // 26, 50, 62, 62
 
 // Position of a word (KR41xx slot or CFG number) and of its inverse in the read reply.
@@ -91,6 +96,12 @@ struct BitPos {
     int bit = 0;
 };
 BitPos eepromEnable(int chip);
+// The same bit as a configuration word number (CFG8 or CFG11) and bit; word kNone without.
+struct WordBit {
+    int word = kNone;
+    int bit = 0;
+};
+WordBit eepromEnableWord(int chip);
 
 // The variant bit of chips 3 to 7 (slot 5): bit 1 for 3, 4 and 6, bit 0 for 5 and 7; and the
 // value it must have. The MCU01 chip bit is CFG1 bit 0, set for chip 8.

@@ -1,5 +1,7 @@
 #include "sim/simboard.h"
 
+#include "app/chipcatalogue.h"
+
 #include "link/debugframe.h"
 #include "link/debugparams.h"
 #include "link/readback.h"
@@ -25,8 +27,9 @@ void put(Report& r, int pos, uint8_t value) {
         r[pos] = value;
 }
 
+// The MCU families answer with word/inverse pairs, an IC type and status codes.
 bool isMcu(int chip) {
-    return chip >= 8 && chip <= 13;
+    return chipInfo(chip).family != ChipFamily::KR41xx;
 }
 
 // Status values of the MCU families' configuration replies.
@@ -87,6 +90,11 @@ int SimBoard::received() const {
     return received_;
 }
 
+int SimBoard::lastAnswerDelayMs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return options_.lateAt > 0 && received_ == options_.lateAt ? options_.lateMs : 0;
+}
+
 bool SimBoard::pulledOut() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return pulledOut_;
@@ -120,7 +128,7 @@ int64_t SimBoard::framesSent() const {
 }
 
 SimChip& SimBoard::chip(int index) {
-    return *chips_[std::clamp(index, 0, 13)];
+    return *chips_[std::clamp(index, 0, kChipCount - 1)];
 }
 
 int SimBoard::selectedChip() const {
@@ -524,7 +532,7 @@ Report SimBoard::debugReply(const Report& c, bool* answer) {
         case 0xB2:
             r[2] = options_.targetFail ? 0 : 1;
             r[3] = static_cast<uint8_t>(options_.channels);
-            if (debugChip_ <= 2) {  // the UART link of the first family runs at 9600 baud
+            if (chipInfo(debugChip_).debugLink == DebugLink::Uart) {  // 9600 baud
                 r[4] = 9600 >> 8;
                 r[5] = 9600 & 0xFF;
             }
@@ -562,7 +570,8 @@ std::vector<Report> SimBoard::nextFrame() {
 
     const int length = DebugFrameAssembler::layoutLength(chip, c);
     std::vector<uint8_t> b(static_cast<size_t>(length), 0);
-    const int data = chip <= 2 ? 2 : 1;
+    const DebugFrameFamily frames = debugFrameFamily(chip);
+    const int data = frames == DebugFrameFamily::Short ? 2 : 1;
     for (int i = 0; i < c; ++i) {
         b[data + 2 * i] = static_cast<uint8_t>(s.raw[i] >> 8);
         b[data + 2 * i + 1] = static_cast<uint8_t>(s.raw[i] & 0xFF);
@@ -570,7 +579,7 @@ std::vector<Report> SimBoard::nextFrame() {
         b[data + 2 * c + 2 * i + 1] = static_cast<uint8_t>(s.baseline[i] & 0xFF);
     }
     b[0] = 0xAE;
-    if (chip <= 2) {
+    if (frames == DebugFrameFamily::Short) {
         b[1] = 0xAE;
         b[n + 4] = 0xFF;
         b[n + 5] = 0xFF;
@@ -578,7 +587,7 @@ std::vector<Report> SimBoard::nextFrame() {
         b[n + 1] = DebugFrameAssembler::parity(&b[1], n);
         b[n + 2] = static_cast<uint8_t>(n);
         const uint32_t flags = s.keyFlags;
-        if (chip <= 9) {
+        if (frames == DebugFrameFamily::Counter24) {
             b[n + 3] = static_cast<uint8_t>(flags >> 16);
             b[n + 4] = static_cast<uint8_t>(flags >> 8);
             b[n + 5] = static_cast<uint8_t>(flags);

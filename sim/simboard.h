@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chipcatalogue.h"
 #include "app/sharedstate.h"
 #include "link/hiddevice.h"
 #include "link/report.h"
@@ -53,6 +54,10 @@ struct SimOptions {
     // "stall": a bulk transfer that gets no report for this long (ms) ends, and the board
     // takes commands again; 0 = it waits for its data for ever.
     int stallMs = 500;
+    // "late": the Nth report's answer comes "late-ms" ms after it would (it overtakes nothing:
+    // later answers wait behind it no more than they would behind any slow answer).
+    int lateAt = 0;
+    int lateMs = 1500;
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
@@ -79,6 +84,8 @@ public:
     void clearTrace();
     // Reports received since it was plugged in (the fault counters use it).
     int received() const;
+    // Extra delay (ms) of the answers to the report handle() took last ("late" fault).
+    int lastAnswerDelayMs() const;
 
     // True once a pull-after fault fired; the device then reports itself gone.
     bool pulledOut() const;
@@ -116,7 +123,7 @@ private:
     mutable std::mutex mutex_;
     SimOptions options_;
     std::vector<Report> trace_;
-    std::array<std::unique_ptr<SimChip>, 14> chips_;
+    std::array<std::unique_ptr<SimChip>, kChipCount> chips_;
     int received_ = 0;
     bool pulledOut_ = false;
     int selected_ = 0;

@@ -1,5 +1,6 @@
 #include "sim/simchip.h"
 
+#include "app/chipcatalogue.h"
 #include "link/readback.h"
 
 #include <algorithm>
@@ -7,27 +8,26 @@
 namespace tessel {
 
 SimChip::SimChip(int index) : index_(index) {
+    const ChipInfo& info = chipInfo(index);
     flash.fill(0xFF);
-    if (index >= 10 && index <= 13)
-        eeprom.assign(1024, 0xFF);
-    if (index == 5 || index == 7)
-        eeprom.assign(2048, 0xFF);
+    if (info.eepromSize > 0)
+        eeprom.assign(info.eepromSize, 0xFF);
     icType = static_cast<uint8_t>(index);
     cfg.fill(0xFF);
     trim.fill(0x80);
-    if (index == 0)
+    if (info.programConfig == ProgramConfigStep::Kr4121Words)
         cfg[1] = 0x87;  // the KR4121 factory word checked by every read
-    if (index == 8 || index == 9) {
+    if (info.family == ChipFamily::MCU01) {
         // The factory words of the MCU01 chips (the chip bit is added by word()).
         const uint8_t words[8] = {0x0F, 0x00, 0x66, 0x00, 0x00, 0x00, 0x00, 0x00};
         std::copy(words, words + 8, cfg.begin());
     }
-    if (index >= 10 && index <= 12) {
+    if (info.family == ChipFamily::MCU02) {
         const uint8_t words[14] = {0xFF, 0x7F, 0x7F, 0xFF, 0x0D, 0x4E, 0xFF,
                                    0xFF, 0xFF, 0xFF, 0x00, 0x1F, 0x64, 0xEF};
         std::copy(words, words + 14, cfg.begin());
     }
-    if (index == 13) {
+    if (info.family == ChipFamily::MCU04) {
         const uint8_t words[26] = {0xFF, 0x01, 0x1F, 0x3F, 0xC9, 0x2D, 0xFF, 0x3F, 0x64,
                                    0x7F, 0x0F, 0xFF, 0x07, 0x03, 0xFF, 0xFF, 0xFF, 0x03,
                                    0xFF, 0xFF, 0xFF, 0x22, 0x6A, 0x28, 0x18, 0x00};
@@ -42,8 +42,10 @@ uint8_t SimChip::word(int number) const {
         return 0xFF;
     uint8_t w = cfg[number];
     const readback::BitPos v = readback::variantBit(index_, false);
-    const bool fixed = (index_ >= 3 && index_ <= 7 && number == 5) ||
-                       ((index_ == 8 || index_ == 9) && (number == 1 || number == 2));
+    // The model bit sits in its word; the MCU01 chips repeat it in CFG2.
+    const ChipInfo& info = chipInfo(index_);
+    const bool fixed =
+        number == info.modelBit.word || (info.family == ChipFamily::MCU01 && number == 2);
     if (v.byte != readback::kNone && fixed) {
         const uint8_t mask = static_cast<uint8_t>(1u << v.bit);
         w = readback::variantBitValue(index_) ? (w | mask) : (w & ~mask);
@@ -52,10 +54,9 @@ uint8_t SimChip::word(int number) const {
 }
 
 bool SimChip::eepromEnabled() const {
-    if (index_ >= 10 && index_ <= 12)
-        return (word(8) & 0x02) != 0;
-    if (index_ == 13)
-        return (word(11) & 0x01) != 0;
+    const readback::WordBit enable = readback::eepromEnableWord(index_);
+    if (enable.word != readback::kNone)
+        return ((word(enable.word) >> enable.bit) & 1) != 0;
     return !eeprom.empty();
 }
 
@@ -111,7 +112,7 @@ SimTouchPanel::Sample SimTouchPanel::next(uint32_t frame, int channels, int chip
             --baseline_[i];
         int raw = baseline_[i] + noise(rng_);
         if (touched & (1u << i))
-            raw += chip <= 7 ? 400 : -400;
+            raw += chipInfo(chip).differ == DifferSign::RawMinusBaseline ? 400 : -400;
         s.baseline[i] = static_cast<uint16_t>(baseline_[i]);
         s.raw[i] = static_cast<uint16_t>(std::clamp(raw, 0, 65535));
     }

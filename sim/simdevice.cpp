@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -76,7 +77,7 @@ public:
             hub_->pulledOutByFault();
             return true;
         }
-        enqueue(replies, leaves, latency);
+        enqueue(replies, leaves, latency, board_->lastAnswerDelayMs());
         return true;
     }
 
@@ -110,13 +111,21 @@ public:
 
 private:
     // Answers produced at `produced` (link time) take the next free frames in.
-    void enqueue(const std::vector<Report>& replies, int64_t produced, int latency) {
+    // A late answer ("late" fault) is due later; the queue stays ordered by due time.
+    void enqueue(const std::vector<Report>& replies, int64_t produced, int latency,
+                 int delayMs = 0) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (gone_)
                 return;
-            for (const Report& r : replies)
-                queue_.push_back({at(link_.arrival(produced, latency)), r});
+            for (const Report& r : replies) {
+                const Pending p{
+                    at(link_.arrival(produced, latency)) + std::chrono::milliseconds(delayMs), r};
+                const auto where = std::upper_bound(
+                    queue_.begin(), queue_.end(), p,
+                    [](const Pending& a, const Pending& b) { return a.due < b.due; });
+                queue_.insert(where, p);
+            }
         }
         cv_.notify_all();
     }

@@ -109,6 +109,10 @@ const std::vector<Key>& keys() {
                &SimOptions::dropAt, 0, 1 << 30),
         intKey("stall", "a transfer without a report for MS ms ends (default 500, 0 = never)",
                &SimOptions::stallMs, 0, 600000),
+        intKey("late", "the Nth received report is answered late-ms late", &SimOptions::lateAt, 0,
+               1 << 30),
+        intKey("late-ms", "how late the late answer comes (default 1500 ms)", &SimOptions::lateMs,
+               0, 600000),
     };
     return table;
 }

@@ -5,35 +5,53 @@
 #include "pages/chip/mcu/mcuadt.h"
 #include "pages/chip/mcu/mcuconfg.h"
 
+#include "app/chipcatalogue.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace tessel::chip {
 
-ConfigPage configPageOf(int chipIndex) {
-    switch (chipIndex) {
-        case 1:
-            return ConfigPage::KR4111;
-        case 2:
-            return ConfigPage::KR4112;
-        case 3:
-        case 4:
-        case 6:
-            return ConfigPage::KR4113;
-        case 5:
-        case 7:
-            return ConfigPage::KR4116;
-        case 8:
-        case 9:
-            return ConfigPage::MCU01;
-        case 10:
-        case 11:
-        case 12:
-            return ConfigPage::MCU02;
-        case 13:
-            return ConfigPage::MCU04;
-        default:
-            return ConfigPage::KR4121;
+namespace {
+
+// The configuration page classes the catalogue names, and whether the page loads the
+// profile each time it is shown (the shared pages and the MCU04's; the KR4121, KR4111 and
+// KR4112 pages keep what they loaded at start).
+struct PageClass {
+    const char* name;
+    ConfigPage page;
+    bool loadOnShow;
+};
+
+constexpr PageClass kPageClasses[kConfigPageCount] = {
+    {"CKR4121Confg", ConfigPage::KR4121, false}, {"CKR4111Confg", ConfigPage::KR4111, false},
+    {"CKR4112Confg", ConfigPage::KR4112, false}, {"CKR4113Confg", ConfigPage::KR4113, true},
+    {"CKR4116Confg", ConfigPage::KR4116, true},  {"CMCU01Confg", ConfigPage::MCU01, true},
+    {"CMCU02Confg", ConfigPage::MCU02, true},    {"CMCU04", ConfigPage::MCU04, true},
+};
+
+const PageClass& pageClassOf(int chipIndex) {
+    const char* name = chipInfo(chipIndex).configPageClass;
+    for (const PageClass& c : kPageClasses) {
+        if (std::strcmp(c.name, name) == 0)
+            return c;
     }
+    return kPageClasses[0];
+}
+
+// The first chip a page serves: what a page that serves none of the selection shows.
+int firstChipOf(ConfigPage page) {
+    for (const ChipInfo& c : kChipCatalogue) {
+        if (configPageOf(c.index) == page)
+            return c.index;
+    }
+    return 0;
+}
+
+}  // namespace
+
+ConfigPage configPageOf(int chipIndex) {
+    return pageClassOf(chipIndex).page;
 }
 
 std::unique_ptr<PageModel> makeConfigPage(ConfigPage page, const Profile& profile) {
@@ -88,19 +106,19 @@ ConfigPages::ConfigPages(const Profile& profile) {
 }
 
 void ConfigPages::initialiseAll(int chipIndex) {
-    static const int kFirstChip[kConfigPageCount] = {0, 1, 2, 3, 5, 8, 10, 13};
     for (int p = 0; p < kConfigPageCount; ++p) {
         if (!pages_[p])
             continue;
-        const bool serves = configPageOf(chipIndex) == static_cast<ConfigPage>(p);
-        pages_[p]->initialise(serves ? chipIndex : kFirstChip[p]);
-        trimPages_[p]->initialise(serves ? chipIndex : kFirstChip[p]);
+        const ConfigPage page = static_cast<ConfigPage>(p);
+        const int chip = configPageOf(chipIndex) == page ? chipIndex : firstChipOf(page);
+        pages_[p]->initialise(chip);
+        trimPages_[p]->initialise(chip);
     }
 }
 
 PageModel& ConfigPages::prepareConfigPage(int chipIndex) {
     PageModel& page = forChip(chipIndex);
-    if (chipIndex > 2)
+    if (pageClassOf(chipIndex).loadOnShow)
         page.loadFromProfile(chipIndex);
     return page;
 }
@@ -119,7 +137,7 @@ PageModel& ConfigPages::restoreConfigPage(int chipIndex) {
 }
 
 QStringList configReport(int chipIndex, const Profile& profile) {
-    if (chipIndex < 0 || chipIndex > 13)
+    if (!isChipIndex(chipIndex))
         return {};
     // The page as a board command finds it: the programming page's start with the chip.
     ConfigPages pages(profile);
@@ -136,7 +154,7 @@ QStringList configReport(int chipIndex, const Profile& profile) {
 }
 
 QStringList trimReport(int chipIndex, const Profile& profile) {
-    if (chipIndex < 0 || chipIndex > 13)
+    if (!isChipIndex(chipIndex))
         return {};
     // The page as trim mode shows it: the programming page's start, then trim mode entered.
     ConfigPages pages(profile);
@@ -154,7 +172,7 @@ QStringList trimReport(int chipIndex, const Profile& profile) {
 
 std::vector<PageModel::ValueOutOfRange> profileValuesOutOfRange(int chipIndex,
                                                                 const Profile& profile) {
-    if (chipIndex < 0 || chipIndex > 13)
+    if (!isChipIndex(chipIndex))
         return {};
     ConfigPages pages(profile);
     pages.initialiseAll(chipIndex);

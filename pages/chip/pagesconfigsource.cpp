@@ -1,5 +1,6 @@
 #include "pages/chip/pagesconfigsource.h"
 
+#include "app/chipcatalogue.h"
 #include "pages/chip/kr41xx/kr41xxconfg.h"
 #include "pages/chip/mcu/mcuconfg.h"
 
@@ -19,7 +20,7 @@ uint8_t PagesConfigSource::cfg0(int chip) {
 }
 
 uint8_t PagesConfigSource::fileCfg1(int chip) {
-    return chip == 0 ? pages_.page(ConfigPage::KR4121).word(1) : 0;
+    return carriesCfg1(chip) ? pages_.page(ConfigPage::KR4121).word(1) : 0;
 }
 
 void PagesConfigSource::showReadBack(int chip, const Report& reply) {

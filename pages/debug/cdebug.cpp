@@ -6,8 +6,10 @@
 #include "pages/debug/debugtablemodel.h"
 #include "pages/program/cmlistctrl.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,9 +37,11 @@ const std::array<uint32_t, 32> CDebug::kChannelColours = {
 
 namespace {
 
-const char* const kRangeLabels[6] = {"Baseline_Ymin", "Baseline_Ymax", "Rawdata_Ymin",
-                                     "Rawdata_Ymax",  "Differ_Ymin",   "Differ_Ymax"};
-const char* const kGridRows[6] = {"Channel", "Baseline", "Rawdata", "Differ", "KeyFlagSN", "Color"};
+const Msg kRangeLabels[6] = {Msg::DebugBaselineMin, Msg::DebugBaselineMax, Msg::DebugRawdataMin,
+                             Msg::DebugRawdataMax,  Msg::DebugDifferMin,   Msg::DebugDifferMax};
+const Msg kGridRows[6] = {Msg::DebugGridChannel, Msg::DebugBaseline,     Msg::DebugRawdata,
+                          Msg::DebugDiffer,      Msg::DebugGridKeyFlags, Msg::DebugGridColour};
+const Msg kValues[3] = {Msg::DebugBaseline, Msg::DebugRawdata, Msg::DebugDiffer};
 
 }  // namespace
 
@@ -59,7 +63,7 @@ CDebug::CDebug(SharedState& state, CMUSBHid& transport, Prompts& prompts, QWidge
             c->setChannelVisible(i, false);
     }
     adaptToChip();
-    refreshControls();
+    applyLanguage();
 
     connect(&session_, &DebugSession::stateChanged, this, &CDebug::onStateChanged);
     connect(&session_, &DebugSession::started, this, &CDebug::onStarted);
@@ -105,35 +109,43 @@ QWidget* CDebug::buildControls() {
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
 
-    auto* ranges = new QGroupBox(QStringLiteral("坐标范围"), box);
+    auto* ranges = new QGroupBox(box);
+    setCaption(ranges, Msg::DebugRangeGroup);
     auto* rangeGrid = new QGridLayout(ranges);
     for (int k = 0; k < 6; ++k) {
         rangeEdits_[k] = new QLineEdit(ranges);
         rangeEdits_[k]->setValidator(new QIntValidator(rangeEdits_[k]));
         rangeEdits_[k]->setFixedWidth(64);
-        rangeGrid->addWidget(new QLabel(QString::fromLatin1(kRangeLabels[k]), ranges), k / 2,
-                             (k % 2) * 2);
+        auto* label = new QLabel(ranges);
+        setCaption(label, kRangeLabels[k]);
+        rangeGrid->addWidget(label, k / 2, (k % 2) * 2);
         rangeGrid->addWidget(rangeEdits_[k], k / 2, (k % 2) * 2 + 1);
         connect(rangeEdits_[k], &QLineEdit::textEdited, this, &CDebug::onRangeEdited);
     }
     row->addWidget(ranges);
 
-    auto* supply = new QGroupBox(QStringLiteral("调试电源"), box);
+    auto* supply = new QGroupBox(box);
+    setCaption(supply, Msg::DebugSupplyGroup);
     auto* supplyLayout = new QVBoxLayout(supply);
-    const char* supplyTexts[3] = {"内部3V", "内部5V", "外部供电"};
+    const Msg supplyTexts[3] = {Msg::DebugSupply3V, Msg::DebugSupply5V, Msg::DebugSupplyExternal};
     for (int k = 0; k < 3; ++k) {
-        supplyRadios_[k] = new QRadioButton(QString::fromUtf8(supplyTexts[k]), supply);
+        supplyRadios_[k] = new QRadioButton(supply);
+        setCaption(supplyRadios_[k], supplyTexts[k]);
         supplyLayout->addWidget(supplyRadios_[k]);
     }
     row->addWidget(supply);
 
-    auto* run = new QGroupBox(QStringLiteral("调试"), box);
+    auto* run = new QGroupBox(box);
+    setCaption(run, Msg::DebugRunGroup);
     auto* runGrid = new QGridLayout(run);
-    startButton_ = new QPushButton(QStringLiteral("开始调试"), run);
-    pauseButton_ = new QPushButton(QStringLiteral("暂停显示"), run);
-    saveSettingsButton_ = new QPushButton(QStringLiteral("保存设置"), run);
-    channelsButton_ = new QPushButton(QStringLiteral("通道全不选"), run);
-    saveDataCheck_ = new QCheckBox(QStringLiteral("保存数据"), run);
+    // The start, pause and channels buttons change their captions with the run.
+    startButton_ = new QPushButton(run);
+    pauseButton_ = new QPushButton(run);
+    saveSettingsButton_ = new QPushButton(run);
+    setCaption(saveSettingsButton_, Msg::DebugSaveSettings);
+    channelsButton_ = new QPushButton(run);
+    saveDataCheck_ = new QCheckBox(run);
+    setCaption(saveDataCheck_, Msg::DebugSaveData);
     runGrid->addWidget(startButton_, 0, 0);
     runGrid->addWidget(pauseButton_, 0, 1);
     runGrid->addWidget(saveDataCheck_, 0, 2);
@@ -153,9 +165,10 @@ QWidget* CDebug::buildControls() {
     connect(channelsButton_, &QPushButton::clicked, this, &CDebug::onChannelsButton);
     connect(saveDataCheck_, &QCheckBox::toggled, &session_, &DebugSession::setSaveData);
 
-    auto* link = new QGroupBox(QStringLiteral("状态"), box);
+    auto* link = new QGroupBox(box);
+    setCaption(link, Msg::DebugStatusGroup);
     auto* linkGrid = new QGridLayout(link);
-    statusLabel_ = new QLabel(QStringLiteral("正确"), link);
+    statusLabel_ = new QLabel(link);
     lampLabel_ = new QLabel(link);
     lampLabel_->setPixmap(debuglamps::statusLamp(143));
     channelCountEdit_ = new QLineEdit(link);
@@ -170,7 +183,9 @@ QWidget* CDebug::buildControls() {
     linkRateEdit_->setText(QStringLiteral("0"));
     linkGrid->addWidget(statusLabel_, 0, 0);
     linkGrid->addWidget(lampLabel_, 0, 1);
-    linkGrid->addWidget(new QLabel(QStringLiteral("通道数"), link), 1, 0);
+    auto* countLabel = new QLabel(link);
+    setCaption(countLabel, Msg::DebugChannelCount);
+    linkGrid->addWidget(countLabel, 1, 0);
     linkGrid->addWidget(channelCountEdit_, 1, 1);
     linkGrid->addWidget(linkLabel_, 2, 0);
     linkGrid->addWidget(linkRateEdit_, 2, 1);
@@ -187,15 +202,14 @@ QWidget* CDebug::buildViews() {
     auto* chartsLayout = new QVBoxLayout(chartsPage);
     chartsLayout->setContentsMargins(0, 0, 0, 0);
     chartsLayout->setSpacing(2);
-    const char* titles[3] = {"Baseline", "Rawdata", "Differ"};
     for (int k = 0; k < 3; ++k) {
         charts_[k] = new CMultiColorDraw(chartsPage);
-        charts_[k]->setTitle(QString::fromLatin1(titles[k]));
+        charts_[k]->setTitle(state_.text(kValues[k]));
         for (int i = 0; i < 32; ++i)
             charts_[k]->setChannelColour(i, kChannelColours[i]);
         chartsLayout->addWidget(charts_[k], 1);
     }
-    viewTabs_->addTab(chartsPage, QStringLiteral("曲线图"));
+    viewTabs_->addTab(chartsPage, QString());
 
     auto* tablePage = new QWidget(viewTabs_);
     auto* tableLayout = new QVBoxLayout(tablePage);
@@ -203,9 +217,9 @@ QWidget* CDebug::buildViews() {
     dataTypeBox_ = new QWidget(tablePage);
     auto* radios = new QHBoxLayout(dataTypeBox_);
     radios->setContentsMargins(4, 0, 0, 0);
-    const char* types[3] = {"Baseline", "Rawdata", "Differ"};
     for (int k = 0; k < 3; ++k) {
-        dataTypeRadios_[k] = new QRadioButton(QString::fromLatin1(types[k]), dataTypeBox_);
+        dataTypeRadios_[k] = new QRadioButton(dataTypeBox_);
+        setCaption(dataTypeRadios_[k], kValues[k]);
         radios->addWidget(dataTypeRadios_[k]);
         connect(dataTypeRadios_[k], &QRadioButton::toggled, this, [this, k](bool on) {
             if (on)
@@ -224,15 +238,16 @@ QWidget* CDebug::buildViews() {
     table_->verticalHeader()->setDefaultSectionSize(20);
     table_->horizontalHeader()->setDefaultSectionSize(42);
     tableLayout->addWidget(table_, 1);
-    viewTabs_->addTab(tablePage, QStringLiteral("数据表"));
+    viewTabs_->addTab(tablePage, QString());
 
-    statsTable_ = new QTableWidget(0, DebugStatistics::columnTitles().size(), viewTabs_);
+    const QStringList statsTitles = DebugStatistics::columnTitles(state_.language);
+    statsTable_ = new QTableWidget(0, int(statsTitles.size()), viewTabs_);
     statsTable_->setObjectName(QStringLiteral("statisticsTable"));
-    statsTable_->setHorizontalHeaderLabels(DebugStatistics::columnTitles());
+    statsTable_->setHorizontalHeaderLabels(statsTitles);
     statsTable_->verticalHeader()->setVisible(false);
     statsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     statsTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    viewTabs_->addTab(statsTable_, QStringLiteral("统计"));
+    viewTabs_->addTab(statsTable_, QString());
     return viewTabs_;
 }
 
@@ -274,13 +289,13 @@ DebugPageSettings CDebug::settingsFromControls() const {
 
 void CDebug::rebuildGrid(int channels) {
     grid_->clearAll();
-    grid_->addColumn(QStringLiteral("Parameters"), 80);
+    grid_->addColumn(state_.text(Msg::DebugGridParameters), 80);
     for (int i = 0; i < channels; ++i) {
         grid_->addColumn(QString(), 42);
         grid_->setHeaderImage(i + 1, CMListCtrl::Checked);
     }
     for (int r = 0; r < 6; ++r) {
-        grid_->addRow(QString::fromLatin1(kGridRows[r]));
+        grid_->addRow(state_.text(kGridRows[r]));
         grid_->addRowColours(r);
     }
     for (int i = 0; i < channels; ++i) {
@@ -290,7 +305,46 @@ void CDebug::rebuildGrid(int channels) {
     tableModel_->setChannels(channels);
     table_->horizontalHeader()->setDefaultSectionSize(42);
     channelsShown_ = true;
-    channelsButton_->setText(QStringLiteral("通道全不选"));
+    channelsButton_->setText(state_.text(Msg::DebugChannelsNone));
+}
+
+void CDebug::setCaption(QWidget* widget, Msg text) {
+    captions_.emplace_back(widget, text);
+    showCaption(widget, text);
+}
+
+void CDebug::showCaption(QWidget* widget, Msg text) {
+    const QString shown = state_.text(text);
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(shown);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(shown);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(shown);
+    }
+}
+
+void CDebug::applyLanguage() {
+    for (const auto& [widget, text] : captions_)
+        showCaption(widget, text);
+    const Msg tabs[3] = {Msg::DebugChartsTab, Msg::DebugTableTab, Msg::DebugStatisticsTab};
+    for (int k = 0; k < 3; ++k)
+        viewTabs_->setTabText(k, state_.text(tabs[k]));
+    statsTable_->setHorizontalHeaderLabels(DebugStatistics::columnTitles(state_.language));
+    combos_[kAdaptiveCombo]->setItemText(0, state_.text(Msg::DebugAdaptiveOff));
+    combos_[kAdaptiveCombo]->setItemText(1, state_.text(Msg::DebugAdaptiveOn));
+    statusLabel_->setText(
+        state_.text(session_.frameError() ? Msg::DebugFrameError : Msg::DebugFrameOk));
+    if (!linkLabel_->text().isEmpty())
+        linkLabel_->setText(session_.linkText());
+    channelsButton_->setText(
+        state_.text(channelsShown_ ? Msg::DebugChannelsNone : Msg::DebugChannelsAll));
+    for (int k = 0; k < 3; ++k)
+        charts_[k]->setTitle(state_.text(kValues[k]));
+    for (int r = 0; r < grid_->rowCount() && r < 6; ++r)
+        grid_->setItemText(r, 0, state_.text(kGridRows[r]));
+    grid_->setColumnTitle(0, state_.text(Msg::DebugGridParameters));
+    refreshControls();
 }
 
 }  // namespace tessel

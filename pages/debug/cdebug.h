@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QButtonGroup;
@@ -57,6 +58,8 @@ public:
     void adaptToChip();
     // Repaints the charts and takes the queued samples (the tab was selected).
     void resetDisplay();
+    // Captions every control in the language of the moment (the language combo changed).
+    void applyLanguage();
 
     // The controls, for the main window and tests.
     QPushButton& startButton() { return *startButton_; }
@@ -98,6 +101,9 @@ Q_SIGNALS:
 
 private:
     // cdebug.cpp: building the page.
+    // The widget's caption (title, text) is the entry's, now and after a language change.
+    void setCaption(QWidget* widget, Msg text);
+    void showCaption(QWidget* widget, Msg text);
     void buildUi();
     QWidget* buildControls();
     QWidget* buildViews();
@@ -148,6 +154,8 @@ private:
     bool modifyLocked_ = false;  // "修改" waits for the end of a run
     bool channelsShown_ = true;  // the caption of the channels button is "通道全不选"
     std::function<void()> afterStop_;
+    std::vector<std::pair<QWidget*, Msg>> captions_;
+    static constexpr int kAdaptiveCombo = 6;  // its items are words of the language
 
     QPushButton* startButton_ = nullptr;
     QPushButton* pauseButton_ = nullptr;

@@ -2,6 +2,7 @@
 // engineering layout for the chips that take them (3 to 13).
 #include "pages/debug/cdebug.h"
 
+#include "app/chipcatalogue.h"
 #include "pages/chip/engine/wheelguard.h"
 
 #include <QComboBox>
@@ -18,7 +19,7 @@ namespace tessel {
 namespace {
 
 struct ComboSpec {
-    const char* label;
+    Msg label;
     QStringList items;
     uint8_t DebugParameters::*field;
 };
@@ -32,21 +33,20 @@ QStringList hexItems(int count) {
 
 const std::array<ComboSpec, 10>& comboSpecs() {
     static const std::array<ComboSpec, 10> specs = {{
-        {"RESO", hexItems(8), &DebugParameters::reso},
-        {"ADC_RESO", hexItems(8), &DebugParameters::adcResolution},
-        {"REF", hexItems(8), &DebugParameters::ref},
-        {"DS", hexItems(9), &DebugParameters::ds},
-        {"PRS", hexItems(11), &DebugParameters::prs},
-        {"Rb",
+        {Msg::DebugReso, hexItems(8), &DebugParameters::reso},
+        {Msg::DebugAdcReso, hexItems(8), &DebugParameters::adcResolution},
+        {Msg::DebugRef, hexItems(8), &DebugParameters::ref},
+        {Msg::DebugDs, hexItems(9), &DebugParameters::ds},
+        {Msg::DebugPrs, hexItems(11), &DebugParameters::prs},
+        {Msg::DebugRb,
          {QStringLiteral("15K"), QStringLiteral("20K"), QStringLiteral("5K"),
           QStringLiteral("10K")},
          &DebugParameters::rb},
-        {"自适应",
-         {QStringLiteral("不使能"), QStringLiteral("使能")},
-         &DebugParameters::adaptiveEnable},
-        {"同步", {QStringLiteral("0"), QStringLiteral("1")}, &DebugParameters::dms},
-        {"调试", {QStringLiteral("1"), QStringLiteral("0")}, &DebugParameters::debugWork},
-        {"封装",
+        // The two items are captioned in the language of the moment (applyLanguage).
+        {Msg::DebugAdaptive, {QString(), QString()}, &DebugParameters::adaptiveEnable},
+        {Msg::DebugSync, {QStringLiteral("0"), QStringLiteral("1")}, &DebugParameters::dms},
+        {Msg::DebugWork, {QStringLiteral("1"), QStringLiteral("0")}, &DebugParameters::debugWork},
+        {Msg::DebugPackage,
          {QStringLiteral("SOP8"), QStringLiteral("SOP16"), QStringLiteral("SOP28")},
          &DebugParameters::chipPackage},
     }};
@@ -54,12 +54,18 @@ const std::array<ComboSpec, 10>& comboSpecs() {
 }
 
 constexpr int kPackageCombo = 9;
-const char* const kLineRangeMessage = "请输入一个介于 0 和 32768 之间的整数。";
+
+// The touch parameters reach the target over the IIC debug link (chips 3 to 13); the
+// UART-linked chips take none.
+bool takesTouchParameters(int chip) {
+    return chipInfo(chip).debugLink == DebugLink::Iic;
+}
 
 }  // namespace
 
 void CDebug::buildParameterGroup() {
-    parameterGroup_ = new QGroupBox(QStringLiteral("参数设置"), this);
+    parameterGroup_ = new QGroupBox(this);
+    setCaption(parameterGroup_, Msg::DebugParameterGroup);
     parameterGroup_->setObjectName(QStringLiteral("parameterGroup"));
     auto* grid = new QGridLayout(parameterGroup_);
     grid->setVerticalSpacing(2);
@@ -69,8 +75,9 @@ void CDebug::buildParameterGroup() {
         combos_[k]->addItems(specs[k].items);
         // The parameters go to the board: the wheel changes only a list clicked into.
         chip::WheelGuard::install(combos_[k]);
-        grid->addWidget(new QLabel(QString::fromUtf8(specs[k].label), parameterGroup_), k / 2,
-                        (k % 2) * 2);
+        auto* label = new QLabel(parameterGroup_);
+        setCaption(label, specs[k].label);
+        grid->addWidget(label, k / 2, (k % 2) * 2);
         grid->addWidget(combos_[k], k / 2, (k % 2) * 2 + 1);
         connect(combos_[k], qOverload<int>(&QComboBox::activated), this,
                 [this, k](int position) { onComboChosen(k, position); });
@@ -79,7 +86,9 @@ void CDebug::buildParameterGroup() {
     adaptiveLineEdit_ = new QLineEdit(parameterGroup_);
     adaptiveLineEdit_->setValidator(new QIntValidator(adaptiveLineEdit_));
     connect(adaptiveLineEdit_, &QLineEdit::editingFinished, this, &CDebug::onAdaptiveLineEdited);
-    grid->addWidget(new QLabel(QStringLiteral("自适应线"), parameterGroup_), row, 0);
+    auto* lineLabel = new QLabel(parameterGroup_);
+    setCaption(lineLabel, Msg::DebugAdaptiveLine);
+    grid->addWidget(lineLabel, row, 0);
     grid->addWidget(adaptiveLineEdit_, row, 1);
 
     const QRegularExpression hex(QStringLiteral("[0-9A-Fa-f]*"));
@@ -87,17 +96,22 @@ void CDebug::buildParameterGroup() {
     maskEdit_->setMaxLength(8);
     maskEdit_->setValidator(new QRegularExpressionValidator(hex, maskEdit_));
     connect(maskEdit_, &QLineEdit::textEdited, this, &CDebug::onMaskEdited);
-    grid->addWidget(new QLabel(QStringLiteral("开启通道0X"), parameterGroup_), row, 2);
+    auto* maskLabel = new QLabel(parameterGroup_);
+    setCaption(maskLabel, Msg::DebugChannelMask);
+    grid->addWidget(maskLabel, row, 2);
     grid->addWidget(maskEdit_, row, 3);
 
     adcEdit_ = new QLineEdit(parameterGroup_);
     adcEdit_->setMaxLength(2);
     adcEdit_->setValidator(new QRegularExpressionValidator(hex, adcEdit_));
     connect(adcEdit_, &QLineEdit::textEdited, this, &CDebug::onAdcEdited);
-    grid->addWidget(new QLabel(QStringLiteral("ADC_EN  0X"), parameterGroup_), row + 1, 0);
+    auto* adcLabel = new QLabel(parameterGroup_);
+    setCaption(adcLabel, Msg::DebugAdcEnable);
+    grid->addWidget(adcLabel, row + 1, 0);
     grid->addWidget(adcEdit_, row + 1, 1);
 
-    modifyButton_ = new QPushButton(QStringLiteral("修改"), parameterGroup_);
+    modifyButton_ = new QPushButton(parameterGroup_);
+    setCaption(modifyButton_, Msg::DebugModify);
     connect(modifyButton_, &QPushButton::clicked, this, &CDebug::onModify);
     grid->addWidget(modifyButton_, row + 1, 2);
     resultPicture_ = new QLabel(parameterGroup_);
@@ -132,7 +146,7 @@ void CDebug::onAdaptiveLineEdited() {
     const int v = adaptiveLineEdit_->text().toInt(&ok);
     if (!ok || v < 0 || v > 32768) {
         adaptiveLineEdit_->setText(QString::number(state_.debugParameters.adaptiveLine));
-        prompts_.showMessage(QString::fromUtf8(kLineRangeMessage));
+        prompts_.showMessage(state_.text(Msg::DebugLineRange));
         return;
     }
     state_.debugParameters.adaptiveLine = v;
@@ -149,7 +163,7 @@ void CDebug::onAdcEdited(const QString& text) {
 void CDebug::adaptToChip() {
     state_.debugParameters.parameterGroupEnabled = state_.engineeringLayout ? 1 : 0;
     parameterGroup_->setVisible(state_.debugParameters.parameterGroupEnabled != 0 &&
-                                state_.chipIndex.load() >= 3);
+                                takesTouchParameters(int(state_.chipIndex.load())));
 }
 
 }  // namespace tessel

@@ -1,5 +1,6 @@
 // The debug page during a run: buttons, the session's reports, and the displays the repaint
 // timer fills from the queued samples.
+#include "app/chipcatalogue.h"
 #include "pages/debug/cdebug.h"
 #include "pages/debug/cmulticolordraw.h"
 #include "pages/debug/debuglamps.h"
@@ -87,10 +88,10 @@ void CDebug::refreshControls() {
     const bool idle = s == DebugSession::State::Idle;
     const bool paused = s == DebugSession::State::Paused;
     const bool writing = session_.csvBusy();
-    startButton_->setText(idle ? QStringLiteral("开始调试") : QStringLiteral("停止调试"));
+    startButton_->setText(state_.text(idle ? Msg::DebugStart : Msg::DebugStop));
     const bool boardFree = !session_.programmingHoldsBoard();
     startButton_->setEnabled((idle && boardFree) || paused);
-    pauseButton_->setText(paused ? QStringLiteral("继续显示") : QStringLiteral("暂停显示"));
+    pauseButton_->setText(state_.text(paused ? Msg::DebugResume : Msg::DebugPause));
     pauseButton_->setEnabled(!idle && !writing);
     for (QLineEdit* e : rangeEdits_)
         e->setEnabled(idle || paused);
@@ -109,7 +110,7 @@ void CDebug::onStateChanged(DebugSession::State s) {
     repaintTimer_.stop();
     if (!idle)
         return;
-    statusLabel_->setText(QStringLiteral("正确"));
+    statusLabel_->setText(state_.text(Msg::DebugFrameOk));
     setLamp(143);
     modifyLocked_ = false;
     refreshControls();
@@ -154,7 +155,7 @@ void CDebug::onSample(const SampleRecord& shown) {
 }
 
 void CDebug::onFrameStatus(bool ok) {
-    statusLabel_->setText(ok ? QStringLiteral("正确") : QStringLiteral("帧错"));
+    statusLabel_->setText(state_.text(ok ? Msg::DebugFrameOk : Msg::DebugFrameError));
     setLamp(ok ? 142 : 144);
 }
 
@@ -178,7 +179,7 @@ void CDebug::flushSamples() {
         }
     }
     const SampleRecord& last = pending_.back();
-    const bool flags = chipHasKeyFlags(session_.chip());
+    const bool flags = chipInfo(session_.chip()).keyFlags;
     for (int i = 0; i < n && i + 1 < grid_->columnCount(); ++i) {
         grid_->setItemText(1, i + 1, QString::number(uint32_t(last.baseline[i])));
         grid_->setItemText(2, i + 1, QString::number(uint32_t(last.raw[i])));
@@ -241,8 +242,8 @@ void CDebug::onChannelsButton() {
     pendingFlags_ = 0;
     for (CMultiColorDraw* c : charts_)
         c->update();
-    channelsButton_->setText(channelsShown_ ? QStringLiteral("通道全不选")
-                                            : QStringLiteral("通道全选"));
+    channelsButton_->setText(
+        state_.text(channelsShown_ ? Msg::DebugChannelsNone : Msg::DebugChannelsAll));
 }
 
 void CDebug::onHeaderToggled(int channel, int image) {
@@ -303,8 +304,8 @@ void CDebug::onCsvFinished(bool ok, const QString& path) {
     csvProgress_->setVisible(false);
     // The file goes to the profile's directory, which the user may not know: say where.
     if (ok) {
-        csvPathLabel_->setText(state_.text("数据已保存：", "Data saved: ") +
-                               QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+        const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        csvPathLabel_->setText(state_.text(Msg::DebugDataSaved, qUtf8Printable(shown)));
     }
     refreshControls();
 }

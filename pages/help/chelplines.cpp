@@ -1,5 +1,6 @@
 #include "pages/help/chelplines.h"
 
+#include "app/messages.h"
 #include "res/artwork.h"
 #include "res/wiring.h"
 
@@ -47,14 +48,14 @@ constexpr std::array<ChipGroup, 9> kGroups = {{
 
 CHelpLines::CHelpLines(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("helpLines"));
-    setWindowTitle(QStringLiteral("接线说明"));
+    setWindowTitle(message(Msg::HelpTitle, Language::Chinese));
     setWindowIcon(artwork::appIcon());
 
     pictures_.insert(kTitlePicture, artwork::titlePicture());
     for (const wiring::Diagram& d : wiring::kDiagrams)
         pictures_.insert(d.resourceId, artwork::wiringPicture(d.resourceId));
 
-    group_ = new QGroupBox(QStringLiteral("接线说明"), this);
+    group_ = new QGroupBox(message(Msg::HelpTitle, Language::Chinese), this);
     tree_ = new QTreeWidget(group_);
     tree_->setObjectName(QStringLiteral("wiringTree"));
     tree_->setHeaderHidden(true);
@@ -122,8 +123,8 @@ void CHelpLines::showAndRaise() {
     activateWindow();
 }
 
-void CHelpLines::applyLanguage(bool english) {
-    const QString title = english ? QStringLiteral("Connections") : QStringLiteral("接线说明");
+void CHelpLines::applyLanguage(uint8_t language) {
+    const QString title = message(Msg::HelpTitle, language);
     setWindowTitle(title);
     group_->setTitle(title);
 }

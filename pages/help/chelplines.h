@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QPixmap>
 
+#include <cstdint>
+
 class QGroupBox;
 class QLabel;
 class QTreeWidget;
@@ -21,7 +23,8 @@ public:
 
     // Shows the window, or brings it to the front when it is already shown.
     void showAndRaise();
-    void applyLanguage(bool english);
+    // The window title and the group caption of the language (0 Chinese, 1 English).
+    void applyLanguage(uint8_t language);
 
     // The picture an item text selects, or 0 for a text that selects none (a chip group).
     static int pictureFor(const QString& itemText);

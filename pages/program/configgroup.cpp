@@ -31,7 +31,7 @@ void CProgrammeDlg::onTrimToggle() {
         return;
     if (!sequencer_->trimMode()) {
         // Entering trim mode loads the chip's trim page from the profile.
-        button(Control::TrimToggle)->setText(QStringLiteral("退出修调"));
+        button(Control::TrimToggle)->setText(state_.text(Msg::LeaveTrimButton));
         if (!session_->enterTrimMode())
             return;  // could not even send: trimModeDropped() restored the page
         layoutForChip();
@@ -46,7 +46,7 @@ void CProgrammeDlg::trimModeDropped() {
 }
 
 void CProgrammeDlg::showConfigurationPageAgain() {
-    button(Control::TrimToggle)->setText(QStringLiteral("进入修调"));
+    button(Control::TrimToggle)->setText(state_.text(Msg::EnterTrimButton));
     // Leaving trim mode reloaded the configuration page and showed all of its groups.
     layoutForChip();
 }

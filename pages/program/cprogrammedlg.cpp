@@ -36,42 +36,23 @@ using Control = ProgramView::Control;
 
 struct Caption {
     Control control;
-    const char* chinese;
-    const char* english;  // nullptr: the same in both languages
+    Msg text;
 };
 
-// clang-format off
 const Caption kCaptions[] = {
-    {Control::OpenFile,    "打开文件",     "open file"},
-    {Control::WriteFlash,  "一键写Flash",  "Download"},
-    {Control::ReadFlash,   "读取Flash",    "Read Flash"},
-    {Control::WriteEeprom, "写EEPROM",     "Write EEPROM"},
-    {Control::ReadEeprom,  "读EEPROM",     "Read EEPROM"},
-    {Control::ReadConfig,  "读配置字",     "Read Configs"},
-    {Control::WriteConfig, "写配置字",     "Write Config"},
-    {Control::TrimToggle,  "进入修调",     nullptr},
-    {Control::WriteTrim,   "写修调",       nullptr},
-    {Control::Power3V,     "3V",           nullptr},
-    {Control::Power5V,     "5V",           nullptr},
-    {Control::PowerOff,    "掉电",         "Power off"},
-    {Control::CreateFile,  "生成量产文件", "Create *.tk"},
+    {Control::OpenFile, Msg::OpenFileButton},       {Control::WriteFlash, Msg::WriteFlashButton},
+    {Control::ReadFlash, Msg::ReadFlashButton},     {Control::WriteEeprom, Msg::WriteEepromButton},
+    {Control::ReadEeprom, Msg::ReadEepromButton},   {Control::ReadConfig, Msg::ReadConfigButton},
+    {Control::WriteConfig, Msg::WriteConfigButton}, {Control::WriteTrim, Msg::WriteTrimButton},
+    {Control::Power3V, Msg::Power3VButton},         {Control::Power5V, Msg::Power5VButton},
+    {Control::PowerOff, Msg::PowerOffButton},       {Control::CreateFile, Msg::CreateFileButton},
 };
-const char* const kViewTabs[2][5] = {
-    {"操作信息", "写文件缓冲", "读文件缓冲", "写EEPROM", "读EEPROM"},
-    {"Operation Messages", "Write Buf", "Read Buf", "Write EEPROM", "Read EEPROM"},
-};
-// clang-format on
+const Msg kViewTabs[5] = {Msg::MessagesTab, Msg::WriteBufferTab, Msg::ReadBufferTab,
+                          Msg::WriteEepromTab, Msg::ReadEepromTab};
 
-const char* const kInitialWriteDump = "还未打开文件,写缓冲为空.\n";
-const char* const kInitialReadDump = "还未读取芯片,读缓冲为空.\n";
-
-QString caption(const Caption& c, bool english) {
-    return QString::fromUtf8(english && c.english ? c.english : c.chinese);
-}
-
-CMListCtrl* makeGrid(QWidget* parent) {
-    auto* grid = new CMListCtrl(parent);
-    grid->addColumn(QStringLiteral("EEPROM"), 64);  // wide enough for "0x07f8" in any font
+CMListCtrl* makeGrid(const QString& header) {
+    auto* grid = new CMListCtrl;
+    grid->addColumn(header, 64);  // wide enough for "0x07f8" in any font
     for (int c = 0; c < 8; ++c)
         grid->addColumn(QString::number(c), 38);
     return grid;
@@ -148,8 +129,8 @@ void CProgrammeDlg::buildUi() {
         e->setLineWrapMode(QPlainTextEdit::NoWrap);
         e->setFont(QFont(QStringLiteral("Monospace")));
     }
-    writeGrid_ = makeGrid(nullptr);
-    readGrid_ = makeGrid(nullptr);
+    writeGrid_ = makeGrid(state_.text(Msg::EepromGridHeader));
+    readGrid_ = makeGrid(state_.text(Msg::EepromGridHeader));
     views_->addTab(messages_, QString());
     views_->addTab(writeDump_, QString());
     views_->addTab(readDump_, QString());
@@ -232,7 +213,7 @@ void CProgrammeDlg::buildUi() {
     }
 
     retitle();
-    setDumps(QString::fromUtf8(kInitialWriteDump), QString::fromUtf8(kInitialReadDump));
+    setDumps(state_.text(Msg::WriteDumpEmpty), state_.text(Msg::ReadDumpEmpty));
     layoutForChip();
 }
 
@@ -241,20 +222,20 @@ QPushButton* CProgrammeDlg::button(Control control) const {
 }
 
 void CProgrammeDlg::retitle() {
-    const bool en = state_.english();
     for (const Caption& c : kCaptions)
-        button(c.control)->setText(caption(c, en));
+        button(c.control)->setText(state_.text(c.text));
     button(Control::TrimToggle)
-        ->setText(QString::fromUtf8(sequencer_->trimMode() ? "退出修调" : "进入修调"));
-    clearButton_->setText(en ? QStringLiteral("Clear") : QStringLiteral("清空信息"));
-    programGroup_->setTitle(en ? QStringLiteral("Program") : QStringLiteral("烧录操作"));
-    configGroup_->setTitle(QStringLiteral("配置字操作"));
-    powerGroup_->setTitle(en ? QStringLiteral("Power") : QStringLiteral("供电操作"));
-    otherGroup_->setTitle(en ? QStringLiteral("Others") : QStringLiteral("其他"));
-    viewGroup_->setTitle(en ? QStringLiteral("Messages") : QStringLiteral("操作信息"));
-    messages_->setEnglish(en);
+        ->setText(
+            state_.text(sequencer_->trimMode() ? Msg::LeaveTrimButton : Msg::EnterTrimButton));
+    clearButton_->setText(state_.text(Msg::ClearButton));
+    programGroup_->setTitle(state_.text(Msg::ProgramGroup));
+    configGroup_->setTitle(state_.text(Msg::ConfigGroup));
+    powerGroup_->setTitle(state_.text(Msg::PowerGroup));
+    otherGroup_->setTitle(state_.text(Msg::OtherGroup));
+    viewGroup_->setTitle(state_.text(Msg::ViewGroup));
+    messages_->setLanguage(state_.language);
     for (int i = 0; i < 5; ++i)
-        views_->setTabText(i, QString::fromUtf8(kViewTabs[en ? 1 : 0][i]));
+        views_->setTabText(i, state_.text(kViewTabs[i]));
 }
 
 void CProgrammeDlg::setDumps(const QString& write, const QString& read) {
@@ -272,11 +253,8 @@ QString CProgrammeDlg::readDumpText() const {
 void CProgrammeDlg::applyLanguage() {
     retitle();
     configPages_->page(chip::ConfigPage::MCU01).applyLanguage(state_.language);
-    if (state_.english()) {
-        setDumps(QStringLiteral("NULL\n"), QStringLiteral("NULL\n"));
-    } else {
-        setDumps(QString::fromUtf8(kInitialWriteDump), QString::fromUtf8(kInitialReadDump));
-    }
+    // English shows "NULL" in both dumps, Chinese the texts of a fresh start.
+    setDumps(state_.text(Msg::WriteDumpEmpty), state_.text(Msg::ReadDumpEmpty));
     views_->setCurrentIndex(0);
 }
 
@@ -289,15 +267,12 @@ QStringList CProgrammeDlg::logLines() const {
 }
 
 void CProgrammeDlg::onSaveLog() {
-    const bool en = state_.english();
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'Tessel-log-'yyyyMMdd-HHmmss'.txt'"));
-    const QString path = prompts_.saveFileName(
-        name, en ? QStringLiteral("Text files (*.txt)") : QStringLiteral("文本文件 (*.txt)"));
+    const QString path = prompts_.saveFileName(name, state_.text(Msg::LogFileFilter));
     if (path.isEmpty() || messages_->saveTo(path))
         return;
-    prompts_.showWarning(en ? QStringLiteral("Could not write the log to %1").arg(path)
-                            : QStringLiteral("无法保存日志到 %1").arg(path));
+    prompts_.showWarning(state_.text(Msg::LogNotSaved, qUtf8Printable(path)));
 }
 
 void CProgrammeDlg::setButtonsEnabled(bool enabled) {
@@ -487,11 +462,14 @@ void CProgrammeDlg::massProductionChipSelected(int) {
 }
 
 void CProgrammeDlg::massProductionConfigApplied(int chip, uint8_t cfg0) {
-    if (chip >= 1 && chip <= 7) {
+    // The KR41xx pages that take word 0 hold the file's CFG0 and lock it; for the MCU01 and
+    // MCU02 designs the MCU01 page's CFG0 controls are locked.
+    const ChipInfo& c = chipInfo(chip);
+    if (c.family == ChipFamily::KR41xx && c.programConfig == ProgramConfigStep::Word0) {
         chip::PageModel& page = configPages_->forChip(chip);
         page.applyCfg0(cfg0);
         page.enableCfg0Controls(false);
-    } else if (chip >= 8 && chip <= 12) {
+    } else if (c.family == ChipFamily::MCU01 || c.family == ChipFamily::MCU02) {
         configPages_->page(chip::ConfigPage::MCU01).enableCfg0Controls(false);
     }
 }

@@ -1,5 +1,7 @@
 #include "pages/program/messagelist.h"
 
+#include "app/messages.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -65,12 +67,11 @@ bool MessageList::saveTo(const QString& path) const {
 
 QMenu* MessageList::makeContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
-    QAction* copy = menu->addAction(english_ ? QStringLiteral("Copy") : QStringLiteral("复制"));
+    QAction* copy = menu->addAction(message(Msg::CopyLog, language_));
     copy->setObjectName(QStringLiteral("copyLog"));
     copy->setEnabled(count() > 0);
     connect(copy, &QAction::triggered, this, &MessageList::copySelection);
-    QAction* save =
-        menu->addAction(english_ ? QStringLiteral("Save log…") : QStringLiteral("保存日志…"));
+    QAction* save = menu->addAction(message(Msg::SaveLog, language_));
     save->setObjectName(QStringLiteral("saveLog"));
     save->setEnabled(count() > 0);
     connect(save, &QAction::triggered, this, &MessageList::saveRequested);

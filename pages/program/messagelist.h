@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QListWidget>
 
+#include <cstdint>
+
 class QMenu;
 
 namespace tessel {
@@ -28,7 +30,7 @@ public:
     // Writes timedText() to path in UTF-8; false when the file cannot be written.
     bool saveTo(const QString& path) const;
 
-    void setEnglish(bool english) { english_ = english; }
+    void setLanguage(uint8_t language) { language_ = language; }
     // The context menu, built in the current language (the caller owns it).
     QMenu* makeContextMenu(QWidget* parent);
 
@@ -40,7 +42,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    bool english_ = false;
+    uint8_t language_ = 0;
 };
 
 }  // namespace tessel

@@ -64,13 +64,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("expected");
         const char* rows[] = {
-            "K 000000 -0 U S 00 + 0",     "W 100000 -0 U S 00 + 0",
-            "W 110000 -0 U S 00 + 0",     "W 111000 -0 I 24 11 + 0",
-            "W 111000 -0 I 24 11 + 0",    "W 111100 F2048 I 24 11 + 0",
-            "W 111000 -0 I 24 11 + 0",    "W 111100 F2048 I 24 11 + 0",
-            "W 111100 -0 I 24 11 - 0",    "W 111100 -0 I 24 11 - 0",
-            "- 111111 S1024 I 32 10 - 1", "- 111111 S1024 I 32 10 - 1",
-            "- 111111 S1024 I 32 10 - 1", "- 111101 S1024 I 32 10 - 0",
+            // ... | configuration words, read CRCs, trim words, trim status, model bit
+            "K 000000 -0 U S 00 + 0 | 3 2 3 0 -",
+            "W 100000 -0 U S 00 + 0 | 7 3 4 0 -",
+            "W 110000 -0 U S 00 + 0 | 9 3 5 0 -",
+            "W 111000 -0 I 24 11 + 0 | 10 3 5 0 5.1=0",
+            "W 111000 -0 I 24 11 + 0 | 10 3 5 0 5.1=1",
+            "W 111100 F2048 I 24 11 + 0 | 10 3 5 1 5.0=0",
+            "W 111000 -0 I 24 11 + 0 | 10 3 5 0 5.1=0",
+            "W 111100 F2048 I 24 11 + 0 | 10 3 5 1 5.0=1",
+            "W 111100 -0 I 24 11 - 0 | 8 7 8 1 1.0=1",
+            "W 111100 -0 I 24 11 - 0 | 8 7 8 1 1.0=0",
+            "- 111111 S1024 I 32 10 - 1 | 14 14 11 1 -",
+            "- 111111 S1024 I 32 10 - 1 | 14 14 11 1 -",
+            "- 111111 S1024 I 32 10 - 1 | 14 14 11 1 -",
+            "- 111101 S1024 I 32 10 - 0 | 31 2 38 1 -",
         };
         for (int i = 0; i < kChipCount; ++i)
             QTest::newRow(qPrintable(QString::number(i))) << i << QString::fromLatin1(rows[i]);
@@ -104,6 +112,13 @@ private Q_SLOTS:
         s += c.differ == DifferSign::RawMinusBaseline ? QStringLiteral(" + ")
                                                       : QStringLiteral(" - ");
         s += bit(c.massProductionModes);
+        s += QStringLiteral(" | %1 %2 %3 ").arg(c.configWords).arg(c.readCrcs).arg(c.trimWords);
+        s += bit(c.trimStatus);
+        s += c.modelBit.word < 0 ? QStringLiteral(" -")
+                                 : QStringLiteral(" %1.%2=%3")
+                                       .arg(c.modelBit.word)
+                                       .arg(c.modelBit.bit)
+                                       .arg(bit(c.modelBit.set));
         QCOMPARE(s, expected);
         QCOMPARE(c.eepromOperations, c.eeprom != EepromKind::None);
     }

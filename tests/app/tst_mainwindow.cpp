@@ -1,18 +1,24 @@
 // The main window on the simulated board: start-up, chip selection kept in the profile,
 // language switching, boards coming and going, and the single-instance guard.
+#include "app/aboutdlg.h"
 #include "app/profile.h"
 #include "app/singleinstance.h"
 #include "app/tesseldlg.h"
 #include "link/cmusbhid.h"
 #include "link/hid/boardlock.h"
+#include "pages/debug/cdebug.h"
+#include "pages/help/chelplines.h"
 #include "pages/program/cprogrammedlg.h"
 #include "sim/simboard.h"
 #include "sim/simboards.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +33,88 @@
 #include <memory>
 
 using namespace tessel;
+
+namespace {
+
+// A control of the debug page, the engineering group or the wiring help, by a short name.
+QString captionOf(CTesselDlg& w, const QString& what) {
+    CDebug& d = w.debugPage();
+    CProgrammeDlg& p = w.programPage();
+    using C = ProgramView::Control;
+    const auto group = [](QWidget* inside) {
+        return static_cast<QGroupBox*>(inside->parentWidget())->title();
+    };
+    if (what == QLatin1String("start"))
+        return d.startButton().text();
+    if (what == QLatin1String("pause"))
+        return d.pauseButton().text();
+    if (what == QLatin1String("save settings"))
+        return d.saveSettingsButton().text();
+    if (what == QLatin1String("channels"))
+        return d.channelsButton().text();
+    if (what == QLatin1String("save data"))
+        return d.saveDataCheck().text();
+    if (what == QLatin1String("modify"))
+        return d.modifyButton().text();
+    if (what == QLatin1String("external"))
+        return d.supplyRadio(2).text();
+    if (what == QLatin1String("supply group"))
+        return group(&d.supplyRadio(0));
+    if (what == QLatin1String("parameter group"))
+        return d.parameterGroup().title();
+    if (what.startsWith(QLatin1String("tab ")))
+        return d.viewTabs().tabText(what.mid(4).toInt());
+    if (what == QLatin1String("status"))
+        return d.statusText();
+    if (what == QLatin1String("config group"))
+        return group(p.button(C::WriteConfig));
+    if (what == QLatin1String("write config"))
+        return p.button(C::WriteConfig)->text();
+    if (what == QLatin1String("trim toggle"))
+        return p.button(C::TrimToggle)->text();
+    if (what == QLatin1String("write trim"))
+        return p.button(C::WriteTrim)->text();
+    if (what == QLatin1String("help window"))
+        return w.helpLines().windowTitle();
+    return QStringLiteral("<unknown %1>").arg(what);
+}
+
+// Every text a widget and its children show, with a name for the message.
+QStringList textsUnder(QWidget* root) {
+    QStringList out;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            out << g->title();
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            out << b->text();
+        if (auto* l = qobject_cast<QLabel*>(w))
+            out << l->text();
+        if (auto* t = qobject_cast<QTabWidget*>(w)) {
+            for (int i = 0; i < t->count(); ++i)
+                out << t->tabText(i);
+        }
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            for (int i = 0; i < c->count(); ++i)
+                out << c->itemText(i);
+        }
+    }
+    return out;
+}
+
+QStringList chineseAmong(const QStringList& texts) {
+    QStringList out;
+    for (const QString& t : texts) {
+        for (QChar c : t) {
+            if (c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) {
+                out << t;
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -56,6 +144,7 @@ private Q_SLOTS:
         QFile::remove(state_.profilePath);
         state_.chipIndex = 0;
         state_.language = 0;
+        state_.engineeringLayout = false;
         SimOptions o;
         o.latencyMs = 0;
         backend_ = std::make_unique<SimBackend>(o);
@@ -139,6 +228,108 @@ private Q_SLOTS:
         Q_EMIT w->languageCombo().activated(0);
         QCOMPARE(w->windowTitle(), QStringLiteral("调试烧录--V1.0.1.0a(客户端)"));
         QCOMPARE(w->tabs().tabText(0), QStringLiteral("烧录"));
+    }
+
+    // The debug page, the engineering group and the wiring help follow the language combo
+    // at once, there and back.
+    void captionsFollowTheLanguage_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("chinese");
+        QTest::addColumn<QString>("english");
+        const char* rows[][3] = {
+            {"start", "开始调试", "Start debugging"},
+            {"pause", "暂停显示", "Pause display"},
+            {"save settings", "保存设置", "Save settings"},
+            {"channels", "通道全不选", "Deselect all channels"},
+            {"save data", "保存数据", "Save data"},
+            {"modify", "修改", "Modify"},
+            {"external", "外部供电", "External supply"},
+            {"supply group", "调试电源", "Debug supply"},
+            {"parameter group", "参数设置", "Parameters"},
+            {"tab 0", "曲线图", "Charts"},
+            {"tab 1", "数据表", "Data table"},
+            {"tab 2", "统计", "Statistics"},
+            {"status", "正确", "OK"},
+            {"config group", "配置字操作", "Configuration"},
+            {"write config", "写配置字", "Write Config"},
+            {"trim toggle", "进入修调", "Enter Trim"},
+            {"write trim", "写修调", "Write Trim"},
+            {"help window", "接线说明", "Connections"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1])
+                                << QString::fromUtf8(r[2]);
+    }
+    void captionsFollowTheLanguage() {
+        QFETCH(QString, what);
+        QFETCH(QString, chinese);
+        QFETCH(QString, english);
+        state_.engineeringLayout = true;
+        auto w = makeWindow();
+        QCOMPARE(captionOf(*w, what), chinese);
+        Q_EMIT w->languageCombo().activated(1);
+        QCOMPARE(captionOf(*w, what), english);
+        Q_EMIT w->languageCombo().activated(0);
+        QCOMPARE(captionOf(*w, what), chinese);
+    }
+
+    // In English nothing Chinese is left on the debug page (with its parameter group) or in
+    // the engineering group.
+    void englishLeavesNoChinese() {
+        state_.engineeringLayout = true;
+        state_.chipIndex = 5;
+        auto w = makeWindow();
+        Q_EMIT w->languageCombo().activated(1);
+        w->tabs().setCurrentIndex(1);
+        QVERIFY(w->debugPage().parameterGroup().isVisible());
+        QStringList texts = textsUnder(&w->debugPage());
+        texts << textsUnder(
+            w->programPage().button(ProgramView::Control::WriteConfig)->parentWidget());
+        QVERIFY(texts.size() > 60);
+        QCOMPARE(chineseAmong(texts), QStringList());
+        Q_EMIT w->languageCombo().activated(0);
+        QVERIFY(chineseAmong(textsUnder(&w->debugPage())).contains(QStringLiteral("开始调试")));
+    }
+
+    void aboutBox_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("texts");  // title, software, firmware, hardware, layout, OK
+        QTest::newRow("Chinese") << 0
+                                 << QStringList{
+                                        QStringLiteral("关于 Tessel"),
+                                        QStringLiteral("Tessel 调试烧录--V1.0.1.1a"),
+                                        QStringLiteral("下位机版本:V1.0.1.1a"),
+                                        QStringLiteral("HardWare:USB调试烧录器-V1.4"),
+                                        QStringLiteral("工程布局: 已打开 (m_check_engineering=1)"),
+                                        QStringLiteral("确定")};
+        QTest::newRow("English")
+            << 1
+            << QStringList{QStringLiteral("About Tessel"),
+                           QStringLiteral("Tessel Debug Tools--V1.0.1.1a"),
+                           QStringLiteral("Board Version :V1.0.1.1a"),
+                           QStringLiteral("HardWare:USB debugging programmer-V1.4"),
+                           QStringLiteral("Engineering layout: on (m_check_engineering=1)"),
+                           QStringLiteral("OK")};
+    }
+    void aboutBox() {
+        QFETCH(int, language);
+        QFETCH(QStringList, texts);
+        state_.language = uint8_t(language);
+        state_.boardVersion = QStringLiteral("V1.0.1.1a");
+        state_.engineeringLayout = true;
+        AboutDlg about(state_);
+        const auto label = [&](const char* name) {
+            return about.findChild<QLabel*>(QLatin1String(name))->text();
+        };
+        QCOMPARE(about.windowTitle(), texts[0]);
+        QCOMPARE(label("softwareVersion"), texts[1]);
+        QCOMPARE(label("firmwareVersion"), texts[2]);
+        QCOMPARE(label("hardwareVersion"), texts[3]);
+        QCOMPARE(label("engineeringLayout"), texts[4]);
+        QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("aboutOk"))->text(), texts[5]);
+        QCOMPARE(label("profilePath"), QStringLiteral("Parameters.ini: ") + state_.profilePath);
+        if (language == 1)
+            QCOMPARE(chineseAmong(textsUnder(&about)), QStringList());
     }
 
     void boardPulledOutAndPluggedIn() {

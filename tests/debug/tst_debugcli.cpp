@@ -154,6 +154,82 @@ private Q_SLOTS:
         QCOMPARE(p.exitCode(), exitCode);
     }
 
+    // --json: the reason and exit code of every way a run ends, with the message that said
+    // so ("%1" stands for the CSV file's path).
+    void jsonReasons_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("ok") << L({"--simulate=latency=0", "debug", "--chip", "12", "--samples",
+                                  "3"})
+                            << "ok" << 0 << QString();
+        QTest::newRow("5 V fails")
+            << L({"--simulate=latency=0,supply-fail", "debug", "--chip", "5"}) << "supply-failed"
+            << 1 << QStringLiteral("内部电压选择失败!");
+        QTest::newRow("no external supply")
+            << L({"--simulate=latency=0,no-external", "debug", "--chip", "1", "--vcc", "ext",
+                  "--lang", "en"})
+            << "supply-failed" << 1
+            << QStringLiteral(
+                   "External supply selected but not present; please check the external supply!");
+        QTest::newRow("IIC link") << L({"--simulate=latency=0,target-fail", "debug", "--chip",
+                                        "12"})
+                                  << "debug-failed" << 1
+                                  << QStringLiteral("目标机与编程器IIC通信失败!");
+        QTest::newRow("UART link")
+            << L({"--simulate=latency=0,target-fail", "debug", "--chip", "2"}) << "debug-failed"
+            << 1 << QStringLiteral("目标机与编程器匹配串口波特率不成功!");
+        QTest::newRow("silent board")
+            << L({"--simulate=latency=0,silent-after=1", "debug", "--chip", "12"}) << "timeout" << 1
+            << QStringLiteral("等待数据超时!");
+        QTest::newRow("start unanswered")
+            << L({"--simulate=latency=0,silent-after=2", "debug", "--chip", "12"}) << "timeout" << 1
+            << QStringLiteral("等待数据超时!");
+        QTest::newRow("every frame malformed")
+            << L({"--simulate=latency=0,bad-frames=1", "debug", "--chip", "6", "--lang", "en"})
+            << "no-frames" << 1 << QStringLiteral("No valid data frame received for 5 s!");
+        QTest::newRow("no sample in time")
+            << L({"--simulate=latency=0,channels=31", "debug", "--chip", "6", "--seconds", "0.5"})
+            << "no-samples" << 1 << QStringLiteral("未收到任何采样数据!");
+        QTest::newRow("pulled out at the handshake")
+            << L({"--simulate=latency=0,pull-after=1", "debug", "--chip", "12"}) << "board-lost"
+            << 3 << QStringLiteral("设备被拔出");
+        QTest::newRow("pulled out at the stop")
+            << L({"--simulate=latency=0,pull-after=7", "debug", "--chip", "12", "--samples", "3"})
+            << "board-lost" << 3 << QStringLiteral("设备被拔出");
+        QTest::newRow("version refused")
+            << L({"--simulate=latency=0,wrong-version", "debug", "--chip", "12"})
+            << "version-refused" << 1 << QStringLiteral("下位机版本错误，请使用正确的版本!");
+        QTest::newRow("CSV cannot be made")
+            << L({"--simulate=latency=0", "debug", "--chip", "12", "--samples", "3"})
+            << "write-failed" << 1 << QStringLiteral("无法打开文件：%1");
+    }
+    void jsonReasons() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, reason);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        // A file stands where the CSV file's directory would be: the CSV row cannot write.
+        QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString csv = reason == QLatin1String("write-failed")
+                                ? dir_.filePath(QStringLiteral("blocker/run.csv"))
+                                : dir_.filePath(QStringLiteral("reason.csv"));
+        args << QStringLiteral("--json") << QStringLiteral("--csv") << csv
+             << QStringLiteral("--profile") << dir_.filePath(QStringLiteral("Parameters.ini"));
+        QProcess p;
+        p.start(QStringLiteral(TESSEL_CLI_PATH), args);
+        QVERIFY(p.waitForFinished(30000));
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QCOMPARE(o.value(QStringLiteral("reason")).toString(), reason);
+        QCOMPARE(p.exitCode(), exitCode);
+        if (!message.isEmpty())
+            QCOMPARE(o.value(QStringLiteral("message")).toString(),
+                     message.contains(QLatin1String("%1")) ? message.arg(csv) : message);
+    }
+
     // --json: the frames the board sent, received, accepted, malformed and discarded add up.
     void frameCountsAddUp_data() {
         QTest::addColumn<QString>("simulate");

@@ -71,6 +71,7 @@ class TestDebugPage : public QObject {
 
 private Q_SLOTS:
     void init() {
+        state_.language = 0;
         state_.profilePath = dir_.filePath(QStringLiteral("Parameters.ini"));
         prompts_.messages.clear();
     }
@@ -204,6 +205,69 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(path));
         QCOMPARE(page_->csvPathLabel().text(), QString::fromUtf8("数据已保存：") + path);
         QVERIFY(prompts_.messages.isEmpty());
+    }
+
+    // A run in English: the captions it changes, the status, the saved file's line; a switch
+    // to Chinese in the middle re-captions them at once.
+    void runInEnglish() {
+        state_.language = 1;
+        makePage(5);
+        CDebug& p = *page_;
+        QCOMPARE(p.startButton().text(), QStringLiteral("Start debugging"));
+        QCOMPARE(p.viewTabs().tabText(1), QStringLiteral("Data table"));
+        p.saveDataCheck().setChecked(true);
+        QTest::mouseClick(&p.startButton(), Qt::LeftButton);
+        QCOMPARE(p.startButton().text(), QStringLiteral("Stop debugging"));
+        QTRY_VERIFY(p.session().framesAccepted() >= 3);
+        QCOMPARE(p.pauseButton().text(), QStringLiteral("Pause display"));
+        QCOMPARE(p.statusText(), QStringLiteral("OK"));
+        QCOMPARE(p.linkText(), QStringLiteral("IIC"));
+        QTest::mouseClick(&p.pauseButton(), Qt::LeftButton);
+        QCOMPARE(p.pauseButton().text(), QStringLiteral("Resume display"));
+        QTRY_VERIFY(!p.csvPathLabel().text().isEmpty());
+        QCOMPARE(p.csvPathLabel().text(),
+                 QStringLiteral("Data saved: ") + p.session().lastCsvPath());
+        state_.language = 0;
+        p.applyLanguage();
+        QCOMPARE(p.pauseButton().text(), QStringLiteral("继续显示"));
+        QCOMPARE(p.startButton().text(), QStringLiteral("停止调试"));
+        QCOMPARE(p.statusText(), QStringLiteral("正确"));
+        QTest::mouseClick(&p.startButton(), Qt::LeftButton);
+        QTRY_VERIFY(!p.running());
+        QVERIFY(prompts_.messages.isEmpty());
+    }
+
+    // The page's message boxes in English.
+    void englishMessageBoxes_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no frames") << 0 << QStringLiteral("No valid data frame received for 5 s!");
+        QTest::newRow("adaptive line")
+            << 1 << QStringLiteral("Please enter an integer between 0 and 32768.");
+        QTest::newRow("chart range")
+            << 2 << QStringLiteral("Make sure the Differ lower limit is below its upper limit!");
+    }
+    void englishMessageBoxes() {
+        QFETCH(int, which);
+        QFETCH(QString, message);
+        state_.language = 1;
+        makePage(6, QByteArray(), true);
+        if (which == 0) {
+            SimOptions o = backend_->board().options();
+            o.channels = 31;  // too long for chip 6: every frame is ignored
+            backend_->board().setOptions(o);
+            page_->session().setNoFrameTimeoutMs(300);
+            QTest::mouseClick(&page_->startButton(), Qt::LeftButton);
+            QTRY_VERIFY(!page_->running());
+        } else if (which == 1) {
+            page_->adaptiveLineEdit().setText(QStringLiteral("40000"));
+            Q_EMIT page_->adaptiveLineEdit().editingFinished();
+        } else {
+            page_->rangeEdit(5).setText(QStringLiteral("-2000"));
+            QTest::mouseClick(&page_->startButton(), Qt::LeftButton);
+            QVERIFY(!page_->running());
+        }
+        QCOMPARE(prompts_.messages, QStringList{message});
     }
 
     void channelSelection() {

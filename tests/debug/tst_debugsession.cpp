@@ -325,6 +325,10 @@ private Q_SLOTS:
                                                  QLatin1String(kCsvName)});
         QVERIFY(!h.session->running());
         QCOMPARE(int(h.session->samples().size()), 1);  // kept for the next pause
+        // The run lost its samples: it ends as a failed write, worded as the box was.
+        QCOMPARE(QString::fromLatin1(reasonKey(h.session->outcome().reason)),
+                 QStringLiteral("write-failed"));
+        QCOMPARE(h.session->outcome().text, h.prompts.messages.value(0));
     }
 
     // The profile's directory of a first session does not exist yet.
@@ -437,6 +441,85 @@ private Q_SLOTS:
         QTRY_COMPARE(h.session->state(), DebugSession::State::Streaming);
         h.backend->pullOut();
         QTRY_VERIFY(!h.session->running());
+    }
+
+    // How each run ends: its reason (the command line's JSON key) and the message that said
+    // so, in the language of the moment; finished() comes once per start.
+    void outcomes_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("stopped while streaming") << 0 << 0 << "ok" << QString();
+        QTest::newRow("stopped during start-up")
+            << 1 << 0 << "cancelled" << QStringLiteral("调试在启动完成前被停止");
+        QTest::newRow("5 V fails")
+            << 2 << 0 << "supply-failed" << QStringLiteral("内部电压选择失败!");
+        QTest::newRow("5 V fails, English")
+            << 2 << 1 << "supply-failed" << QStringLiteral("Internal supply selection failed!");
+        QTest::newRow("no external")
+            << 3 << 0 << "supply-failed"
+            << QStringLiteral("选择了外部电源，但外部并未提供，请确认外部电源工作状态!");
+        QTest::newRow("IIC link") << 4 << 0 << "debug-failed"
+                                  << QStringLiteral("目标机与编程器IIC通信失败!");
+        QTest::newRow("IIC link, English")
+            << 4 << 1 << "debug-failed"
+            << QStringLiteral("IIC communication between target and programmer failed!");
+        QTest::newRow("UART link, English")
+            << 5 << 1 << "debug-failed"
+            << QStringLiteral("Target and programmer could not agree on a UART baud rate!");
+        QTest::newRow("no frames")
+            << 6 << 0 << "no-frames" << QStringLiteral("5秒内未收到有效的数据帧!");
+        QTest::newRow("silent board")
+            << 7 << 1 << "timeout" << QStringLiteral("Waiting for data timeout!");
+        QTest::newRow("range, English")
+            << 8 << 1 << "debug-failed"
+            << QStringLiteral("Make sure the Rawdata lower limit is below its upper limit!");
+        QTest::newRow("board lost") << 9 << 0 << "board-lost" << QStringLiteral("设备被拔出");
+        QTest::newRow("no board") << 10 << 1 << "no-board" << QStringLiteral("NO USB Device!");
+    }
+    void outcomes() {
+        QFETCH(int, scenario);
+        QFETCH(int, language);
+        QFETCH(QString, reason);
+        QFETCH(QString, text);
+        const int chips[] = {5, 5, 5, 1, 9, 2, 6, 12, 5, 12, 5};
+        const char* options[] = {
+            "", "", "supply-fail", "no-external", "target-fail", "target-fail", "", "", "", "", ""};
+        SimOptions o;
+        QVERIFY(SimOptions::parse(QString::fromLatin1(options[scenario]), &o, nullptr));
+        DebugHarness h(chips[scenario], o, scenario == 1 || scenario == 6 || scenario == 7);
+        h.state.language = uint8_t(language);
+        h.session->setNoFrameTimeoutMs(200);
+        h.session->setStartupTimeoutMs(200);
+        QSignalSpy finished(h.session.get(), &DebugSession::finished);
+        DebugPageSettings s;
+        s.vcc = scenario == 3 ? 2 : 1;
+        if (scenario == 8)
+            s.rawMin = s.rawMax;
+        if (scenario == 10) {
+            h.backend->pullOut();
+            QTRY_VERIFY(!h.transport->isConnected());
+        }
+        QCOMPARE(h.session->start(s), scenario != 8 && scenario != 10);
+        if (scenario == 0) {
+            QTRY_VERIFY(h.session->framesAccepted() > 0);
+            h.session->pause();
+            h.session->stop();
+        } else if (scenario == 1) {
+            h.session->stop();
+        } else if (scenario == 6) {
+            h.playStartup(2);
+        } else if (scenario == 9) {
+            QTRY_COMPARE(h.session->state(), DebugSession::State::Streaming);
+            h.backend->pullOut();
+        }
+        QTRY_VERIFY(!h.session->running());
+        QTRY_COMPARE(finished.size(), 1);
+        const Outcome& outcome = h.session->outcome();
+        QCOMPARE(QString::fromLatin1(reasonKey(outcome.reason)), reason);
+        QCOMPARE(outcome.text, text);
+        QCOMPARE(finished[0][0].value<Outcome>().text, text);
     }
 
     void csvFileName_data() {

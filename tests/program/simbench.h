@@ -21,9 +21,11 @@ struct SimBench {
     std::unique_ptr<RecordingView> view = std::make_unique<RecordingView>();
     std::unique_ptr<OperationSequencer> seq;
 
+    // The board answers at once unless the test asks for the link's frame timing.
     SimBench(SharedState& state, SimOptions options, ConfigSource* config = nullptr,
-             Prompts* prompts = nullptr) {
-        options.latencyMs = 0;
+             Prompts* prompts = nullptr, bool linkTiming = false) {
+        if (!linkTiming)
+            options.latencyMs = 0;
         backend = std::make_unique<SimBackend>(options);
         transport = std::make_unique<CMUSBHid>(state, *backend);
         transport->setAnswerTimeoutMs(100);

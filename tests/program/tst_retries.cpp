@@ -32,11 +32,11 @@ class RetriesTest : public QObject {
 
     // Answers are waited for longer than the board's stall time, so that a board which missed
     // a report has gone back to commands when the transfer starts again.
-    void connectBoard(const QString& options) {
+    void connectBoard(const QString& options, bool linkTiming = false) {
         SimOptions o;
         QString error;
         QVERIFY2(SimOptions::parse(options, &o, &error), qPrintable(error));
-        bench_ = std::make_unique<SimBench>(state_, o);
+        bench_ = std::make_unique<SimBench>(state_, o, nullptr, nullptr, linkTiming);
         bench_->transport->setAnswerTimeoutMs(400);
         bench_->transport->setResyncMs(400);
         bench_->seq->setReplyTimeoutMs(2000);
@@ -128,6 +128,40 @@ private Q_SLOTS:
         QVERIFY(!lines().contains(QStringLiteral("芯片烧录成功!")));
         QCOMPARE(count(bench_->trace(), 0x87), 1);
         QCOMPARE(int(bench_->backend->board().chip(11).flash[128]), 0x85 & ((128 * 7 + 3) & 0x3F));
+    }
+
+    // An answer that comes after its time-out, while the repeated transfer runs, is not the
+    // answer to any of its reports: the transfer starts again only once the board has been
+    // quiet, and ends verified. (Taken, it shifts every later answer by one report.)
+    void lateAnswerIsDroppedBeforeTheRetry_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("startLine");
+        // 16000 bytes at 1 ms frames: each transfer takes about 500 ms. Reports: 5 write
+        // header, 6-255 data, 256 read header, 257-506 block requests.
+        QTest::newRow("write data") << "latency=1,late=7,late-ms=600,stall=200"
+                                    << "编程器:写器件开始：";
+        QTest::newRow("read block") << "latency=1,late=260,late-ms=600"
+                                    << "编程器:读器件开始：";
+    }
+
+    void lateAnswerIsDroppedBeforeTheRetry() {
+        QFETCH(QString, options);
+        QFETCH(QString, startLine);
+        connectBoard(options, true);
+        // Every 64-byte block differs from the others, so that an answer taken for another
+        // block's shows.
+        for (int i = 0; i < 16000; ++i)
+            bench_->image->writeBuffer[i] = static_cast<uint8_t>((i * 7 + i / 64) & 0x3F);
+        bench_->image->imageLength = 16000;
+        bench_->image->imageLoaded = true;
+        bench_->image->freshlyOpened = true;
+        QVERIFY(bench_->seq->startWriteFlash());
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 20000);
+        QVERIFY2(bench_->view->lastSuccess, qPrintable(lines().join(QLatin1Char('\n'))));
+        QCOMPARE(bench_->view->result, ProgramView::Result::Ok);
+        QCOMPARE(lines().count(QStringLiteral("编程器:重试 2/5")), 1);
+        QCOMPARE(lines().count(startLine), 2);
+        QCOMPARE(int(bench_->backend->board().chip(11).flash[15999]), (15999 * 7 + 249) & 0x3F);
     }
 
     void silentBoardShowsEveryRetry() {

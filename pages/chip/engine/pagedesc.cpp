@@ -91,7 +91,7 @@ FieldDesc& fieldNamed(QVector<FieldDesc>& fields, const char* caption) {
 
 void asTrimPage(PageDesc& desc) {
     desc.restrictedAtStart = false;
-    desc.saveCaption = QString::fromUtf8("保存到配置字");
+    desc.saveCaption = message(Msg::PageSaveToConfig, Language::Chinese);
 }
 
 QStringList checkDescription(const PageDesc& desc) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/messages.h"
 #include "pages/chip/engine/codec.h"
 
 #include <QPair>
@@ -178,7 +179,7 @@ struct PageDesc {
     bool saveOnlyForVariants = false;  // other chips: nothing is saved
     bool loadAtInit = true;            // initialise() loads the profile
     bool restrictedAtStart = true;     // initialise() ends in the restricted view
-    QString saveCaption = QString::fromUtf8("保存配置字");
+    QString saveCaption = message(Msg::PageSaveConfig, Language::Chinese);  // Chinese only
     PageHooks hooks;
 };
 
