@@ -5,6 +5,7 @@
 #include "app/qttranslations.h"
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
+#include "link/programmersession.h"
 #include "pages/chip/engine/wheelguard.h"
 #include "pages/debug/cdebug.h"
 #include "pages/help/chelplines.h"
@@ -41,8 +42,8 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       state_(state),
       profile_(state.profilePath),
       prompts_(prompts),
-      transport_(new CMUSBHid(state, backend, this)),
-      programPage_(new CProgrammeDlg(state, *transport_, prompts)),
+      programPage_(new CProgrammeDlg(state, backend, prompts)),
+      transport_(&programPage_->session().transport()),
       debugPage_(new CDebug(state, *transport_, prompts)),
       watcher_(backend.createWatcher(this)),
       qtTexts_(new QtTranslations(this)) {
@@ -57,7 +58,6 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
 
     connect(watcher_, &HotplugWatcher::arrived, this, &CTesselDlg::onDeviceArrived);
     connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
-    connect(transport_, &CMUSBHid::boardLost, this, &CTesselDlg::onBoardLost);
     connect(programPage_, &CProgrammeDlg::chipEntryRequested, this, &CTesselDlg::selectChipEntry);
     connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, chipCombo_,
             &QComboBox::setEnabled);
@@ -73,29 +73,19 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
 
     // A board held by another program is tried again every two seconds, quietly, until that
     // program lets it go.
-    busyRetry_ = new QTimer(this);
-    busyRetry_->setSingleShot(true);
-    busyRetry_->setInterval(2000);
-    connect(transport_, &CMUSBHid::linkNotification, this, [this](const LinkNotification& n) {
-        if (n.code == LinkCode::NoDevice && transport_->lastOpenResult() == OpenResult::Busy)
-            busyRetry_->start();
-    });
-    connect(busyRetry_, &QTimer::timeout, this, [this] {
-        if (!closed_ && !transport_->isConnected() && !programPage_->sequencer().busy())
-            transport_->open();
-    });
+    programPage_->session().setBusyRetryMs(2000);
 
     if (simulated)
         programPage_->appendLog(state_.text(Msg::SimulatedBoard));
     programPage_->layoutForChip();
-    transport_->open();
+    programPage_->session().open();
     setWindowTitle(state_.text(Msg::WindowTitleAtStart));
 }
 
 CTesselDlg::~CTesselDlg() {
     // The transport's threads end before the pages that receive its notifications go.
     const QSignalBlocker quiet(transport_);
-    transport_->close();
+    programPage_->session().close();
 }
 
 void CTesselDlg::buildUi() {
@@ -103,8 +93,7 @@ void CTesselDlg::buildUi() {
     usbRadio_ = new QRadioButton(commGroup_);
     usbRadio_->setChecked(true);
     (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
-    connect(usbRadio_, &QRadioButton::clicked, this,
-            [this] { programPage_->sequencer().reopenBoard(); });
+    connect(usbRadio_, &QRadioButton::clicked, this, [this] { programPage_->session().reopen(); });
 
     helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for
     helpButton_ = new QPushButton(this);
@@ -231,23 +220,12 @@ void CTesselDlg::stopDebugRun() {
 }
 
 void CTesselDlg::onDeviceArrived(const QString&) {
-    programPage_->appendLog(state_.text(Msg::DeviceConnected));
     // A board that is open stays open: re-opening it could cut a running operation short.
-    if (!transport_->isConnected())
-        programPage_->sequencer().reopenBoard();
+    programPage_->session().deviceArrived();
 }
 
 void CTesselDlg::onDeviceRemoved(const QString& path) {
-    if (path.compare(transport_->devicePath(), Qt::CaseInsensitive) != 0)
-        return;
-    if (!transport_->isConnected())
-        return;  // already handled as a lost board
-    programPage_->appendLog(state_.text(Msg::BoardLost));
-    transport_->close();
-}
-
-void CTesselDlg::onBoardLost() {
-    programPage_->appendLog(state_.text(Msg::BoardLost));
+    programPage_->session().deviceRemoved(path);
 }
 
 void CTesselDlg::showAbout() {
@@ -283,7 +261,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
         if (!debugRunStoppedForClose_)
             transport_->send(makeReport(0xB5));     // stop debugging
         programPage_->sequencer().releaseTarget();  // a target in trim mode leaves it
-        transport_->close();
+        programPage_->session().close();
     }
     helpLines_->hide();
     event->accept();

@@ -25,7 +25,8 @@ class HotplugWatcher;
 class QtTranslations;
 
 // The main window: chip and language selection, the USB and wiring-help buttons, and the
-// tabs of the programming and debug pages. It owns the transport and both pages, keeps the
+// tabs of the programming and debug pages. It owns both pages (the programming page holds the
+// board's ProgrammerSession, whose transport the debug page uses too), keeps the
 // chip selection in the profile and reacts to boards coming and going.
 class CTesselDlg : public QWidget {
     Q_OBJECT
@@ -60,14 +61,13 @@ private:
     void onTabChanged(int index);
     void onDeviceArrived(const QString& path);
     void onDeviceRemoved(const QString& path);
-    void onBoardLost();
     void stopDebugRun();
 
     SharedState& state_;
     Profile profile_;
     Prompts& prompts_;
-    CMUSBHid* transport_;
     CProgrammeDlg* programPage_;
+    CMUSBHid* transport_;  // the programming page's session's
     CDebug* debugPage_;
     HotplugWatcher* watcher_;
     QtTranslations* qtTexts_;
@@ -82,7 +82,6 @@ private:
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QAction* aboutAction_ = nullptr;
-    QTimer* busyRetry_ = nullptr;  // another program holds the board: try again now and then
     bool closed_ = false;
     bool debugRunStoppedForClose_ = false;
 };

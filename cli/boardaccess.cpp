@@ -136,21 +136,22 @@ bool BoardAccess::select(const BoardOptions& options, CommandResult& result, boo
             }
         }
         if (!chosen) {
-            const QString present =
-                names.isEmpty() ? QStringLiteral("no board is connected")
-                                : QStringLiteral("present: ") + names.join(QStringLiteral(", "));
-            result.refuse(QStringLiteral("device-not-found"),
-                          QStringLiteral("no board %1 (%2)").arg(options.device, present));
+            const QString present = names.isEmpty()
+                                        ? cliText(Msg::CliNoBoardConnected)
+                                        : cliText(Msg::CliBoardsPresent,
+                                                  qUtf8Printable(names.join(QStringLiteral(", "))));
+            result.refuse(Reason::DeviceNotFound,
+                          cliText(Msg::CliDeviceNotFound, qUtf8Printable(options.device),
+                                  qUtf8Printable(present)));
             return false;
         }
     } else if (usable.isEmpty()) {
-        result.refuse(QStringLiteral("no-board"), QStringLiteral("no board is connected"));
+        result.refuse(Reason::NoBoard, cliText(Msg::CliNoBoardConnected));
         return false;
     } else if (usable.size() > 1) {
-        result.refuse(QStringLiteral("several-boards"),
-                      QStringLiteral("%1 boards are connected; choose one with --device: %2")
-                          .arg(usable.size())
-                          .arg(names.join(QStringLiteral(", "))));
+        result.refuse(Reason::SeveralBoards,
+                      cliText(Msg::CliSeveralBoards, int(usable.size()),
+                              qUtf8Printable(names.join(QStringLiteral(", ")))));
         return false;
     } else {
         chosen = &usable.first();

@@ -13,6 +13,7 @@
 #include "image/imageloader.h"
 #include "image/massproduction.h"
 #include "link/cmusbhid.h"
+#include "link/programmersession.h"
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
 
@@ -24,20 +25,22 @@
 namespace tessel::cli {
 namespace {
 
-// What loading a mass-production file does to the configuration pages.
+// What loading a mass-production file does to the configuration pages: the chip it names is
+// selected through the session, as the programming page selects it.
 class PageEffects : public ImageLoadEffects {
 public:
-    explicit PageEffects(chip::ConfigPages& pages) : pages_(pages) {}
-    void massProductionChipSelected(int chip) override {
-        pages_.forChip(chip).loadFromProfile(chip);
-    }
+    explicit PageEffects(BoardSession& session) : session_(session) {}
+    void massProductionChipSelected(int chip) override { session_.session().selectChip(chip); }
     void massProductionConfigApplied(int chip, uint8_t cfg0) override {
-        if (chip >= 1 && chip <= 7)
-            pages_.forChip(chip).applyCfg0(cfg0);
+        // The KR41xx pages that take word 0 hold the file's CFG0 (KR4121 writes its three
+        // words; the MCU designs keep theirs in the file).
+        const ChipInfo& c = chipInfo(chip);
+        if (c.family == ChipFamily::KR41xx && c.programConfig == ProgramConfigStep::Word0)
+            session_.pages().forChip(chip).applyCfg0(cfg0);
     }
 
 private:
-    chip::ConfigPages& pages_;
+    BoardSession& session_;
 };
 
 enum class Job {
@@ -80,23 +83,17 @@ bool dataBeyondWritableEeprom(ImageState& image, int chip) {
     return !std::all_of(upper, upper + 1024, [](uint8_t b) { return b == 0xFF; });
 }
 
-const QString kBeyondMessage = QStringLiteral(
-    "the board writes the first 1024 bytes of the EEPROM; this EEPROM image holds data "
-    "beyond them, which would be lost");
-
 // Reads the raw EEPROM image of the chip into its write buffer. Returns an empty text on
 // success, else the problem.
 QString loadEepromImage(const QString& path, int chip, ImageState& image) {
     const uint32_t size = ImageState::eepromImageSize(chip);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1").arg(path);
+        return cliText(Msg::CliCannotRead, qUtf8Printable(path));
     const QByteArray data = f.readAll();
     if (data.size() > qsizetype(size)) {
-        return QStringLiteral("%1 holds %2 bytes; the chip's EEPROM has %3")
-            .arg(path)
-            .arg(data.size())
-            .arg(size);
+        return cliText(Msg::CliEepromImageTooLarge, qUtf8Printable(path),
+                       static_cast<long long>(data.size()), size);
     }
     uint8_t* dest = image.eepromWriteImage(chip);
     std::fill(dest, dest + size, 0xFF);
@@ -118,7 +115,7 @@ int chipOfMassProductionFile(const QString& path) {
 // Loads the image for "program"; false with result filled when it was refused.
 bool loadProgramImage(const Request& req, SharedState& state, BoardSession& s,
                       CommandResult& result) {
-    PageEffects effects(s.pages());
+    PageEffects effects(s);
     ImageLoader loader(state, s.image, s.log(), s.prompts(), effects);
     const QString extension = ImageLoader::extensionOf(req.inFile).toLower();
     s.image.lastImagePath = req.inFile;
@@ -126,16 +123,16 @@ bool loadProgramImage(const Request& req, SharedState& state, BoardSession& s,
     s.image.imageLength = loader.trimmedLength(loader.loadImageFile(req.inFile, extension));
     result.chip = int(state.chipIndex.load());
     if (!loader.checkImageSize()) {
-        const OperationResult judged = s.judge(false);
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
-                      judged.message);
+        // The loader's refusal, as it was printed.
+        const OperationResult judged = s.judge(Outcome::failure(Reason::ImageRefused, QString()));
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused, judged.message);
         return false;
     }
     s.image.freshlyOpened = true;
     if (req.withEeprom && dataBeyondWritableEeprom(s.image, result.chip)) {
-        printLine(stderr, QStringLiteral("tessel-cli: ") + kBeyondMessage);
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("eeprom-beyond-1024"),
-                      kBeyondMessage);
+        const QString beyond = cliText(Msg::CliEepromBeyondWritable);
+        printLine(stderr, QStringLiteral("tessel-cli: ") + beyond);
+        result.op.set(OperationResult::Outcome::Refused, Reason::EepromBeyondWritable, beyond);
         return false;
     }
     return true;
@@ -187,9 +184,9 @@ void completeResult(const Request& req, BoardSession& s, int chip, OperationResu
         const uint8_t* data = flash ? s.image.readBuffer.data() : s.image.eepromReadImage(chip);
         const uint32_t length = flash ? s.readLength() : ImageState::eepromImageSize(chip);
         if (!writeFile(req.outFile, data, length)) {
-            const QString message = QStringLiteral("cannot write %1").arg(req.outFile);
+            const QString message = cliText(Msg::CliCannotWrite, qUtf8Printable(req.outFile));
             printLine(stderr, QStringLiteral("tessel-cli: ") + message);
-            r.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"), message);
+            r.set(OperationResult::Outcome::Failed, Reason::WriteFailed, message);
         }
     }
 }
@@ -198,13 +195,6 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
     BoardAccess access;
     if (!access.select(req.board, result, state.english()))
         return result.exitCode();
-    s.onNotification = [&](const LinkNotification& n) {
-        if (req.job == Job::Power &&
-            (n.code == LinkCode::Supply3V || n.code == LinkCode::Supply5V ||
-             n.code == LinkCode::SupplyOff)) {
-            s.endExchange(n.report[2] == 0xAA);
-        }
-    };
     int stage = 0;
     bool trimWritten = false;
     auto finished = [&](BoardSession& session, const OperationResult& judged) {
@@ -229,8 +219,8 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
             return false;
         if (!r.ok()) {
             OperationResult skipped;
-            skipped.set(OperationResult::Outcome::Refused, QStringLiteral("flash-failed"),
-                        QStringLiteral("the EEPROM was not written: the flash write failed"));
+            skipped.set(OperationResult::Outcome::Refused, Reason::EepromSkipped,
+                        cliText(Msg::CliEepromSkipped));
             result.eeprom = skipped;
             return false;
         }
@@ -238,7 +228,7 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
         stage = 1;
         QTimer::singleShot(0, &session.transport(), [&session] {
             if (!session.sequencer().startWriteEeprom() && !session.sequencer().busy())
-                session.endExchange(false);
+                session.fail();
         });
         return true;
     };
@@ -314,7 +304,7 @@ QString checkRequest(const Arguments& args, SharedState& state, Request& req) {
         if (!isMassProductionPath(req.inFile))
             return QStringLiteral("--with-eeprom needs a mass-production file (.tk)");
         const int fileChip = chipOfMassProductionFile(req.inFile);
-        if (fileChip >= 0 && fileChip != 5 && fileChip != 7) {
+        if (fileChip >= 0 && !eepromInFlashBuffer(fileChip)) {
             return QStringLiteral(
                        "--with-eeprom: the file is for chip %1; only KR4115/56/17 and "
                        "KR4116/4311/12A files carry an EEPROM image")
@@ -347,7 +337,7 @@ int runBoard(const QStringList& argv, Job job) {
         return result.usage(error);
     QString profile;
     if (!chooseProfile(args, &profile, &error))
-        return result.refuse(QStringLiteral("profile-unreadable"), error);
+        return result.refuse(Reason::ProfileUnreadable, error);
     state.profilePath = profile;
     if (job != Job::Power)
         warnAboutProfileValues(int(state.chipIndex.load()), profile);
@@ -361,9 +351,10 @@ int runBoard(const QStringList& argv, Job job) {
         const int chip = static_cast<int>(state.chipIndex.load());
         error = loadEepromImage(req.inFile, chip, session.image);
         if (!error.isEmpty())
-            return result.refuse(QStringLiteral("eeprom-image-refused"), error);
+            return result.refuse(Reason::EepromImageRefused, error);
         if (dataBeyondWritableEeprom(session.image, chip))
-            return result.refuse(QStringLiteral("eeprom-beyond-1024"), kBeyondMessage);
+            return result.refuse(Reason::EepromBeyondWritable,
+                                 cliText(Msg::CliEepromBeyondWritable));
     }
     return runJob(req, state, session, result);
 }
@@ -403,7 +394,7 @@ int runConfig(const QStringList& argv) {
     result.chip = int(state.chipIndex.load());
     QString path;
     if (!chooseProfile(args, &path, &error))
-        return result.refuse(QStringLiteral("profile-unreadable"), error);
+        return result.refuse(Reason::ProfileUnreadable, error);
     warnAboutProfileValues(result.chip, path);
     const QStringList lines = chip::configReport(result.chip, Profile(path));
     for (const QString& line : lines)

@@ -4,13 +4,14 @@
 #include "cli/boardaccess.h"
 #include "cli/command.h"
 #include "link/cmusbhid.h"
-#include "link/connection.h"
+#include "link/programmersession.h"
 #include "link/sequencer.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
 
+#include "image/imageformat.h"
+
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace tessel::cli {
@@ -21,7 +22,6 @@ namespace {
 class ConsoleView : public ProgramView, public Prompts {
 public:
     std::function<void(const QString&)> logged;
-    std::function<void(bool)> finished;
     uint32_t readLength = 0;
 
     void appendLog(const QString& line) override {
@@ -46,10 +46,8 @@ public:
     void setResult(Result) override {}
     void readBufferChanged(uint32_t length) override { readLength = length; }
     void eepromReadBufferChanged() override {}
-    void operationFinished(const Outcome& outcome) override {
-        if (finished)
-            finished(outcome.ok());
-    }
+    // The session reports every end (operationFinished).
+    void operationFinished(const Outcome&) override {}
 
 private:
     int lastPercent_ = -1;
@@ -60,24 +58,46 @@ constexpr int kAnswerGuardMs = 30000;
 
 }  // namespace
 
+// The bus the session's transport opens its board on: the board BoardAccess chose, known
+// only once run() starts. Until then nothing is seen.
+class BoardSession::Bus : public HidBackend {
+public:
+    HidBackend* chosen = nullptr;
+    QList<HidDeviceInfo> enumerate() override {
+        return chosen ? chosen->enumerate() : QList<HidDeviceInfo>();
+    }
+    std::shared_ptr<HidDevice> open(const QString& path, OpenResult* result) override {
+        if (chosen)
+            return chosen->open(path, result);
+        *result = OpenResult::NotFound;
+        return nullptr;
+    }
+    qint64 holderOf(const QString& path) override { return chosen ? chosen->holderOf(path) : 0; }
+    HotplugWatcher* createWatcher(QObject* parent) override {
+        return chosen ? chosen->createWatcher(parent) : nullptr;
+    }
+};
+
 struct BoardSession::Parts {
     explicit Parts(const QString& profilePath) : pages(Profile(profilePath)), source(pages) {}
     ConsoleView view;
     chip::ConfigPages pages;
     chip::PagesConfigSource source;
-    std::unique_ptr<CMUSBHid> transport;
-    std::unique_ptr<OperationSequencer> sequencer;
+    Bus bus;
+    std::unique_ptr<ProgrammerSession> session;
     QEventLoop loop;
 };
 
 BoardSession::BoardSession(SharedState& state, const QString& profilePath)
     : state_(state), parts_(std::make_unique<Parts>(profilePath)) {
+    Parts& p = *parts_;
+    p.session = std::make_unique<ProgrammerSession>(state, p.bus, image, p.source, p.view, p.view);
     // The pages as the programming page holds them once the chip is selected; trim mode
     // readies the trim page when the sequences enter it.
     const int chip = static_cast<int>(state.chipIndex.load());
-    parts_->pages.initialiseAll(chip);
-    parts_->pages.prepareConfigPage(chip);
-    parts_->view.logged = [this](const QString& line) { lineLogged(line); };
+    p.pages.initialiseAll(chip);
+    p.session->selectChip(chip);
+    p.view.logged = [this](const QString& line) { lineLogged(line); };
     clock_.start();
 }
 
@@ -86,6 +106,9 @@ BoardSession::~BoardSession() = default;
 chip::ConfigPages& BoardSession::pages() {
     return parts_->pages;
 }
+ProgrammerSession& BoardSession::session() {
+    return *parts_->session;
+}
 LogSink& BoardSession::log() {
     return parts_->view;
 }
@@ -93,10 +116,10 @@ Prompts& BoardSession::prompts() {
     return parts_->view;
 }
 OperationSequencer& BoardSession::sequencer() {
-    return *parts_->sequencer;
+    return parts_->session->sequencer();
 }
 CMUSBHid& BoardSession::transport() {
-    return *parts_->transport;
+    return parts_->session->transport();
 }
 uint32_t BoardSession::readLength() const {
     return parts_->view.readLength;
@@ -106,126 +129,114 @@ void BoardSession::lineLogged(const QString& line) {
     lines_ << line;
 }
 
-OperationResult BoardSession::judge(bool success) const {
+namespace {
+
+int differingBytes(const uint8_t* a, const uint8_t* b, uint32_t length) {
+    int n = 0;
+    for (uint32_t i = 0; i < length; ++i)
+        n += a[i] != b[i] ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+OperationResult BoardSession::judge(const Outcome& outcome) {
     OperationResult r;
     r.durationMs = clock_.elapsed();
-    static const QRegularExpression errorsLine(
-        QStringLiteral("^(?:共发现\\s*(\\d+)个单元不对!|The Num Of Err Bytes :\\s*(\\d+))$"));
-    static const QRegularExpression checksumLine(
-        QStringLiteral("^Value of CheckSum：0x([0-9A-F]{8})$"));
-    for (const QString& line : lines_) {
-        const QRegularExpressionMatch e = errorsLine.match(line);
-        if (e.hasMatch())
-            r.verifyErrors = (e.captured(1) + e.captured(2)).toInt();
-        const QRegularExpressionMatch c = checksumLine.match(line);
-        if (c.hasMatch()) {
-            r.checksum = c.captured(1).toUInt(nullptr, 16);
-            r.length = parts_->view.readLength;
-        }
-    }
-    if (success) {
+    r.set(outcome);
+    if (r.message.isEmpty())
         r.message = lines_.value(lines_.size() - 1);
-        return r;
+    // A flash read that ended: its checksum over what it read.
+    const uint32_t read = parts_->view.readLength;
+    if (read > 0) {
+        r.checksum = computeChecksum(image.readBuffer.data(), read);
+        r.length = read;
     }
-    r.outcome = OperationResult::Outcome::Failed;
-    r.reason = QStringLiteral("failed");
-    r.message = lines_.value(lines_.size() - 1);
-    for (qsizetype i = lines_.size() - 1; i >= 0; --i) {
-        const QString key = reasonOfMessage(lines_[i]);
-        if (!key.isEmpty()) {
-            r.reason = key;
-            r.message = lines_[i];
-            break;
-        }
-    }
-    if (lost_) {
-        r.reason = QStringLiteral("board-lost");
-        r.message = state_.text("设备被拔出", "Device Pulled Out!");
+    // A verification that ran: the bytes it found differing.
+    const int chip = parts_->session->sequencer().operationChip();
+    if (outcome.message == Msg::ProgramOk || outcome.message == Msg::ProgramNg) {
+        r.verifyErrors =
+            differingBytes(image.writeBuffer.data(), image.readBuffer.data(), image.imageLength);
+    } else if (outcome.message == Msg::EepromWriteOk || outcome.message == Msg::EepromWriteNg) {
+        r.verifyErrors = differingBytes(image.eepromWriteImage(chip), image.eepromReadImage(chip),
+                                        ImageState::eepromImageSize(chip));
     }
     return r;
 }
 
-void BoardSession::operationEnded(bool success) {
+void BoardSession::operationEnded(const Outcome& outcome) {
     if (done_)
         return;
     ++ends_;
-    const OperationResult r = judge(success);
+    const OperationResult r = judge(outcome);
     lines_.clear();
     clock_.restart();
-    if (!finished_(*this, r)) {
+    const bool further = finished_(*this, r);
+    parts_->view.readLength = 0;  // what the next operation reads is its own
+    if (!further) {
         done_ = true;
         parts_->loop.exit(0);
     }
 }
 
-void BoardSession::endExchange(bool success) {
-    operationEnded(success);
+void BoardSession::fail() {
+    operationEnded(Outcome::failure(Reason::Refused, lines_.value(lines_.size() - 1)));
+}
+
+void BoardSession::handshakeEnded(const Outcome& outcome, const Start& start) {
+    if (done_)
+        return;
+    switch (outcome.reason) {
+        case Reason::Ok: {
+            const int before = ends_;
+            if (!start(*this) && ends_ == before && !sequencer().busy())
+                fail();
+            return;
+        }
+        case Reason::VersionRefused:
+            operationEnded(outcome);
+            return;
+        default: {
+            // No board could be opened: nothing ran.
+            const OperationResult r = judge(outcome);
+            lines_.clear();
+            done_ = true;
+            finished_(*this, r);
+            parts_->loop.exit(0);
+            return;
+        }
+    }
 }
 
 void BoardSession::run(BoardAccess& access, const Start& start, const Finished& finished) {
     finished_ = finished;
     Parts& p = *parts_;
-    p.transport = std::make_unique<CMUSBHid>(state_, access.backend());
-    p.sequencer = std::make_unique<OperationSequencer>(state_, *p.transport, image, p.view);
-    p.sequencer->setConfigSource(&p.source);
-    p.sequencer->setPrompts(&p.view);
-    ConnectionSequence connection(state_, *p.transport, p.view, [this, &start](bool accepted) {
-        const int before = ends_;
-        if (!accepted) {
-            operationEnded(false);
-        } else if (!start(*this) && ends_ == before && !parts_->sequencer->busy()) {
-            operationEnded(false);
-        }
-    });
-    p.view.finished = [this](bool success) { operationEnded(success); };
-    QObject::connect(
-        p.transport.get(), &CMUSBHid::linkNotification, [&](const LinkNotification& n) {
-            if (connection.handle(n)) {
-                if (n.code == LinkCode::NoDevice) {
-                    const OpenResult open = p.transport->lastOpenResult();
-                    OperationResult r = judge(false);
-                    r.reason = open == OpenResult::PermissionDenied
-                                   ? QStringLiteral("board-not-accessible")
-                               : open == OpenResult::Busy ? QStringLiteral("board-busy")
-                                                          : QStringLiteral("no-board");
-                    lines_.clear();
-                    done_ = true;
-                    finished_(*this, r);
-                    p.loop.exit(0);
-                }
-                return;
-            }
-            p.sequencer->handle(n);
-            if (onNotification)
-                onNotification(n);
-        });
-    QObject::connect(p.transport.get(), &CMUSBHid::boardLost, [this] {
-        lost_ = true;
-        parts_->view.appendLog(state_.text("设备被拔出", "Device Pulled Out!"));
-    });
-    QObject::connect(p.transport.get(), &CMUSBHid::disconnected, p.sequencer.get(),
-                     &OperationSequencer::onDisconnected);
-    // A board lost while no operation runs (the handshake, a single exchange) ends here.
-    QObject::connect(p.transport.get(), &CMUSBHid::disconnected, [this] {
-        if (!done_)
-            operationEnded(false);
-    });
-    QTimer::singleShot(0, p.transport.get(), [&] { p.transport->open(); });
+    p.bus.chosen = &access.backend();
+    ProgrammerSession& session = *p.session;
+    QObject::connect(&session, &ProgrammerSession::handshakeFinished, &session,
+                     [this, &start](const Outcome& outcome) { handshakeEnded(outcome, start); });
+    QObject::connect(&session, &ProgrammerSession::operationFinished, &session,
+                     [this](const Outcome& outcome) { operationEnded(outcome); });
+    // A board lost outside an operation (the handshake, a supply switch) ends the command.
+    QObject::connect(&session, &ProgrammerSession::boardLost, &session,
+                     [this](const Outcome& outcome) { operationEnded(outcome); });
+    QTimer::singleShot(0, &session, [&session] { session.open(); });
     // Operations end on their own when the board stops answering; this guards the handshake
     // and the supply commands, which have no time-out of their own.
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [this] {
-        if (parts_->sequencer->busy())
+        if (sequencer().busy())
             return;
-        parts_->view.appendLog(state_.text("等待数据超时!", "Waiting for data timeout!"));
-        operationEnded(false);
+        const QString line = state_.text(Msg::ReplyTimeout);
+        parts_->view.appendLog(line);
+        operationEnded(Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, line));
     });
     guard.start(kAnswerGuardMs);
     if (!done_)
         p.loop.exec();
     done_ = true;
-    p.transport->close();
+    session.close();
 }
 
 }  // namespace tessel::cli

@@ -15,6 +15,8 @@ class CMUSBHid;
 class LogSink;
 class Prompts;
 class OperationSequencer;
+class ProgrammerSession;
+struct Outcome;
 namespace chip {
 class ConfigPages;
 }
@@ -24,10 +26,11 @@ namespace tessel::cli {
 
 class BoardAccess;
 
-// One board command from the opened board to its verdict: the transport, the connection
-// handshake and the operation sequences of the window program, with the programming page's
-// messages printed (standard output, or standard error under --json) and progress drawn on
-// a terminal. Each operation that ends becomes an OperationResult judged from its messages.
+// One board command from the opened board to its verdict: a ProgrammerSession, the one the
+// window's programming page drives (transport, handshake, operation sequences, page
+// preparation), with the programming page's messages printed (standard output, or standard
+// error under --json) and progress drawn on a terminal. Each operation that ends becomes an
+// OperationResult.
 class BoardSession {
 public:
     // Starts the first operation once the board was accepted; false when it could not start.
@@ -41,6 +44,8 @@ public:
 
     ImageState image;
     chip::ConfigPages& pages();
+    // The board's session; its transport opens only in run().
+    ProgrammerSession& session();
     // The programming page's messages list and message boxes, as the command line prints them.
     LogSink& log();
     Prompts& prompts();
@@ -49,21 +54,19 @@ public:
     // Bytes the last flash read put into the read buffer.
     uint32_t readLength() const;
 
-    // Every link notification after the sequences saw it (for single exchanges).
-    std::function<void(const LinkNotification&)> onNotification;
-
     // Opens the board of access, runs the handshake and the operations, and returns when the
     // last one ended, the board went away or stopped answering.
     void run(BoardAccess& access, const Start& start, const Finished& finished);
-    // Ends the running single exchange (one that has no finishOperation of its own).
-    void endExchange(bool success);
-
-    // The result of the operation whose messages were printed since it started.
-    OperationResult judge(bool success) const;
+    // The result of an operation that ended with outcome, with what the buffers hold.
+    OperationResult judge(const Outcome& outcome);
+    // Ends the command's operation that could not start (its refusal was logged).
+    void fail();
 
 private:
     struct Parts;
-    void operationEnded(bool success);
+    class Bus;
+    void operationEnded(const Outcome& outcome);
+    void handshakeEnded(const Outcome& outcome, const Start& start);
     void lineLogged(const QString& line);
 
     SharedState& state_;
@@ -71,7 +74,6 @@ private:
     Finished finished_;
     QStringList lines_;  // messages of the running operation
     QElapsedTimer clock_;
-    bool lost_ = false;
     bool done_ = false;
     int ends_ = 0;  // operations ended so far
 };

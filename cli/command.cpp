@@ -4,6 +4,7 @@
 #include "app/profile.h"
 #include "app/regularfile.h"
 #include "app/sharedstate.h"
+#include "cli/result.h"
 #include "pages/chip/configpages.h"
 
 #include <QByteArray>
@@ -150,14 +151,13 @@ bool chooseProfile(const Arguments& args, QString* path, QString* error) {
     *path = args.value(QStringLiteral("--profile"));
     const FileReadResult r = readRegularFile(*path, Profile::kLargestFile);
     if (r.status == FileReadStatus::TooLarge) {
-        *error = QStringLiteral("--profile %1: %2 bytes; a profile has at most %3")
-                     .arg(*path)
-                     .arg(r.size)
-                     .arg(Profile::kLargestFile);
+        *error =
+            cliText(Msg::CliProfileTooLarge, qUtf8Printable(*path), static_cast<long long>(r.size),
+                    static_cast<long long>(Profile::kLargestFile));
         return false;
     }
     if (r.status != FileReadStatus::Ok) {
-        *error = QStringLiteral("--profile %1: not a readable regular file").arg(*path);
+        *error = cliText(Msg::CliProfileUnreadable, qUtf8Printable(*path));
         return false;
     }
     return true;

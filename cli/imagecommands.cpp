@@ -1,5 +1,6 @@
 // Commands on image and mass-production files: info, dump, make-tk.
 
+#include "app/chipcatalogue.h"
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "cli/command.h"
@@ -116,7 +117,7 @@ int runInfo(const QStringList& args) {
         result.op.length = session.image.imageLength;
         result.op.message = session.console.lastLine;
     } else {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
     }
     return result.finish();
@@ -130,7 +131,7 @@ int runDump(const QStringList& args) {
         return result.usage(QStringLiteral("see tessel-cli dump --help"));
     result.chip = int(session.shared.chipIndex.load());
     if (!session.open(parsed.positional[0])) {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
         return result.finish();
     }
@@ -194,25 +195,25 @@ int runMakeTk(const QStringList& args) {
     if (!haveCfg0 && carried.status == TkStatus::Ok) {
         cfg0 = carried.cfg0;  // the file's own configuration bytes
         cfg1 = carried.cfg1;
-    } else if (!haveCfg0 && !(chip >= 10 && chip <= 12)) {
+    } else if (!haveCfg0 && !chipInfo(chip).massProductionModes) {
         return result.usage(QStringLiteral("--cfg0 is needed for chip %1").arg(chip));
     }
     QByteArray eeprom;
     if (parsed.has(QStringLiteral("--eeprom"))) {
-        if (chip != 5 && chip != 7) {
+        if (!eepromInFlashBuffer(chip)) {
             return result.usage(QStringLiteral("--eeprom: only KR4115/56/17 and KR4116/4311/12A "
                                                "files carry an EEPROM image (chip is %1)")
                                     .arg(chip));
         }
         QFile f(parsed.value(QStringLiteral("--eeprom")));
         if (!f.open(QIODevice::ReadOnly) || f.size() != qint64(kFlashEepromImageSize)) {
-            return result.refuse(QStringLiteral("eeprom-image-refused"),
+            return result.refuse(Reason::EepromImageRefused,
                                  QStringLiteral("--eeprom needs a file of exactly 2048 bytes"));
         }
         eeprom = f.readAll();
     }
     if (mode < 0)
-        mode = carried.status == TkStatus::Ok && chip >= 10 && chip <= 12
+        mode = carried.status == TkStatus::Ok && chipInfo(chip).massProductionModes
                    ? modeSelectionFromByte(carried.modeByte)
                    : 2;
     const QString ext = massProductionExtension(chip, mode);
@@ -226,14 +227,14 @@ int runMakeTk(const QStringList& args) {
             out.chop(ext.size());
         session.console.saveAnswer = out;
         if (!session.console.force && QFileInfo::exists(out + ext)) {
-            return result.refuse(QStringLiteral("file-exists"),
-                                 QStringLiteral("%1 exists; --force replaces it").arg(out + ext));
+            return result.refuse(Reason::FileExists,
+                                 cliText(Msg::CliFileExists, qUtf8Printable(out + ext)));
         }
     }
 
     result.chip = chip;
     if (!session.open(input)) {
-        result.op.set(OperationResult::Outcome::Refused, QStringLiteral("image-refused"),
+        result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
         return result.finish();
     }
@@ -245,10 +246,10 @@ int runMakeTk(const QStringList& args) {
     if (!writer.createMassProductionFile(cfg0, cfg1, mode)) {
         if (!session.console.refusedPath.isEmpty()) {
             return result.refuse(
-                QStringLiteral("file-exists"),
-                QStringLiteral("%1 exists; --force replaces it").arg(session.console.refusedPath));
+                Reason::FileExists,
+                cliText(Msg::CliFileExists, qUtf8Printable(session.console.refusedPath)));
         }
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("write-failed"),
+        result.op.set(OperationResult::Outcome::Failed, Reason::WriteFailed,
                       session.console.lastLine);
         return result.finish();
     }

@@ -49,13 +49,12 @@ int runList(const QStringList& argv) {
     }
     result.extra.insert(QStringLiteral("boards"), array);
     if (boards.isEmpty()) {
-        printMessage(QStringLiteral("no board is connected"));
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("no-board"),
-                      QStringLiteral("no board is connected"));
+        printMessage(cliText(Msg::CliNoBoardConnected));
+        result.op.set(OperationResult::Outcome::Failed, Reason::NoBoard,
+                      cliText(Msg::CliNoBoardConnected));
     } else if (openable == 0) {
         result.op.set(OperationResult::Outcome::Failed,
-                      boards.first().busy ? QStringLiteral("board-busy")
-                                          : QStringLiteral("board-not-accessible"),
+                      boards.first().busy ? Reason::BoardBusy : Reason::BoardNotAccessible,
                       boards.first().problem);
     } else {
         result.op.message =

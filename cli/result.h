@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/outcome.h"
+
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QString>
@@ -21,13 +23,21 @@ void printMessage(const QString& line);
 // Progress is drawn on standard error only when it is a terminal.
 bool progressWanted();
 
-// How one operation ended. The reason is a stable English key for scripts ("ok",
-// "verify-failed", "board-lost", ...); the message is the program's own text for it.
+// The command line's own diagnostics ("tessel-cli: ..." lines, refusals before the board is
+// touched) from the message table: English in both languages, as scripts and their logs
+// read them.
+template <typename... Args>
+QString cliText(Msg id, Args&&... args) {
+    return message(id, uint8_t(1), std::forward<Args>(args)...);
+}
+
+// How one operation ended. The reason's key is stable for scripts ("ok", "verify-failed",
+// "board-lost", ...) and decides the exit code; the message is the program's own text.
 struct OperationResult {
     enum class Outcome { Ok, Failed, Refused };
 
     Outcome outcome = Outcome::Ok;
-    QString reason = QStringLiteral("ok");
+    Reason reason = Reason::Ok;
     QString message;
     std::optional<uint32_t> checksum;
     std::optional<uint32_t> length;
@@ -35,10 +45,18 @@ struct OperationResult {
     std::optional<int> verifyErrors;    // differing bytes found
     qint64 durationMs = 0;
 
-    void set(Outcome o, const QString& reasonKey, const QString& text) {
+    void set(Outcome o, Reason why, const QString& text) {
         outcome = o;
-        reason = reasonKey;
+        reason = why;
         message = text;
+    }
+    // The same by the reason's key.
+    void set(Outcome o, const QString& reasonKey, const QString& text) {
+        set(o, reasonFromKey(reasonKey).value_or(Reason::Refused), text);
+    }
+    // An operation of the board that ended with outcome (failed unless it is ok).
+    void set(const tessel::Outcome& ended) {
+        set(ended.ok() ? Outcome::Ok : Outcome::Failed, ended.reason, ended.text);
     }
     bool ok() const { return outcome == Outcome::Ok; }
     // 0 ok, 1 refused or failed, 2 usage, 3 no board or board lost.
@@ -67,16 +85,14 @@ struct CommandResult {
     int finish();
     // Prints "tessel-cli: message" on standard error and ends as a usage error.
     int usage(const QString& message);
-    // Ends refused (exit 1) with a message of the command line's own, printed on stderr.
-    int refuse(const QString& reasonKey, const QString& message);
+    // Ends refused with a message of the command line's own, printed on stderr; the exit
+    // code is the reason's.
+    int refuse(Reason reason, const QString& message);
+    int refuse(const QString& reasonKey, const QString& message) {
+        return refuse(reasonFromKey(reasonKey).value_or(Reason::Refused), message);
+    }
 };
 
-// The stable key of a message the program logs when an operation fails, or an empty
-// string for a message that is not a verdict.
-QString reasonOfMessage(const QString& line);
-
-// Exit codes by reason.
-constexpr int kExitNoBoard = 3;
-int exitCodeOfReason(const QString& reason);
+constexpr int kExitNoBoard = tessel::kExitNoBoard;
 
 }  // namespace tessel::cli

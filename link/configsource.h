@@ -32,6 +32,9 @@ public:
     virtual std::vector<uint8_t> wordZeroWords(int /*chip*/) { return {}; }
     virtual std::vector<uint8_t> trimWords(int /*chip*/) { return {}; }
 
+    // The chip is selected outside trim mode: its configuration page readies itself as the
+    // programming page shows it (pages that serve several chips take the chip's values).
+    virtual void chipSelected(int /*chip*/) {}
     // Trim mode begins for the chip (its trim page takes its values from the profile before
     // anything is sent) and ends (the chip's configuration page takes its values again and
     // shows all of its groups). Every front end enters and leaves trim mode through the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/outcome.h"
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "link/notifications.h"
@@ -16,14 +17,25 @@ public:
     ConnectionSequence(SharedState& state, CMUSBHid& transport, LogSink& log,
                        std::function<void(bool)> setButtonsEnabled);
 
+    // How the handshake ended, each time it ends: Ok (version accepted), VersionRefused, or,
+    // when no board could be opened, NoBoard, BoardBusy (another program holds it) or
+    // BoardNotAccessible (present, but this user may not open it).
+    void setConcluded(std::function<void(const Outcome&)> concluded) {
+        concluded_ = std::move(concluded);
+    }
+
     // Handles the connection codes (0, 1, 3, 31); returns false for every other code.
     bool handle(const LinkNotification& n);
 
 private:
+    void noBoard();
+    void conclude(Reason reason, Msg message, const QString& shown);
+
     SharedState& state_;
     CMUSBHid& transport_;
     LogSink& log_;
     std::function<void(bool)> setButtonsEnabled_;
+    std::function<void(const Outcome&)> concluded_;
     bool busySaid_ = false;  // the busy message stands for busyHolder_
     qint64 busyHolder_ = 0;
 };

@@ -17,6 +17,7 @@ public:
     std::vector<uint8_t> configWords(int chip) override;
     std::vector<uint8_t> wordZeroWords(int chip) override;
     std::vector<uint8_t> trimWords(int chip) override;
+    void chipSelected(int chip) override { pages_.prepareConfigPage(chip); }
     void trimModeEntered(int chip) override { pages_.prepareTrimPage(chip); }
     void trimModeLeft(int chip) override { pages_.restoreConfigPage(chip); }
 

@@ -6,6 +6,7 @@
 #include "image/imagemessages.h"
 #include "image/massproductionwriter.h"
 #include "link/cmusbhid.h"
+#include "link/programmersession.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/engine/pageview.h"
 #include "pages/chip/pagesconfigsource.h"
@@ -59,24 +60,20 @@ CMListCtrl* makeGrid(const QString& header) {
 
 }  // namespace
 
-CProgrammeDlg::CProgrammeDlg(SharedState& state, CMUSBHid& transport, Prompts& prompts,
-                             QWidget* parent)
-    : QWidget(parent), state_(state), transport_(transport), prompts_(prompts) {
+CProgrammeDlg::CProgrammeDlg(SharedState& state, HidBackend& bus, Prompts& prompts, QWidget* parent)
+    : QWidget(parent), state_(state), prompts_(prompts) {
     configPages_ = std::make_unique<chip::ConfigPages>(Profile(state_.profilePath));
     configPages_->initialiseAll(static_cast<int>(state_.chipIndex.load()));
     configSource_ = std::make_unique<chip::PagesConfigSource>(*configPages_);
     loader_ = std::make_unique<ImageLoader>(state_, image_, *this, prompts_,
                                             static_cast<ImageLoadEffects&>(*this));
     writer_ = std::make_unique<MassProductionWriter>(state_, image_, *this, prompts_);
-    sequencer_ = std::make_unique<OperationSequencer>(state_, transport_, image_, *this);
-    sequencer_->setConfigSource(configSource_.get());
-    sequencer_->setPrompts(&prompts_);
-    connection_ = std::make_unique<ConnectionSequence>(state_, transport_, *this,
-                                                       [this](bool on) { setButtonsEnabled(on); });
+    session_ =
+        std::make_unique<ProgrammerSession>(state_, bus, image_, *configSource_, *this, prompts_);
+    sequencer_ = &session_->sequencer();
     buildUi();
-    connect(&transport_, &CMUSBHid::linkNotification, this, &CProgrammeDlg::onLinkNotification);
-    connect(&transport_, &CMUSBHid::disconnected, sequencer_.get(),
-            &OperationSequencer::onDisconnected);
+    connect(session_.get(), &ProgrammerSession::handshakeFinished, this,
+            &CProgrammeDlg::onHandshakeFinished);
 }
 
 CProgrammeDlg::~CProgrammeDlg() = default;
@@ -432,9 +429,10 @@ void CProgrammeDlg::onCreateFile() {
                                       image_.fileModeSelection);
 }
 
-void CProgrammeDlg::onLinkNotification(const LinkNotification& n) {
-    if (!connection_->handle(n))
-        sequencer_->handle(n);
+void CProgrammeDlg::onHandshakeFinished(const Outcome& outcome) {
+    // The board's version decides whether the operation buttons work.
+    if (outcome.ok() || outcome.reason == Reason::VersionRefused)
+        buttonsEnabled_ = outcome.ok();
 }
 
 // --- effects of loading an image ---------------------------------------------------------------
@@ -464,11 +462,14 @@ void CProgrammeDlg::massProductionChipSelected(int) {
 }
 
 void CProgrammeDlg::massProductionConfigApplied(int chip, uint8_t cfg0) {
-    if (chip >= 1 && chip <= 7) {
+    // The KR41xx pages that take word 0 hold the file's CFG0 and lock it; for the MCU01 and
+    // MCU02 designs the MCU01 page's CFG0 controls are locked.
+    const ChipInfo& c = chipInfo(chip);
+    if (c.family == ChipFamily::KR41xx && c.programConfig == ProgramConfigStep::Word0) {
         chip::PageModel& page = configPages_->forChip(chip);
         page.applyCfg0(cfg0);
         page.enableCfg0Controls(false);
-    } else if (chip >= 8 && chip <= 12) {
+    } else if (c.family == ChipFamily::MCU01 || c.family == ChipFamily::MCU02) {
         configPages_->page(chip::ConfigPage::MCU01).enableCfg0Controls(false);
     }
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/outcome.h"
 #include "app/prompts.h"
 #include "app/sharedstate.h"
 #include "image/imageloadeffects.h"
 #include "image/imagestate.h"
-#include "link/connection.h"
 #include "link/notifications.h"
 #include "link/programview.h"
 #include "link/sequencer.h"
@@ -29,7 +29,9 @@ namespace tessel {
 
 class CMListCtrl;
 class CMUSBHid;
+class HidBackend;
 class MessageList;
+class ProgrammerSession;
 namespace chip {
 class ChipPageView;
 class ConfigPages;
@@ -41,12 +43,13 @@ class MassProductionWriter;
 // The programming page: operation buttons on the left, the five views (messages, write and
 // read buffer dumps, write and read EEPROM grids) with the progress bar and result picture in
 // the middle, and the frame that hosts the chip's configuration or trim page on the right.
-// The buttons hand their work to the operation sequences; the page only shows.
+// The buttons hand their work to the page's ProgrammerSession (one board: transport, handshake,
+// operation sequences); the page only shows.
 class CProgrammeDlg : public QWidget, public ProgramView, private ImageLoadEffects {
     Q_OBJECT
 public:
-    CProgrammeDlg(SharedState& state, CMUSBHid& transport, Prompts& prompts,
-                  QWidget* parent = nullptr);
+    // bus: where the page's session finds its board.
+    CProgrammeDlg(SharedState& state, HidBackend& bus, Prompts& prompts, QWidget* parent = nullptr);
     ~CProgrammeDlg() override;
 
     // ProgramView
@@ -74,6 +77,7 @@ public:
     chip::ConfigPages& configPages() { return *configPages_; }
     // The configuration page shown in the right-hand frame.
     chip::ChipPageView* currentPageView() const;
+    ProgrammerSession& session() { return *session_; }
     OperationSequencer& sequencer() { return *sequencer_; }
     QPushButton* button(Control control) const;
     QPushButton* clearButton() const { return clearButton_; }
@@ -97,7 +101,7 @@ private:
     void buildUi();
     void fitPageFrame();
     QPushButton* addButton(Control control, QGroupBox* group);
-    void onLinkNotification(const LinkNotification& n);
+    void onHandshakeFinished(const Outcome& outcome);
     void onGridEdit(int index, int value);
     void onWriteFlash();
     void onCreateFile();
@@ -120,17 +124,15 @@ private:
     void eepromImageLoaded() override;
 
     SharedState& state_;
-    CMUSBHid& transport_;
     Prompts& prompts_;
     ImageState image_;
     std::unique_ptr<chip::ConfigPages> configPages_;
     std::unique_ptr<chip::PagesConfigSource> configSource_;
     std::unique_ptr<ImageLoader> loader_;
     std::unique_ptr<MassProductionWriter> writer_;
-    std::unique_ptr<OperationSequencer> sequencer_;
-    std::unique_ptr<ConnectionSequence> connection_;
+    std::unique_ptr<ProgrammerSession> session_;
+    OperationSequencer* sequencer_ = nullptr;  // the session's
     bool buttonsEnabled_ = true;
-    int trimChip_ = -1;  // the chip whose trim page trim mode shows
     Result result_ = Result::Hidden;
     int laidOutChip_ = -1;
 

@@ -41,6 +41,8 @@ private Q_SLOTS:
             {"usage", 2},
             {"several-boards", 2},
             {"profile-unreadable", 2},
+            {"eeprom-beyond-1024", 1},
+            {"flash-failed", 1},
             {"no-board", 3},
             {"board-lost", 3},
             {"board-busy", 3},
@@ -99,11 +101,13 @@ private Q_SLOTS:
             const QString key = QString::fromLatin1(reasonKey(static_cast<Reason>(i)));
             QVERIFY2(!keys.contains(key), qPrintable(key));
             keys.insert(key);
-            QVERIFY2(QRegularExpression(QStringLiteral("^[a-z]+(-[a-z]+)*$")).match(key).hasMatch(),
+            QVERIFY2(QRegularExpression(QStringLiteral("^[a-z0-9]+(-[a-z0-9]+)*$"))
+                         .match(key)
+                         .hasMatch(),
                      qPrintable(key));
             ++rows;
         }
-        QCOMPARE(rows, 32);
+        QCOMPARE(rows, 34);
     }
 
     void everyMessageHasBothTexts() {
@@ -135,6 +139,13 @@ private Q_SLOTS:
         QTest::newRow("version refused")
             << int(Msg::VersionRefused) << "下位机版本错误，请使用正确的版本!"
             << "Board Version Not OK!";
+        QTest::newRow("several boards")
+            << int(Msg::CliSeveralBoards) << "连接了%d个编程器；请用 --device 选择其中一个：%s"
+            << "%d boards are connected; choose one with --device: %s";
+        QTest::newRow("no board connected") << int(Msg::CliNoBoardConnected) << "没有连接编程器"
+                                            << "no board is connected";
+        QTest::newRow("connected") << int(Msg::BoardConnected) << "设备已连接"
+                                   << "Device Connected!";
         QTest::newRow("timeout") << int(Msg::ReplyTimeout) << "等待数据超时!"
                                  << "Waiting for data timeout!";
     }

@@ -1,6 +1,8 @@
 // tessel-cli's board commands on the simulated board: exit codes, the printed messages and
 // the trace of every report the board received.
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,6 +120,57 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, code);
         if (!lastLine.isEmpty())
             QCOMPARE(r.lines.value(r.lines.size() - 1), lastLine);
+    }
+
+    // The JSON reason and exit code of every board command's ends, from the operation's
+    // outcome: keys and codes as production scripts match them.
+    void jsonReasons_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read flash") << L({"read-flash", "--chip", "2"}) << 0 << "ok";
+        QTest::newRow("read flash fails")
+            << L({"read-flash", "--chip", "2", "--simulate=flash-read-fail=2,latency=0"}) << 1
+            << "flash-read-failed";
+        QTest::newRow("supply fails")
+            << L({"--lang", "en", "power", "off", "--simulate=supply-fail,latency=0"}) << 1
+            << "supply-failed";
+        QTest::newRow("supply lost")
+            << L({"power", "3v", "--simulate=pull-after=2,latency=0"}) << 3 << "board-lost";
+        QTest::newRow("version refused")
+            << L({"read-config", "--chip", "3", "--simulate=wrong-version,latency=0"}) << 1
+            << "version-refused";
+        QTest::newRow("config wrong chip")
+            << L({"read-config", "--chip", "11", "--simulate=wrong-ictype,latency=0"}) << 1
+            << "wrong-chip-type";
+        QTest::newRow("word 0 not taken")
+            << L({"write-config", "--chip", "12", "--simulate=inf-protect,latency=0"}) << 1
+            << "config-write-failed";
+        QTest::newRow("trim differs")
+            << L({"trim-write", "--chip", "9", "--simulate=flip-trim=3,latency=0"}) << 1
+            << "trim-write-failed";
+        QTest::newRow("trim crc") << L({"trim-write", "--chip", "3",
+                                        "--simulate=trim-crc,latency=0"})
+                                  << 1 << "trim-write-failed";
+        QTest::newRow("KR4121 config") << L({"write-config", "--chip", "0"}) << 1 << "refused";
+        QTest::newRow("EEPROM read, target silent")
+            << L({"eeprom-read", "--chip", "11", "--simulate=target-fail,latency=0"}) << 1
+            << "enter-programming-failed";
+        QTest::newRow("no chip") << L({"read-flash"}) << 2 << "usage";
+        QTest::newRow("two boards")
+            << L({"read-flash", "--chip", "1", "--simulate=boards=2,latency=0"}) << 2
+            << "several-boards";
+        QTest::newRow("no such board")
+            << L({"read-flash", "--chip", "1", "--device", "SIM0042"}) << 3 << "device-not-found";
+    }
+
+    void jsonReasons() {
+        QFETCH(QStringList, args);
+        const Run r = run(board(args) << S("--json"));
+        QTEST(r.exitCode, "code");
+        const QJsonObject j = QJsonDocument::fromJson(r.lines.value(0).toUtf8()).object();
+        QTEST(j.value(S("reason")).toString(), "reason");
+        QTEST(j.value(S("exit_code")).toInt(-1), "code");
     }
 
     // A board pulled out while no operation runs ends the run at once with the removal

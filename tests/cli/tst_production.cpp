@@ -182,6 +182,56 @@ private Q_SLOTS:
                                       << "board-lost"
                                       << "设备被拔出"
                                       << "sim:tessel-board";
+        QTest::newRow("flash write crc")
+            << "latency=0,flash-crc=1" << QStringList() << 1 << "failed"
+            << "flash-write-crc"
+            << "编程器:写flash crc出错!"
+            << "sim:tessel-board";
+        QTest::newRow("flash read crc")
+            << "latency=0,flash-read-crc" << QStringList() << 1 << "failed"
+            << "flash-read-failed"
+            << "编程器:读FLASH CRC 出错，请重新连接烧录！"
+            << "sim:tessel-board";
+        QTest::newRow("flash block fails")
+            << "latency=0,flash-read-fail=1" << QStringList() << 1 << "failed"
+            << "flash-read-failed"
+            << "编程器:读FLASH CRC 出错，请重新连接烧录！"
+            << "sim:tessel-board";
+        QTest::newRow("version refused")
+            << "latency=0,wrong-version" << QStringList() << 1 << "failed"
+            << "version-refused"
+            << "下位机版本错误，请使用正确的版本!"
+            << "sim:tessel-board";
+        QTest::newRow("wrong chip") << "latency=0,wrong-ictype" << QStringList() << 1 << "failed"
+                                    << "wrong-chip-type"
+                                    << "IC_TYPE芯片类型不对，请检查连接的芯片是否正确!"
+                                    << "sim:tessel-board";
+        QTest::newRow("erase fails") << "latency=0,erase-fail" << QStringList() << 1 << "failed"
+                                     << "erase-failed"
+                                     << "擦除Mainblock命令CRC出错!"
+                                     << "sim:tessel-board";
+        QTest::newRow("target silent") << "latency=0,target-fail" << QStringList() << 1 << "failed"
+                                       << "enter-programming-failed"
+                                       << "进入烧录模式失败!"
+                                       << "sim:tessel-board";
+        QTest::newRow("board silent")
+            << "latency=0,silent-after=3" << QStringList() << 1 << "failed"
+            << "timeout"
+            << "等待数据超时!"
+            << "sim:tessel-board";
+        QTest::newRow("reply lost") << "latency=0,drop=4" << QStringList() << 1 << "failed"
+                                    << "timeout"
+                                    << "等待数据超时!"
+                                    << "sim:tessel-board";
+        QTest::newRow("pulled at once")
+            << "latency=0,pull-after=1" << QStringList() << 3 << "failed"
+            << "board-lost"
+            << "设备被拔出"
+            << "sim:tessel-board";
+        QTest::newRow("config flipped") << "latency=0,flip-config=20" << QStringList() << 0 << "ok"
+                                        << "ok"
+                                        << "芯片烧录成功!"
+                                        << "sim:tessel-board";
         QTest::newRow("usage") << "latency=0" << L({"--with-eeprom"}) << 2 << "refused"
                                << "usage"
                                << ""

@@ -3,6 +3,7 @@
 // the simulated board are the ones "tessel-cli trim-write" / "write-config" send, and the
 // ones "tessel-cli trim" prints.
 #include "link/cmusbhid.h"
+#include "link/programmersession.h"
 #include "pages/chip/configpages.h"
 #include "pages/program/cprogrammedlg.h"
 #include "sim/simboard.h"
@@ -83,10 +84,10 @@ class PagePreparationTest : public QObject {
         SimOptions o;
         o.latencyMs = 0;
         SimBackend backend(o);
-        CMUSBHid transport(state, backend);
         ScriptedPrompts prompts;
-        CProgrammeDlg page(state, transport, prompts);
-        transport.open();
+        CProgrammeDlg page(state, backend, prompts);
+        CMUSBHid& transport = page.session().transport();
+        page.session().open();
         if (!QTest::qWaitFor([&] { return page.buttonsEnabled() && transport.isConnected(); },
                              5000))
             return {};
@@ -103,6 +104,31 @@ class PagePreparationTest : public QObject {
             page.button(second)->click();
             idle();
         }
+        QTest::qWait(20);
+        return backend.board().trace();
+    }
+
+    // The programming page loads a mass-production file (the file names its chip and CFG0)
+    // and runs the one-key write; returns the reports the board received.
+    std::vector<Report> windowProgram(const QString& file) {
+        SharedState state;
+        state.profilePath = profile_;
+        SimOptions o;
+        o.latencyMs = 0;
+        SimBackend backend(o);
+        ScriptedPrompts prompts;
+        CProgrammeDlg page(state, backend, prompts);
+        page.session().open();
+        if (!QTest::qWaitFor(
+                [&] { return page.buttonsEnabled() && page.session().transport().isConnected(); },
+                5000))
+            return {};
+        backend.board().clearTrace();
+        prompts.openAnswers << file;
+        page.button(Control::OpenFile)->click();
+        page.button(Control::WriteFlash)->click();
+        if (!QTest::qWaitFor([&] { return !page.sequencer().busy(); }, 10000))
+            return {};
         QTest::qWait(20);
         return backend.board().trace();
     }
@@ -200,6 +226,39 @@ private Q_SLOTS:
             QCOMPARE(bytes, expected);
         // Not the bytes of an unloaded page.
         QVERIFY(bytes.count(S("00")) < bytes.count(QLatin1Char(' ')) + 1);
+    }
+
+    // A mass-production file selects its chip and applies its CFG0 through the session in
+    // both front ends: the word-0 write carries the file's byte.
+    void massProductionFileAlike_data() {
+        QTest::addColumn<int>("chip");
+        for (int chip = 1; chip <= 7; ++chip)
+            QTest::addRow("chip %d", chip) << chip;
+    }
+    void massProductionFileAlike() {
+        QFETCH(int, chip);
+        const QString hex = dir_.filePath(S("image.hex"));
+        QFile f(hex);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(":0400000001020304F2\n:00000001FF\n");
+        f.close();
+        const QString tk = dir_.filePath(QStringLiteral("line%1").arg(chip));
+        QStringList made;
+        QCOMPARE(runCli({S("make-tk"), hex, S("--chip"), QString::number(chip), S("--cfg0"),
+                         S("0x5a"), S("-o"), tk, S("--force")},
+                        &made),
+                 0);
+        const QString file = made.filter(QRegularExpression(S("^file="))).value(0).mid(5);
+        QVERIFY(!file.isEmpty());
+        const QStringList windowSent = linesOf(windowProgram(file), 0x84);
+        QCOMPARE(windowSent.size(), 1);
+        QVERIFY2(windowSent.first().startsWith(S("00 84 5a ")), qPrintable(windowSent.first()));
+        const QString trace = dir_.filePath(S("tk.trace"));
+        QFile::remove(trace);
+        QCOMPARE(runCli({S("--simulate=latency=0"), S("--profile"), profile_, S("--trace"), trace,
+                         S("program"), file}),
+                 0);
+        QCOMPARE(traceLinesOf(trace, 0x84), windowSent);
     }
 
     void configWordsAlike_data() {
