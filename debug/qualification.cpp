@@ -143,7 +143,7 @@ Result qualify(const std::vector<SampleRecord>& records, int channels, TouchSour
     Accumulator sums;
     sums.reset(channels);
     for (const SampleRecord& r : records)
-        sums.add(r, touchedChannels(r, channels, source));
+        sums.add(r, touchedChannels(r, channels, source), zeroedChannels(r, channels));
     return sums.result(minSnr);
 }
 

@@ -98,7 +98,8 @@ private:
     std::array<std::array<int64_t, SampleRecord::kChannels>, SampleRecord::kChannels> aloneSum_{};
 };
 
-// The figures of recorded samples (a run, a CSV file read back).
+// The figures of recorded samples (a run, a CSV file read back). A channel held as 0, 0, 0
+// in a record (the outlier filter's mark) is left out of that record.
 Result qualify(const std::vector<SampleRecord>& records, int channels, TouchSource source,
                double minSnr = kDefaultMinSnr);
 
