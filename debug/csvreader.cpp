@@ -8,6 +8,8 @@
 #include <QList>
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace tessel::csv {
 namespace {
 
@@ -113,11 +115,15 @@ bool Reader::record(const QByteArray& text) {
     if (no != next_)
         return fail(Msg::CsvRecordNumber, no, next_);
     SampleRecord r;
+    // Field by field from the left, so that the message names the first one that is wrong.
+    for (auto [first, values] :
+         {std::pair{1, &r.baseline}, {n + 2, &r.raw}, {2 * n + 3, &r.differ}}) {
+        for (int i = 0; i < n; ++i) {
+            if (!integer(f[first + i], first + i + 1, &(*values)[i]))
+                return false;
+        }
+    }
     for (int i = 0; i < n; ++i) {
-        if (!integer(f[1 + i], 2 + i, &r.baseline[i]) ||
-            !integer(f[n + 2 + i], n + 3 + i, &r.raw[i]) ||
-            !integer(f[2 * n + 3 + i], 2 * n + 4 + i, &r.differ[i]))
-            return false;
         const bool zeroed = r.baseline[i] == 0 && r.raw[i] == 0 && r.differ[i] == 0;
         if (!zeroed && r.differ[i] != differOf(chipInfo(chip_).differ, r.raw[i], r.baseline[i]))
             return fail(Msg::CsvDiffer, i);
