@@ -8,9 +8,6 @@
 #include "debug/csvreader.h"
 #include "debug/qualification.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
 #include <algorithm>
 #include <cmath>
 
@@ -18,10 +15,6 @@ namespace tessel::cli {
 namespace {
 
 namespace q = qualification;
-
-QJsonValue finite(double v) {
-    return std::isfinite(v) ? QJsonValue(std::round(v * 1000.0) / 1000.0) : QJsonValue();
-}
 
 QString cells(const QStringList& texts) {
     QString line;
@@ -49,37 +42,6 @@ void printTable(const q::Result& r, uint8_t language) {
         }
         printMessage(line);
     }
-}
-
-QJsonObject toJson(const q::Result& r) {
-    QJsonArray channels;
-    for (int i = 0; i < r.channels; ++i) {
-        const q::ChannelQuality& c = r.channel[i];
-        QJsonObject o;
-        o.insert(QStringLiteral("channel"), i);
-        o.insert(QStringLiteral("untouched"), qint64(c.untouched));
-        o.insert(QStringLiteral("touched"), qint64(c.touched));
-        o.insert(QStringLiteral("noise"), finite(c.noise));
-        o.insert(QStringLiteral("signal"), finite(c.signal));
-        o.insert(QStringLiteral("snr"), finite(c.snr));
-        o.insert(QStringLiteral("snr_text"), q::number(c.snr));
-        o.insert(QStringLiteral("sensitivity"), finite(c.sensitivity));
-        o.insert(QStringLiteral("pass"), c.pass);
-        channels.append(o);
-    }
-    QJsonArray coupling;
-    for (int i = 0; i < r.channels; ++i) {
-        QJsonArray row;
-        for (int j = 0; j < r.channels; ++j)
-            row.append(finite(r.coupling[i][j]));
-        coupling.append(row);
-    }
-    QJsonObject out;
-    out.insert(QStringLiteral("min_snr"), r.minSnr);
-    out.insert(QStringLiteral("channels"), channels);
-    out.insert(QStringLiteral("coupling"), coupling);
-    out.insert(QStringLiteral("pass"), r.allPass());
-    return out;
 }
 
 // A file that cannot be read or is no debug data file: exit 2, as a wrong command line.
@@ -135,7 +97,7 @@ int runAnalyse(const QStringList& argv) {
         failed ? message(Msg::QualSomeFail, language, failed) : message(Msg::QualAllPass, language);
     printMessage(summary);
     result.extra.insert(QStringLiteral("samples"), qint64(records.size()));
-    result.extra.insert(QStringLiteral("qualification"), toJson(r));
+    result.extra.insert(QStringLiteral("qualification"), q::toJson(r));
     if (failed)
         result.op.set(OperationResult::Outcome::Failed, QStringLiteral("qualification-failed"),
                       summary);

@@ -4,6 +4,8 @@
 #include "app/messages.h"
 #include "debug/debugstats.h"
 
+#include <QJsonArray>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -189,6 +191,45 @@ QString number(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("—");
     return QString::number(value, 'f', 1);
+}
+
+namespace {
+
+QJsonValue finite(double v) {
+    return std::isfinite(v) ? QJsonValue(std::round(v * 1000.0) / 1000.0) : QJsonValue();
+}
+
+}  // namespace
+
+QJsonObject toJson(const Result& r) {
+    QJsonArray channels;
+    for (int i = 0; i < r.channels; ++i) {
+        const ChannelQuality& c = r.channel[i];
+        QJsonObject o;
+        o.insert(QStringLiteral("channel"), i);
+        o.insert(QStringLiteral("untouched"), qint64(c.untouched));
+        o.insert(QStringLiteral("touched"), qint64(c.touched));
+        o.insert(QStringLiteral("noise"), finite(c.noise));
+        o.insert(QStringLiteral("signal"), finite(c.signal));
+        o.insert(QStringLiteral("snr"), finite(c.snr));
+        o.insert(QStringLiteral("snr_text"), number(c.snr));
+        o.insert(QStringLiteral("sensitivity"), finite(c.sensitivity));
+        o.insert(QStringLiteral("pass"), c.pass);
+        channels.append(o);
+    }
+    QJsonArray coupling;
+    for (int i = 0; i < r.channels; ++i) {
+        QJsonArray row;
+        for (int j = 0; j < r.channels; ++j)
+            row.append(finite(r.coupling[i][j]));
+        coupling.append(row);
+    }
+    QJsonObject out;
+    out.insert(QStringLiteral("min_snr"), r.minSnr);
+    out.insert(QStringLiteral("channels"), channels);
+    out.insert(QStringLiteral("coupling"), coupling);
+    out.insert(QStringLiteral("pass"), r.allPass());
+    return out;
 }
 
 QString couplingText(double percent, bool* marked) {

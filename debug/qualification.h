@@ -2,6 +2,7 @@
 
 #include "debug/samplerecord.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -144,6 +145,10 @@ QStringList rowTexts(const Result& result, int channel, uint8_t language);
 QString number(double value);
 // The coupling cell text; *marked true when over kCouplingMark.
 QString couplingText(double percent, bool* marked);
+// The figures as JSON (tessel-cli analyse, a report): {min_snr, pass, channels: [{channel,
+// untouched, touched, noise, signal, snr, snr_text, sensitivity, pass}], coupling: rows of
+// percent}; null for no finite value, numbers rounded to 3 decimals.
+QJsonObject toJson(const Result& result);
 // The prompt and progress line of the measurement's current phase.
 QString phasePrompt(const Measurement& m, uint8_t language);
 
