@@ -170,24 +170,6 @@ private Q_SLOTS:
         QCOMPARE(isMarked, marked);
     }
 
-    void touchSources_data() {
-        QTest::addColumn<int>("chip");
-        QTest::addColumn<bool>("live");
-        QTest::addColumn<bool>("csv");
-        QTest::newRow("KR4111") << 1 << false << false;
-        QTest::newRow("chip 3") << 3 << true << true;
-        QTest::newRow("ZU5712RA16") << 9 << true << true;
-        QTest::newRow("chip 10") << 10 << true << false;
-        QTest::newRow("chip 13") << 13 << true << false;
-    }
-    void touchSources() {
-        QFETCH(int, chip);
-        QFETCH(bool, live);
-        QFETCH(bool, csv);
-        QCOMPARE(q::liveSource(chip) == q::TouchSource::KeyFlags, live);
-        QCOMPARE(q::csvSource(chip) == q::TouchSource::KeyFlags, csv);
-    }
-
     // The guided measurement: the phase, not the data, says what is touched.
     void guidedMeasurement() {
         q::Measurement m;
@@ -227,12 +209,6 @@ private Q_SLOTS:
         QVERIFY(r.channel[1].pass);
         QVERIFY(!r.channel[0].pass);  // never measured touched
         QVERIFY(!r.allPass());
-    }
-
-    void columnTitles() {
-        QCOMPARE(q::columnTitles(0), L({"通道", "噪声", "信号", "信噪比", "灵敏度(%)", "结果"}));
-        QCOMPARE(q::columnTitles(1),
-                 L({"Channel", "Noise", "Signal", "SNR", "Sensitivity (%)", "Result"}));
     }
 
     // The simulated board's keys: strength per channel, noise, drift and coupling.
