@@ -75,6 +75,7 @@ std::vector<Command> boardCommands();
 std::vector<Command> debugCommands();
 std::vector<Command> configCommands();
 std::vector<Command> trimCommands();
+std::vector<Command> analyseCommands();
 
 // The board commands of another command file, run with the board options of boardCommands().
 enum class BoardJob { WriteConfig, TrimWrite };

@@ -21,6 +21,8 @@ std::vector<Command> allCommands() {
         commands.push_back(c);
     for (Command& c : tessel::cli::listCommands())
         commands.push_back(c);
+    for (Command& c : tessel::cli::analyseCommands())
+        commands.push_back(c);
     return commands;
 }
 

@@ -66,6 +66,7 @@ SimBoard::SimBoard(const SimOptions& options) : options_(options), panel_(option
     for (int i = 0; i < 14; ++i)
         chips_[i] = std::make_unique<SimChip>(i);
     panel_.setScript(SimTouchPanel::cyclingScript(options.channels, options.touches));
+    panel_.setBench(options.bench);
 }
 
 SimBoard::~SimBoard() = default;
@@ -80,6 +81,7 @@ void SimBoard::setOptions(const SimOptions& options) {
     options_ = options;
     panel_.reseed(options.seed);
     panel_.setScript(SimTouchPanel::cyclingScript(options.channels, options.touches));
+    panel_.setBench(options.bench);
 }
 
 std::vector<Report> SimBoard::trace() const {

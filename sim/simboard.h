@@ -28,6 +28,7 @@ struct SimOptions {
     bool touches = true;  // "touches": scripted key touches in the debug stream
     uint32_t seed = 1;    // "seed": noise of the debug stream
     int boards = 1;       // "boards": simulated boards on the bus, each with its path and serial
+    SimTouchBench bench;  // "touch", "noise", "drift", "coupling": how the touch keys behave
     // Faults.
     int silentAfter = 0;        // "silent-after": no answer from the Nth report on
     int pullAfter = 0;          // "pull-after": pulled out right after the Nth report

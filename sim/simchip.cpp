@@ -90,9 +90,19 @@ std::vector<SimTouch> SimTouchPanel::cyclingScript(int channels, bool enabled) {
     return script;
 }
 
+namespace {
+
+// A triangle between -200 and 200 that climbs `perHundred` counts every 100 frames.
+int driftAt(uint32_t frame, int perHundred) {
+    const int64_t step = int64_t(frame) * perHundred / 100 % 800;
+    return static_cast<int>(step < 200 ? step : step < 600 ? 400 - step : step - 800);
+}
+
+}  // namespace
+
 SimTouchPanel::Sample SimTouchPanel::next(uint32_t frame, int channels, int chip) {
     Sample s;
-    std::uniform_int_distribution<int> noise(-6, 6);
+    std::uniform_int_distribution<int> noise(-bench_.noise, bench_.noise);
     std::uniform_int_distribution<int> drift(0, 99);
     channels = std::clamp(channels, 0, 32);
     uint32_t touched = 0;
@@ -102,17 +112,33 @@ SimTouchPanel::Sample SimTouchPanel::next(uint32_t frame, int channels, int chip
             touched |= 1u << t.channel;
         }
     }
+    // A touched key moves its own count by its strength and its neighbours' by `coupling`
+    // percent of it.
+    std::array<int, 32> shift{};
     for (int i = 0; i < channels; ++i) {
-        // The baseline moves by one count now and then and stays within 200 of its start.
-        const int d = drift(rng_);
+        if (!(touched & (1u << i)))
+            continue;
+        shift[i] += bench_.strength[i];
+        const int spill = bench_.strength[i] * bench_.coupling / 100;
+        if (i > 0)
+            shift[i - 1] += spill;
+        if (i + 1 < channels)
+            shift[i + 1] += spill;
+    }
+    for (int i = 0; i < channels; ++i) {
         const int home = 2000 + 150 * i;
-        if (d < 3 && baseline_[i] < home + 200)
-            ++baseline_[i];
-        if (d > 96 && baseline_[i] > home - 200)
-            --baseline_[i];
+        if (bench_.drift >= 0) {
+            baseline_[i] = home + driftAt(frame, bench_.drift);
+        } else {
+            // The baseline moves by one count now and then and stays within 200 of its start.
+            const int d = drift(rng_);
+            if (d < 3 && baseline_[i] < home + 200)
+                ++baseline_[i];
+            if (d > 96 && baseline_[i] > home - 200)
+                --baseline_[i];
+        }
         int raw = baseline_[i] + noise(rng_);
-        if (touched & (1u << i))
-            raw += chipInfo(chip).differ == DifferSign::RawMinusBaseline ? 400 : -400;
+        raw += chipInfo(chip).differ == DifferSign::RawMinusBaseline ? shift[i] : -shift[i];
         s.baseline[i] = static_cast<uint16_t>(baseline_[i]);
         s.raw[i] = static_cast<uint16_t>(std::clamp(raw, 0, 65535));
     }

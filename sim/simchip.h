@@ -47,6 +47,24 @@ struct SimTouch {
     uint32_t frames = 0;
 };
 
+// How the touch channels behave, for measuring a keypad's figures back from a known one.
+struct SimTouchBench {
+    // Counts a touch moves the raw count, per channel ("touch=N" or "touch=N:N:...").
+    std::array<int, 32> strength = filled(400);
+    int noise = 6;  // "noise": raw counts vary by up to ± this much around the baseline
+    // "drift": counts the baselines move every 100 frames, up to 200 above their start, down
+    // to 200 below and back; -1 (the default): a slow random walk within ± 200.
+    int drift = -1;
+    // "coupling": percent of a touched key's strength its neighbours (channel ± 1) see.
+    int coupling = 0;
+
+    static std::array<int, 32> filled(int v) {
+        std::array<int, 32> a{};
+        a.fill(v);
+        return a;
+    }
+};
+
 // The touch channels of the application board: slowly drifting baselines, noisy raw counts
 // and scripted touches.
 class SimTouchPanel {
@@ -55,6 +73,7 @@ public:
 
     void reseed(uint32_t seed);
     void setScript(const std::vector<SimTouch>& touches) { script_ = touches; }
+    void setBench(const SimTouchBench& bench) { bench_ = bench; }
     // A script that touches each of the channels in turn, 30 frames every 100.
     static std::vector<SimTouch> cyclingScript(int channels, bool enabled);
 
@@ -71,6 +90,7 @@ private:
     std::mt19937 rng_;
     std::array<int, 32> baseline_{};
     std::vector<SimTouch> script_;
+    SimTouchBench bench_;
 };
 
 }  // namespace tessel

@@ -41,6 +41,28 @@ bool toBool(const QString& text, bool hasValue, bool* out) {
     return false;
 }
 
+// "400" for every channel, or "400:300:..." channel by channel (the last one for the rest).
+bool toStrengths(const QString& text, std::array<int, 32>* out) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    std::array<int, 32> v{};
+    for (int i = 0; i < 32; ++i) {
+        if (i < parts.size() && !toInt(parts[i], 0, 30000, &v[i]))
+            return false;
+        if (i >= parts.size())
+            v[i] = v[i - 1];
+    }
+    if (parts.size() > 32)
+        return false;
+    *out = v;
+    return true;
+}
+
+Key benchKey(const char* name, const char* help, int SimTouchBench::*field, int min, int max) {
+    return {name, help, "=N", [field, min, max](SimOptions& o, const QString& v, bool has) {
+                return has && toInt(v, min, max, &(o.bench.*field));
+            }};
+}
+
 template <typename Field>
 Key intKey(const char* name, const char* help, Field field, int min, int max) {
     return {name, help, "=N", [field, min, max](SimOptions& o, const QString& v, bool has) {
@@ -71,6 +93,17 @@ const std::vector<Key>& keys() {
              o.seed = static_cast<uint32_t>(s);
              return true;
          }},
+        {"touch", "counts a touch moves the raw count (default 400; N:N:... per channel)",
+         "=N[:N...]",
+         [](SimOptions& o, const QString& v, bool has) {
+             return has && toStrengths(v, &o.bench.strength);
+         }},
+        benchKey("noise", "raw counts vary by up to +-N around the baseline (default 6)",
+                 &SimTouchBench::noise, 0, 1000),
+        benchKey("drift", "baselines move N counts every 100 frames, +-200 (default: random walk)",
+                 &SimTouchBench::drift, 0, 10000),
+        benchKey("coupling", "percent of a touch its neighbouring channels see (default 0)",
+                 &SimTouchBench::coupling, 0, 100),
         intKey("boards", "simulated boards, each with its own path and serial (default 1)",
                &SimOptions::boards, 1, 16),
         intKey("silent-after", "no answer from the Nth received report on",

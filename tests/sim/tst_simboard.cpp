@@ -685,7 +685,8 @@ void TestSimBoard::helpListsEveryKey() {
         "flip-flash",   "flip-eeprom", "flip-config", "wrong-version",  "wrong-ictype",
         "erase-fail",   "supply-fail", "no-external", "target-fail",    "bad-frames",
         "inf-protect",  "config-crc",  "cfg0-crc",    "trim-crc",       "flip-trim",
-        "drop",         "stall",       "boards",      "late",           "late-ms"};
+        "drop",         "stall",       "boards",      "late",           "late-ms",
+        "touch",        "noise",       "drift",       "coupling"};
     for (const char* k : keys) {
         QVERIFY2(help.contains(QLatin1String(k)), k);
         // Every listed key is accepted by the parser.
