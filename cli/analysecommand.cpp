@@ -44,13 +44,12 @@ void printTable(const q::Result& r, uint8_t language) {
     }
 }
 
-// A file that cannot be read or is no debug data file: exit 2, as a wrong command line.
-int refuseFile(CommandResult& result, const QString& reason, const QString& text) {
+// A file that cannot be read or is no debug data file: exit 2, as a wrong command line (the
+// reasons' exit code).
+int refuseFile(CommandResult& result, Reason reason, const QString& text) {
     printMessage(text);
     result.op.set(OperationResult::Outcome::Refused, reason, text);
-    result.extra.insert(QStringLiteral("exit_code"), kExitUsage);
-    result.finish();
-    return kExitUsage;
+    return result.finish();
 }
 
 int runAnalyse(const QStringList& argv) {
@@ -81,10 +80,8 @@ int runAnalyse(const QStringList& argv) {
 
     const csv::ReadResult file = csv::readFile(path, chip, language);
     if (!file.ok) {
-        return refuseFile(
-            result,
-            file.errorLine ? QStringLiteral("csv-malformed") : QStringLiteral("file-unreadable"),
-            file.error);
+        return refuseFile(result, file.errorLine ? Reason::CsvMalformed : Reason::FileUnreadable,
+                          file.error);
     }
     const std::vector<SampleRecord> records = file.lastBlock();
     const q::Result r = q::qualify(records, file.channels, q::csvSource(chip), minSnr);
@@ -99,8 +96,7 @@ int runAnalyse(const QStringList& argv) {
     result.extra.insert(QStringLiteral("samples"), qint64(records.size()));
     result.extra.insert(QStringLiteral("qualification"), q::toJson(r));
     if (failed)
-        result.op.set(OperationResult::Outcome::Failed, QStringLiteral("qualification-failed"),
-                      summary);
+        result.op.set(OperationResult::Outcome::Failed, Reason::QualificationFailed, summary);
     else
         result.op.message = summary;
     return result.finish();

@@ -147,8 +147,7 @@ int reportRun(const DebugRequest& req, const DebugSession& session, BoardAccess&
     if (stats.channels() > 0)
         printStatistics(stats, language);
     if (!end.ok()) {
-        result.op.set(OperationResult::Outcome::Failed, QString::fromLatin1(reasonKey(end.reason)),
-                      end.text);
+        result.op.set(end);
     }
     if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile))
         printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
@@ -290,7 +289,7 @@ int runDebug(const QStringList& argv) {
         return usage(error);
     QString profile;
     if (!chooseProfile(args, &profile, &error))
-        return result.refuse(QStringLiteral("profile-unreadable"), error);
+        return result.refuse(Reason::ProfileUnreadable, error);
     state.profilePath = profile;
     loadTouchParameters(Profile(profile), &state.debugParameters);
     return runDebugJob(req, state, result);

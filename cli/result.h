@@ -50,10 +50,6 @@ struct OperationResult {
         reason = why;
         message = text;
     }
-    // The same by the reason's key.
-    void set(Outcome o, const QString& reasonKey, const QString& text) {
-        set(o, reasonFromKey(reasonKey).value_or(Reason::Refused), text);
-    }
     // An operation of the board that ended with outcome (failed unless it is ok).
     void set(const tessel::Outcome& ended) {
         set(ended.ok() ? Outcome::Ok : Outcome::Failed, ended.reason, ended.text);
@@ -88,9 +84,6 @@ struct CommandResult {
     // Ends refused with a message of the command line's own, printed on stderr; the exit
     // code is the reason's.
     int refuse(Reason reason, const QString& message);
-    int refuse(const QString& reasonKey, const QString& message) {
-        return refuse(reasonFromKey(reasonKey).value_or(Reason::Refused), message);
-    }
 };
 
 constexpr int kExitNoBoard = tessel::kExitNoBoard;

@@ -70,6 +70,9 @@ private Q_SLOTS:
             {"write-failed", 1},
             {"no-frames", 1},
             {"no-samples", 1},
+            {"qualification-failed", 1},
+            {"csv-malformed", 2},
+            {"file-unreadable", 2},
             {"debug-failed", 1},
         };
         for (const auto& [key, exitCode] : rows)
@@ -107,7 +110,7 @@ private Q_SLOTS:
                      qPrintable(key));
             ++rows;
         }
-        QCOMPARE(rows, 34);
+        QCOMPARE(rows, 37);
     }
 
     void everyMessageHasBothTexts() {
