@@ -50,10 +50,6 @@ struct SharedState {
     DebugParameters debugParameters;
 
     bool english() const { return language == 1; }
-    // Picks the text of the current language.
-    QString text(const char* chinese, const char* english) const {
-        return QString::fromUtf8(language == 1 ? english : chinese);
-    }
     // An entry of the message table in the current language, its conversions filled.
     QString text(Msg id) const { return message(id, language); }
     template <typename... Args>

@@ -7,12 +7,11 @@
 // Exit status 0 when the board connected (and the write succeeded), 1 otherwise.
 #include "app/sharedstate.h"
 #include "app/tesseldlg.h"
+#include "link/programmersession.h"
 #include "pages/program/cprogrammedlg.h"
 #include "sim/simboard.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -46,29 +45,21 @@ int main(int argc, char** argv) {
 
     CTesselDlg window(state, backend, prompts, true);
     CProgrammeDlg& page = window.programPage();
-    auto* messages = page.findChild<QListWidget*>(QStringLiteral("messages"));
-    if (!messages)
-        return 1;
-    bool writing = false;
-    QObject::connect(messages->model(), &QAbstractItemModel::rowsInserted, &app, [&] {
-        const QString line = messages->item(messages->count() - 1)->text();
-        if (!writing && line.startsWith(QStringLiteral("下位机版本:"))) {
-            if (image.isEmpty()) {
-                QCoreApplication::exit(0);
-                return;
-            }
-            writing = true;
-            QTimer::singleShot(0, &app, [&page] {
-                page.button(ProgramView::Control::OpenFile)->click();
-                page.button(ProgramView::Control::WriteFlash)->click();
-            });
-        } else if (writing && line == QStringLiteral("芯片烧录成功!")) {
-            QCoreApplication::exit(0);
-        } else if (writing && (line.contains(QStringLiteral("失败")) ||
-                               line.contains(QStringLiteral("超时")))) {
-            QCoreApplication::exit(1);
-        }
-    });
+    // The window's own verdicts: the handshake's, then the one-key write's.
+    ProgrammerSession& session = page.session();
+    QObject::connect(&session, &ProgrammerSession::handshakeFinished, &app,
+                     [&](const Outcome& outcome) {
+                         if (!outcome.ok() || image.isEmpty()) {
+                             QCoreApplication::exit(outcome.ok() ? 0 : 1);
+                             return;
+                         }
+                         QTimer::singleShot(0, &app, [&page] {
+                             page.button(ProgramView::Control::OpenFile)->click();
+                             page.button(ProgramView::Control::WriteFlash)->click();
+                         });
+                     });
+    QObject::connect(&session, &ProgrammerSession::operationFinished, &app,
+                     [](const Outcome& outcome) { QCoreApplication::exit(outcome.ok() ? 0 : 1); });
     QTimer::singleShot(60000, &app, [] { QCoreApplication::exit(1); });
     window.show();
     return app.exec();
