@@ -123,14 +123,7 @@ void CTesselDlg::buildUi() {
     auto* logo = new QLabel(this);
     logo->setPixmap(artwork::logo());
 
-    aboutAction_ = new QAction(this);
-    aboutAction_->setShortcut(QKeySequence::HelpContents);
-    connect(aboutAction_, &QAction::triggered, this, &CTesselDlg::showAbout);
-    addAction(aboutAction_);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* aboutButton = new QToolButton(this);
-    aboutButton->setObjectName(QStringLiteral("aboutButton"));
-    aboutButton->setDefaultAction(aboutAction_);
+    QToolButton* aboutButton = buildAboutButton();
 
     // The button sits in a box of its own, so that it lines up with the combos beside it.
     auto* helpBox = new QGroupBox(QStringLiteral(" "), this);
@@ -151,6 +144,27 @@ void CTesselDlg::buildUi() {
     tabs_->addTab(debugPage_, QString());
     connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
 
+    fixBoxWidths(helpBox);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tabs_, 1);
+    resize(1280, 820);
+}
+
+QToolButton* CTesselDlg::buildAboutButton() {
+    aboutAction_ = new QAction(this);
+    aboutAction_->setShortcut(QKeySequence::HelpContents);
+    connect(aboutAction_, &QAction::triggered, this, &CTesselDlg::showAbout);
+    addAction(aboutAction_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* aboutButton = new QToolButton(this);
+    aboutButton->setObjectName(QStringLiteral("aboutButton"));
+    aboutButton->setDefaultAction(aboutAction_);
+    return aboutButton;
+}
+
+void CTesselDlg::fixBoxWidths(QWidget* helpBox) {
     // Each box is as wide as its wider language needs: nothing moves when it changes.
     for (QWidget* w : {static_cast<QWidget*>(commGroup_), static_cast<QWidget*>(helpBox),
                        static_cast<QWidget*>(languageGroup_)}) {
@@ -166,11 +180,6 @@ void CTesselDlg::buildUi() {
     state_.language = 0;  // every start is in Chinese
     retitle();
     languageGroup_->setTitle(state_.text(Msg::LanguageGroupAtStart));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(tabs_, 1);
-    resize(1280, 820);
 }
 
 void CTesselDlg::selectChipEntry(int index) {

@@ -13,6 +13,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 
 namespace tessel {
 
@@ -55,6 +56,8 @@ protected:
 
 private:
     void buildUi();
+    QToolButton* buildAboutButton();      // the About action, its shortcut and its button
+    void fixBoxWidths(QWidget* helpBox);  // as wide as either language needs; starts in Chinese
     void onChipChosen(int index);
     void onLanguageChosen(int index);
     void retitle();  // the captions of the language of the moment

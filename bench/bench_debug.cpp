@@ -76,12 +76,8 @@ long residentKiB() {
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+// The run's length: the argument, else TESSEL_BENCH_SECONDS, else 60 seconds.
+double runSeconds(int argc, char** argv) {
     double seconds = 60;
     if (qEnvironmentVariableIsSet("TESSEL_BENCH_SECONDS"))
         seconds = qEnvironmentVariable("TESSEL_BENCH_SECONDS").toDouble();
@@ -89,6 +85,41 @@ int main(int argc, char** argv) {
         seconds = QString::fromLocal8Bit(argv[1]).toDouble();
     if (seconds <= 0)
         seconds = 60;
+    return seconds;
+}
+
+// Prints the measures of the run and its bench rows.
+void report(double seconds, double elapsed, double cpu, long sent, long taken, long long samples,
+            long rssStart) {
+    std::printf("seconds            %.1f\n", elapsed);
+    std::printf("frames sent        %ld (%.1f/s)\n", sent, sent / elapsed);
+    std::printf("frames arrived     %ld\n", taken);
+    std::printf("samples saved      %lld\n", samples);
+    std::printf("frames dropped     %ld\n", sent - taken);
+    std::printf("window thread CPU  %.1f %% of one core\n", 100.0 * cpu / elapsed);
+    std::printf("memory growth      %ld KiB (resident %ld KiB)\n", residentKiB() - rssStart,
+                residentKiB());
+    const double share = 100.0 * cpu / elapsed;
+    tessel::bench::setShortMode(seconds < 10);
+    tessel::bench::printRow(
+        QStringLiteral("debug stream, 32 channels at 200 frames/s: window thread"),
+        QStringLiteral("%1 % of one core").arg(tessel::bench::number(share)),
+        QStringLiteral("<= 25 %"), share <= 25.0);
+    tessel::bench::printRow(QStringLiteral("debug stream: frames dropped"),
+                            QString::number(sent - taken), QStringLiteral("0"), sent == taken);
+    tessel::bench::printRow(
+        QStringLiteral("debug stream: resident memory growth"),
+        QStringLiteral("%1 MiB").arg(tessel::bench::number((residentKiB() - rssStart) / 1024.0)),
+        QStringLiteral("-"), true);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const double seconds = runSeconds(argc, argv);
 
     QTemporaryDir dir;
     SharedState state;
@@ -134,28 +165,8 @@ int main(int argc, char** argv) {
             QTimer::singleShot(1000, &app, [&, cpu, elapsed] {
                 const long sent = framesSent.load();
                 const long taken = long(page.session().framesReceived());
-                std::printf("seconds            %.1f\n", elapsed);
-                std::printf("frames sent        %ld (%.1f/s)\n", sent, sent / elapsed);
-                std::printf("frames arrived     %ld\n", taken);
-                std::printf("samples saved      %lld\n",
-                            static_cast<long long>(page.session().samples().size()));
-                std::printf("frames dropped     %ld\n", sent - taken);
-                std::printf("window thread CPU  %.1f %% of one core\n", 100.0 * cpu / elapsed);
-                std::printf("memory growth      %ld KiB (resident %ld KiB)\n",
-                            residentKiB() - rssStart, residentKiB());
-                const double share = 100.0 * cpu / elapsed;
-                tessel::bench::setShortMode(seconds < 10);
-                tessel::bench::printRow(
-                    QStringLiteral("debug stream, 32 channels at 200 frames/s: window thread"),
-                    QStringLiteral("%1 % of one core").arg(tessel::bench::number(share)),
-                    QStringLiteral("<= 25 %"), share <= 25.0);
-                tessel::bench::printRow(QStringLiteral("debug stream: frames dropped"),
-                                        QString::number(sent - taken), QStringLiteral("0"),
-                                        sent == taken);
-                tessel::bench::printRow(QStringLiteral("debug stream: resident memory growth"),
-                                        QStringLiteral("%1 MiB").arg(tessel::bench::number(
-                                            (residentKiB() - rssStart) / 1024.0)),
-                                        QStringLiteral("-"), true);
+                report(seconds, elapsed, cpu, sent, taken,
+                       static_cast<long long>(page.session().samples().size()), rssStart);
                 page.session().stop();
                 // The short runs of the test suite only report; a full run fails on a loss.
                 app.exit(sent == taken || seconds < 10 ? 0 : 1);

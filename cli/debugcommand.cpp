@@ -154,6 +154,59 @@ int reportRun(const DebugRequest& req, const DebugSession& session, BoardAccess&
     return result.finish();
 }
 
+// How a debug command ends: the first outcome decided (the run's, or what ended the command
+// before or around it), then a quiet spell without frames or the drain limit.
+struct DebugJobEnd {
+    std::optional<Outcome> outcome;
+    bool pausedByUs = false;
+    QTimer quiet;
+    QTimer drainLimit;
+
+    DebugJobEnd() {
+        for (QTimer* t : {&quiet, &drainLimit}) {
+            t->setSingleShot(true);
+            QObject::connect(t, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+        }
+    }
+    void finish(const Outcome& o) {
+        if (outcome)
+            return;
+        outcome = o;
+        quiet.start(kQuietMs);
+        drainLimit.start(kDrainMs);
+    }
+};
+
+// The run lasts the asked seconds or samples, then pauses (writing the CSV file) and stops.
+void connectRun(DebugSession& session, const DebugRequest& req, QTimer& runTimer, DebugJobEnd& end,
+                CommandResult& result) {
+    runTimer.setSingleShot(true);
+    auto endRun = [&session, &end] {
+        if (session.state() != DebugSession::State::Streaming)
+            return;
+        end.pausedByUs = true;
+        session.pause();  // writes the CSV file; the stop follows its end
+        session.stop();
+    };
+    QObject::connect(&runTimer, &QTimer::timeout, endRun);
+    QObject::connect(&session, &DebugSession::stateChanged, [&](DebugSession::State s) {
+        if (s == DebugSession::State::Streaming && !end.pausedByUs && req.samples == 0)
+            runTimer.start(int(req.seconds * 1000));
+    });
+    QObject::connect(&session, &DebugSession::finished,
+                     [&end](const Outcome& o) { end.finish(o); });
+    QObject::connect(&session, &DebugSession::sampleShown, [&, endRun](const SampleRecord&) {
+        if (req.samples > 0 && session.framesAccepted() >= req.samples)
+            endRun();
+    });
+    QObject::connect(&session, &DebugSession::csvFinished, [&result](bool ok, const QString& path) {
+        if (ok) {
+            printMessage(QStringLiteral("csv=%1").arg(path));
+            result.extra[QStringLiteral("csv")] = path;
+        }
+    });
+}
+
 int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& result) {
     BoardAccess access;
     if (!access.select(req.board, result, state.english()))
@@ -165,51 +218,13 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     DebugPageSettings settings;
     settings.vcc = req.vcc;
 
-    // The command's outcome: the run's, or what ended the command before or around it.
-    std::optional<Outcome> outcome;
-    bool pausedByUs = false;
-    QTimer quiet;
-    QTimer drainLimit;
-    for (QTimer* t : {&quiet, &drainLimit}) {
-        t->setSingleShot(true);
-        QObject::connect(t, &QTimer::timeout, [] { QCoreApplication::exit(0); });
-    }
-    auto finish = [&](const Outcome& o) {
-        if (outcome)
-            return;
-        outcome = o;
-        quiet.start(kQuietMs);
-        drainLimit.start(kDrainMs);
-    };
+    DebugJobEnd end;
     QObject::connect(&transport, &CMUSBHid::debugNotification, [&] {
-        if (quiet.isActive())
-            quiet.start(kQuietMs);
+        if (end.quiet.isActive())
+            end.quiet.start(kQuietMs);
     });
     QTimer runTimer;
-    runTimer.setSingleShot(true);
-    auto endRun = [&] {
-        if (session.state() != DebugSession::State::Streaming)
-            return;
-        pausedByUs = true;
-        session.pause();  // writes the CSV file; the stop follows its end
-        session.stop();
-    };
-    QObject::connect(&runTimer, &QTimer::timeout, endRun);
-    QObject::connect(&session, &DebugSession::stateChanged, [&](DebugSession::State s) {
-        if (s == DebugSession::State::Streaming && !pausedByUs && req.samples == 0)
-            runTimer.start(int(req.seconds * 1000));
-    });
-    QObject::connect(&session, &DebugSession::finished, [&](const Outcome& o) { finish(o); });
-    QObject::connect(&session, &DebugSession::sampleShown, [&](const SampleRecord&) {
-        if (req.samples > 0 && session.framesAccepted() >= req.samples)
-            endRun();
-    });
-    QObject::connect(&session, &DebugSession::csvFinished, [&](bool ok, const QString& path) {
-        if (ok) {
-            printMessage(QStringLiteral("csv=%1").arg(path));
-            result.extra[QStringLiteral("csv")] = path;
-        }
-    });
+    connectRun(session, req, runTimer, end, result);
     ConnectionSequence connection(state, transport, console, [&](bool accepted) {
         if (accepted)
             session.start(settings);  // a refused start ends with its outcome
@@ -218,24 +233,26 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
         if (!connection.handle(n) || session.running())
             return;
         if (const std::optional<Outcome> o = handshakeOutcome(n, transport, state))
-            finish(*o);
+            end.finish(*o);
     });
     // A lost board ends the command at once, whatever it was doing (the session ends its
     // run on the disconnection that follows), and outweighs an end already decided: the
     // stop may not have reached the board.
     QObject::connect(&transport, &CMUSBHid::boardLost, [&] {
         console.appendLog(state.text(Msg::BoardLost));
-        outcome = Outcome::failure(Reason::BoardLost, Msg::BoardLost, state.text(Msg::BoardLost));
+        end.outcome =
+            Outcome::failure(Reason::BoardLost, Msg::BoardLost, state.text(Msg::BoardLost));
         QCoreApplication::exit(0);
     });
     // The handshake before the run has no time-out of its own: a silent board ends here.
     QTimer handshakeGuard;
     handshakeGuard.setSingleShot(true);
     QObject::connect(&handshakeGuard, &QTimer::timeout, [&] {
-        if (session.running() || outcome)
+        if (session.running() || end.outcome)
             return;
         console.appendLog(state.text(Msg::ReplyTimeout));
-        finish(Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, state.text(Msg::ReplyTimeout)));
+        end.finish(
+            Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, state.text(Msg::ReplyTimeout)));
     });
     handshakeGuard.start(DebugSession::kStartupTimeoutMs);
     QTimer::singleShot(0, &transport, [&] { transport.open(); });
@@ -244,8 +261,8 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     QCoreApplication::processEvents();  // the writer's end and the frames still queued
     transport.close();
 
-    return reportRun(req, session, access, commandOutcome(outcome, session, state), state.language,
-                     result);
+    return reportRun(req, session, access, commandOutcome(end.outcome, session, state),
+                     state.language, result);
 }
 
 int runDebug(const QStringList& argv) {

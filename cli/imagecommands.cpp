@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace tessel::cli {
 
@@ -145,60 +146,64 @@ int runDump(const QStringList& args) {
     return result.finish();
 }
 
-int runMakeTk(const QStringList& args) {
-    Session session(messageStream());
-    Arguments parsed;
-    const std::vector<OptionSpec> specs = {
-        {"--cfg0", OptionSpec::Value}, {"--cfg1", OptionSpec::Value},
-        {"--mode", OptionSpec::Value}, {"--eeprom", OptionSpec::Value},
-        {"--force", OptionSpec::Flag}, {"-o", OptionSpec::Value}};
-    CommandResult result(QStringLiteral("make-tk"));
-    if (!parseFileCommand(args, specs, session, &parsed))
-        return result.usage(QStringLiteral("see tessel-cli make-tk --help"));
-
+// What make-tk is asked to write, from its command line and its input file.
+struct MakeTkRequest {
     uint8_t cfg0 = 0;
     uint8_t cfg1 = 0;
-    const bool haveCfg0 = parsed.has(QStringLiteral("--cfg0"));
-    if ((haveCfg0 && !parseByte(parsed.value(QStringLiteral("--cfg0")), &cfg0)) ||
+    bool haveCfg0 = false;
+    int mode = -1;  // the mode asked for; -1: from the input file, else tk
+    QString input;
+    TkContents carried;  // what a mass-production input carries
+    int chip = 0;
+    QByteArray eeprom;
+};
+
+// Reads --cfg0, --cfg1 and --mode; returns the usage problem, or an empty text.
+QString parseMakeTkOptions(const Arguments& parsed, MakeTkRequest* req) {
+    req->haveCfg0 = parsed.has(QStringLiteral("--cfg0"));
+    if ((req->haveCfg0 && !parseByte(parsed.value(QStringLiteral("--cfg0")), &req->cfg0)) ||
         (parsed.has(QStringLiteral("--cfg1")) &&
-         !parseByte(parsed.value(QStringLiteral("--cfg1")), &cfg1))) {
-        return result.usage(
-            QStringLiteral("--cfg0 and --cfg1 take a byte (0 to 255 or 0x00 to 0xff)"));
+         !parseByte(parsed.value(QStringLiteral("--cfg1")), &req->cfg1))) {
+        return QStringLiteral("--cfg0 and --cfg1 take a byte (0 to 255 or 0x00 to 0xff)");
     }
-    int mode = -1;
     if (parsed.has(QStringLiteral("--mode"))) {
         const QString m = parsed.value(QStringLiteral("--mode")).toLower();
-        mode = m == QLatin1String("mtk")   ? 0
-               : m == QLatin1String("ntk") ? 1
-               : m == QLatin1String("tk")  ? 2
-                                           : -2;
-        if (mode == -2) {
-            return result.usage(QStringLiteral("--mode must be mtk, ntk or tk"));
+        req->mode = m == QLatin1String("mtk")   ? 0
+                    : m == QLatin1String("ntk") ? 1
+                    : m == QLatin1String("tk")  ? 2
+                                                : -2;
+        if (req->mode == -2) {
+            return QStringLiteral("--mode must be mtk, ntk or tk");
         }
     }
+    return QString();
+}
 
-    // Everything the command line tells is checked before the file is loaded; the chip of
-    // a mass-production file is the one its trailer names.
-    const QString input = parsed.positional[0];
-    TkContents carried;
-    int chip = int(session.shared.chipIndex.load());
-    if (isMassProductionFile(input)) {
-        QFile f(input);
-        if (f.open(QIODevice::ReadOnly) && f.size() <= qint64(kLargestReadableFile)) {
-            const QByteArray data = f.readAll();
-            carried = decodeMassProductionFile(reinterpret_cast<const uint8_t*>(data.constData()),
-                                               uint32_t(data.size()));
-            if (carried.status == TkStatus::Ok)
-                chip = carried.chip;
-        }
+// The chip of a mass-production input is the one its trailer names.
+void readCarriedTrailer(MakeTkRequest* req) {
+    if (!isMassProductionFile(req->input))
+        return;
+    QFile f(req->input);
+    if (f.open(QIODevice::ReadOnly) && f.size() <= qint64(kLargestReadableFile)) {
+        const QByteArray data = f.readAll();
+        req->carried = decodeMassProductionFile(reinterpret_cast<const uint8_t*>(data.constData()),
+                                                uint32_t(data.size()));
+        if (req->carried.status == TkStatus::Ok)
+            req->chip = req->carried.chip;
     }
-    if (!haveCfg0 && carried.status == TkStatus::Ok) {
-        cfg0 = carried.cfg0;  // the file's own configuration bytes
-        cfg1 = carried.cfg1;
-    } else if (!haveCfg0 && !chipInfo(chip).massProductionModes) {
+}
+
+// Checks the configuration bytes, the EEPROM image, the mode and the output name against the
+// chip; returns the exit code when the command ends here.
+std::optional<int> checkMakeTkRequest(const Arguments& parsed, MakeTkRequest& req, Session& session,
+                                      CommandResult& result) {
+    const int chip = req.chip;
+    if (!req.haveCfg0 && req.carried.status == TkStatus::Ok) {
+        req.cfg0 = req.carried.cfg0;  // the file's own configuration bytes
+        req.cfg1 = req.carried.cfg1;
+    } else if (!req.haveCfg0 && !chipInfo(chip).massProductionModes) {
         return result.usage(QStringLiteral("--cfg0 is needed for chip %1").arg(chip));
     }
-    QByteArray eeprom;
     if (parsed.has(QStringLiteral("--eeprom"))) {
         if (!eepromInFlashBuffer(chip)) {
             return result.usage(QStringLiteral("--eeprom: only KR4115/56/17 and KR4116/4311/12A "
@@ -210,13 +215,13 @@ int runMakeTk(const QStringList& args) {
             return result.refuse(Reason::EepromImageRefused,
                                  QStringLiteral("--eeprom needs a file of exactly 2048 bytes"));
         }
-        eeprom = f.readAll();
+        req.eeprom = f.readAll();
     }
-    if (mode < 0)
-        mode = carried.status == TkStatus::Ok && chipInfo(chip).massProductionModes
-                   ? modeSelectionFromByte(carried.modeByte)
-                   : 2;
-    const QString ext = massProductionExtension(chip, mode);
+    if (req.mode < 0)
+        req.mode = req.carried.status == TkStatus::Ok && chipInfo(chip).massProductionModes
+                       ? modeSelectionFromByte(req.carried.modeByte)
+                       : 2;
+    const QString ext = massProductionExtension(chip, req.mode);
     session.console.extension = ext;
     session.console.force = parsed.has(QStringLiteral("--force"));
     if (parsed.has(QStringLiteral("-o"))) {
@@ -231,19 +236,23 @@ int runMakeTk(const QStringList& args) {
                                  cliText(Msg::CliFileExists, qUtf8Printable(out + ext)));
         }
     }
+    return std::nullopt;
+}
 
-    result.chip = chip;
-    if (!session.open(input)) {
+// Loads the input as the programming page does and writes the mass-production file.
+int writeMakeTk(const MakeTkRequest& req, Session& session, CommandResult& result) {
+    result.chip = req.chip;
+    if (!session.open(req.input)) {
         result.op.set(OperationResult::Outcome::Refused, Reason::ImageRefused,
                       session.console.lastLine);
         return result.finish();
     }
-    chip = int(session.shared.chipIndex.load());
-    if (!eeprom.isEmpty()) {
-        std::copy(eeprom.begin(), eeprom.end(), session.image.eepromWriteImage(chip));
+    const int chip = int(session.shared.chipIndex.load());
+    if (!req.eeprom.isEmpty()) {
+        std::copy(req.eeprom.begin(), req.eeprom.end(), session.image.eepromWriteImage(chip));
     }
     MassProductionWriter writer(session.shared, session.image, session.console, session.console);
-    if (!writer.createMassProductionFile(cfg0, cfg1, mode)) {
+    if (!writer.createMassProductionFile(req.cfg0, req.cfg1, req.mode)) {
         if (!session.console.refusedPath.isEmpty()) {
             return result.refuse(
                 Reason::FileExists,
@@ -260,6 +269,31 @@ int runMakeTk(const QStringList& args) {
     result.op.length = uint32_t(QFileInfo(writer.writtenPath()).size());
     result.extra.insert(QStringLiteral("file"), written);
     return result.finish();
+}
+
+int runMakeTk(const QStringList& args) {
+    Session session(messageStream());
+    Arguments parsed;
+    const std::vector<OptionSpec> specs = {
+        {"--cfg0", OptionSpec::Value}, {"--cfg1", OptionSpec::Value},
+        {"--mode", OptionSpec::Value}, {"--eeprom", OptionSpec::Value},
+        {"--force", OptionSpec::Flag}, {"-o", OptionSpec::Value}};
+    CommandResult result(QStringLiteral("make-tk"));
+    if (!parseFileCommand(args, specs, session, &parsed))
+        return result.usage(QStringLiteral("see tessel-cli make-tk --help"));
+    MakeTkRequest req;
+    const QString problem = parseMakeTkOptions(parsed, &req);
+    if (!problem.isEmpty())
+        return result.usage(problem);
+
+    // Everything the command line tells is checked before the file is loaded; the chip of
+    // a mass-production file is the one its trailer names.
+    req.input = parsed.positional[0];
+    req.chip = int(session.shared.chipIndex.load());
+    readCarriedTrailer(&req);
+    if (const std::optional<int> code = checkMakeTkRequest(parsed, req, session, result))
+        return *code;
+    return writeMakeTk(req, session, result);
 }
 
 }  // namespace

@@ -135,7 +135,14 @@ QWidget* CDebug::buildControls() {
     }
     row->addWidget(supply);
 
-    auto* run = new QGroupBox(box);
+    row->addWidget(buildRunGroup(box));
+    row->addWidget(buildLinkGroup(box));
+    row->addStretch(1);
+    return box;
+}
+
+QGroupBox* CDebug::buildRunGroup(QWidget* parent) {
+    auto* run = new QGroupBox(parent);
     setCaption(run, Msg::DebugRunGroup);
     auto* runGrid = new QGridLayout(run);
     // The start, pause and channels buttons change their captions with the run.
@@ -158,14 +165,16 @@ QWidget* CDebug::buildControls() {
     csvPathLabel_->setObjectName(QStringLiteral("csvPath"));
     csvPathLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     runGrid->addWidget(csvPathLabel_, 3, 0, 1, 3);
-    row->addWidget(run);
     connect(startButton_, &QPushButton::clicked, this, &CDebug::onStartClicked);
     connect(pauseButton_, &QPushButton::clicked, this, &CDebug::onPauseClicked);
     connect(saveSettingsButton_, &QPushButton::clicked, this, &CDebug::onSaveSettings);
     connect(channelsButton_, &QPushButton::clicked, this, &CDebug::onChannelsButton);
     connect(saveDataCheck_, &QCheckBox::toggled, &session_, &DebugSession::setSaveData);
+    return run;
+}
 
-    auto* link = new QGroupBox(box);
+QGroupBox* CDebug::buildLinkGroup(QWidget* parent) {
+    auto* link = new QGroupBox(parent);
     setCaption(link, Msg::DebugStatusGroup);
     auto* linkGrid = new QGridLayout(link);
     statusLabel_ = new QLabel(link);
@@ -189,9 +198,7 @@ QWidget* CDebug::buildControls() {
     linkGrid->addWidget(channelCountEdit_, 1, 1);
     linkGrid->addWidget(linkLabel_, 2, 0);
     linkGrid->addWidget(linkRateEdit_, 2, 1);
-    row->addWidget(link);
-    row->addStretch(1);
-    return box;
+    return link;
 }
 
 QWidget* CDebug::buildViews() {

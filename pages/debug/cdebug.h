@@ -106,6 +106,8 @@ private:
     void showCaption(QWidget* widget, Msg text);
     void buildUi();
     QWidget* buildControls();
+    QGroupBox* buildRunGroup(QWidget* parent);   // start, pause, save, CSV file
+    QGroupBox* buildLinkGroup(QWidget* parent);  // status, lamp, channels, link rate
     QWidget* buildViews();
     void buildParameterGroup();
     void loadSettings();

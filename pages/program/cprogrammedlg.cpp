@@ -86,6 +86,25 @@ QPushButton* CProgrammeDlg::addButton(Control control, QGroupBox* group) {
 }
 
 void CProgrammeDlg::buildUi() {
+    QVBoxLayout* left = buildButtonColumn();
+    buildViewGroup();
+    buildPageFrame();
+    views_->setMinimumWidth(
+        440);  // its five tabs and the messages stay readable at the window's minimum size
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(viewGroup_, 1);
+    layout->addWidget(pageFrame_);
+
+    connectButtons();
+
+    retitle();
+    setDumps(state_.text(Msg::WriteDumpEmpty), state_.text(Msg::ReadDumpEmpty));
+    layoutForChip();
+}
+
+QVBoxLayout* CProgrammeDlg::buildButtonColumn() {
     // Left column, in its final form: the configuration group stays hidden.
     programGroup_ = new QGroupBox(this);
     new QVBoxLayout(programGroup_);
@@ -115,7 +134,10 @@ void CProgrammeDlg::buildUi() {
     for (QGroupBox* g : {programGroup_, configGroup_, powerGroup_, otherGroup_})
         left->addWidget(g);
     left->addStretch(1);
+    return left;
+}
 
+void CProgrammeDlg::buildViewGroup() {
     // Middle: the five views, the progress bar and the result picture.
     viewGroup_ = new QGroupBox(this);
     views_ = new QTabWidget(viewGroup_);
@@ -148,7 +170,9 @@ void CProgrammeDlg::buildUi() {
     auto* middle = new QVBoxLayout(viewGroup_);
     middle->addWidget(views_, 1);
     middle->addLayout(bottom);
+}
 
+void CProgrammeDlg::buildPageFrame() {
     // Right: the frame that hosts the chip pages. It is as wide as the page shown needs and
     // scrolls a page taller than the window; the views get the rest.
     pageFrame_ = new QGroupBox(this);
@@ -173,14 +197,9 @@ void CProgrammeDlg::buildUi() {
     pageScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pageScroll_->setWidget(pageStack_);
     (new QVBoxLayout(pageFrame_))->addWidget(pageScroll_);
-    views_->setMinimumWidth(
-        440);  // its five tabs and the messages stay readable at the window's minimum size
+}
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addWidget(viewGroup_, 1);
-    layout->addWidget(pageFrame_);
-
+void CProgrammeDlg::connectButtons() {
     connect(button(Control::OpenFile), &QPushButton::clicked, this,
             [this] { loader_->openImage(); });
     connect(button(Control::WriteFlash), &QPushButton::clicked, this, &CProgrammeDlg::onWriteFlash);
@@ -211,10 +230,6 @@ void CProgrammeDlg::buildUi() {
     for (CMListCtrl* grid : {writeGrid_, readGrid_}) {
         connect(grid, &CMListCtrl::byteEdited, this, &CProgrammeDlg::onGridEdit);
     }
-
-    retitle();
-    setDumps(state_.text(Msg::WriteDumpEmpty), state_.text(Msg::ReadDumpEmpty));
-    layoutForChip();
 }
 
 QPushButton* CProgrammeDlg::button(Control control) const {

@@ -24,6 +24,7 @@ class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace tessel {
 
@@ -99,6 +100,10 @@ protected:
 
 private:
     void buildUi();
+    QVBoxLayout* buildButtonColumn();  // the left column of button groups
+    void buildViewGroup();             // the five views, the progress bar, the result picture
+    void buildPageFrame();             // the scrolled frame of the chip and trim pages
+    void connectButtons();
     void fitPageFrame();
     QPushButton* addButton(Control control, QGroupBox* group);
     void onHandshakeFinished(const Outcome& outcome);
