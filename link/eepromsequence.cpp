@@ -68,20 +68,12 @@ void EepromSequence::erased(const LinkNotification& n) {
 }
 
 void EepromSequence::write(const LinkNotification& n) {
-    switch (n.code) {
-        case LinkCode::EepromWriteStarted:
-            run_.say(Msg::EepromWriteStart);
-            run_.view_.showProgress(0);
-            return;
-        case LinkCode::EepromBlock:
-            run_.view_.showProgress(run_.progressOf(n));
-            return;
-        default:
-            run_.say(Msg::EepromWriteDone);
-            run_.view_.showProgress(100);
-            startRead();
-            return;
+    if (n.code == LinkCode::EepromWriteStarted) {
+        run_.say(Msg::EepromWriteStart);
+        return;
     }
+    run_.say(Msg::EepromWriteDone);
+    startRead();
 }
 
 void EepromSequence::startRead() {
@@ -103,19 +95,11 @@ void EepromSequence::startRead() {
 }
 
 void EepromSequence::read(const LinkNotification& n) {
-    switch (n.code) {
-        case LinkCode::EepromReadStarted:
-            run_.say(Msg::EepromReadStart);
-            run_.view_.showProgress(0);
-            return;
-        case LinkCode::EepromBlock:
-            run_.view_.showProgress(run_.progressOf(n));
-            return;
-        default:
-            break;
+    if (n.code == LinkCode::EepromReadStarted) {
+        run_.say(Msg::EepromReadStart);
+        return;
     }
     run_.say(Msg::EepromReadDone);
-    run_.view_.showProgress(100);
     Outcome outcome = run_.succeeded(Msg::EepromReadDone);
     if (run_.operation_ == Operation::EepromWrite) {
         // The whole EEPROM read back is compared: 2048 bytes for the chips that keep it in

@@ -139,22 +139,14 @@ void ProgrammingSequence::startFlashWrite() {
 }
 
 void ProgrammingSequence::flashWrite(const LinkNotification& n) {
-    switch (n.code) {
-        case LinkCode::FlashWriteStarted:
-            logRetry();
-            run_.say(Msg::FlashWriteStart);
-            run_.say(Msg::FlashWriteLength, n.total);
-            run_.view_.showProgress(0);
-            return;
-        case LinkCode::FlashWriteProgress:
-            run_.view_.showProgress(run_.progressOf(n));
-            return;
-        default:
-            run_.say(Msg::FlashWriteDone);
-            run_.view_.showProgress(100);
-            startFlashRead();
-            return;
+    if (n.code == LinkCode::FlashWriteStarted) {
+        logRetry();
+        run_.say(Msg::FlashWriteStart);
+        run_.say(Msg::FlashWriteLength, n.total);
+        return;
     }
+    run_.say(Msg::FlashWriteDone);
+    startFlashRead();
 }
 
 void ProgrammingSequence::startFlashRead() {
@@ -173,24 +165,17 @@ void ProgrammingSequence::startFlashRead() {
 }
 
 void ProgrammingSequence::flashRead(const LinkNotification& n) {
-    switch (n.code) {
-        case LinkCode::FlashReadStarted:
-            logRetry();
-            run_.say(Msg::FlashReadStart);
-            // The English line names no length.
-            if (run_.state_.english()) {
-                run_.say(Msg::FlashReadLengthEnglish);
-            } else {
-                run_.say(Msg::FlashReadLength, n.total);
-            }
-            run_.view_.showProgress(0);
-            return;
-        case LinkCode::FlashReadProgress:
-            run_.view_.showProgress(run_.progressOf(n));
-            return;
-        default:
-            flashReadFinished();
-            return;
+    if (n.code != LinkCode::FlashReadStarted) {
+        flashReadFinished();
+        return;
+    }
+    logRetry();
+    run_.say(Msg::FlashReadStart);
+    // The English line names no length.
+    if (run_.state_.english()) {
+        run_.say(Msg::FlashReadLengthEnglish);
+    } else {
+        run_.say(Msg::FlashReadLength, n.total);
     }
 }
 
@@ -198,7 +183,6 @@ void ProgrammingSequence::flashReadFinished() {
     ImageState& image = run_.image_;
     run_.say(Msg::FlashReadDone);
     Outcome outcome = run_.succeeded(Msg::FlashReadDone);
-    run_.view_.showProgress(100);
     run_.say(Msg::FlashChecksum, computeChecksum(image.readBuffer.data(), readLength_));
     if (run_.operation_ == Operation::WriteFlash) {
         const bool ok = verifyFlash(image.imageLength) == 0;

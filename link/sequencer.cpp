@@ -38,6 +38,11 @@ bool partOfTransfer(LinkCode finished, LinkCode code) {
     }
 }
 
+bool isTransferProgress(LinkCode code) {
+    return code == LinkCode::FlashWriteProgress || code == LinkCode::FlashReadProgress ||
+           code == LinkCode::EepromBlock;
+}
+
 }  // namespace
 
 OperationSequencer::OperationSequencer(SharedState& state, CMUSBHid& transport, ImageState& image,
@@ -342,9 +347,20 @@ void OperationSequencer::handle(const LinkNotification& n) {
         return;
     if (!step_.transfer)
         replyTimer_.stop();
+    // The progress bar of a bulk transfer is the runner's: the unit hears of the transfer's
+    // start (to log it) and of its end.
+    if (isTransferProgress(n.code)) {
+        view_.showProgress(progressOf(n));
+        return;
+    }
+    const bool started = step_.transfer && n.code != step_.awaits;
+    if (step_.transfer && !started)
+        view_.showProgress(100);
     // The handler may start the next step, which replaces step_.
     const StepHandler next = step_.next;
     next(n);
+    if (started)
+        view_.showProgress(0);
 }
 
 bool OperationSequencer::handleExchange(const LinkNotification& n) {

@@ -140,7 +140,8 @@ private:
     bool debugRunHoldsBoard() const;
     // Sends one command; `next` takes the notification `awaits`.
     bool send(const Report& report, LinkCode awaits, StepHandler next);
-    // A bulk transfer was started; `next` takes its start, progress and end notifications.
+    // A bulk transfer was started; `next` takes its start and end notifications (the runner
+    // draws its progress).
     void awaitTransfer(LinkCode finished, StepHandler next);
     bool awaited(LinkCode code) const;
     // The single exchanges: supply switching and the leave-programming reply.

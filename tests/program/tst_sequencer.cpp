@@ -102,6 +102,57 @@ private Q_SLOTS:
         QCOMPARE(bench_->view->progress, -1);
     }
 
+    // Every bulk transfer shows its bar from 0, never going back, to 100 at its end, and the
+    // bar is hidden when the operation ends.
+    void progressOfEveryTransfer_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("transfers");
+        QTest::newRow("one-key write: write, then read") << 0 << 11 << 2;
+        QTest::newRow("read flash") << 1 << 13 << 1;
+        QTest::newRow("EEPROM write: write, then read") << 2 << 11 << 2;
+        QTest::newRow("EEPROM read") << 3 << 5 << 1;
+    }
+
+    void progressOfEveryTransfer() {
+        QFETCH(int, operation);
+        QFETCH(int, chip);
+        QFETCH(int, transfers);
+        connectBoard(fastBoard());
+        state_.chipIndex = chip;
+        ImageState& image = *bench_->image;
+        for (int i = 0; i < 3000; ++i)
+            image.writeBuffer[i] = static_cast<uint8_t>(i & 0x3F);
+        image.imageLength = 3000;
+        image.imageLoaded = true;
+        image.freshlyOpened = true;
+        std::fill(image.eepromWriteBuffer.begin(), image.eepromWriteBuffer.end(), uint8_t(0x5A));
+        OperationSequencer& seq = *bench_->seq;
+        const bool started = operation == 0   ? seq.startWriteFlash()
+                             : operation == 1 ? seq.startReadFlash()
+                             : operation == 2 ? seq.startWriteEeprom()
+                                              : seq.startReadEeprom();
+        QVERIFY(started);
+        QTRY_COMPARE_WITH_TIMEOUT(bench_->view->finished, 1, 20000);
+        QVERIFY(bench_->view->lastSuccess);
+        const QList<int>& seen = bench_->view->progressSeen;
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.first(), 0);
+        QCOMPARE(seen.last(), 100);
+        // A new transfer starts the bar again at 0, after the last one reached 100.
+        int starts = 1;
+        for (int i = 1; i < seen.size(); ++i) {
+            if (seen[i] < seen[i - 1]) {
+                QCOMPARE(seen[i], 0);
+                QCOMPARE(seen[i - 1], 100);
+                ++starts;
+            }
+        }
+        QCOMPARE(starts, transfers);
+        QVERIFY(seen.size() > 2 * transfers);  // progress between start and end
+        QCOMPARE(bench_->view->progress, -1);
+    }
+
     void supplyReplies_data() {
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("fail");
