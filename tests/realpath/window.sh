@@ -32,9 +32,12 @@ dialog() {
     d=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$d" ] || return 1
     sleep 0.5
-    xdotool key --window "$d" ctrl+a
-    xdotool type --window "$d" --delay 10 "$2"
-    xdotool key --window "$d" Return
+    # Typed as real input: keys sent to a window carry a made-up time that can lie ahead of the
+    # server's, and Qt then fails to grab the pointer for the next context menu.
+    xdotool windowfocus --sync "$d"
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$2"
+    xdotool key Return
 }
 saves=0
 log=
