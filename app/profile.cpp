@@ -259,7 +259,8 @@ QByteArray Profile::readBytes(bool* ok) const {
     return file.data;
 }
 
-int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
+QString Profile::readString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
     bool ok = true;
     const Text text = parse(readBytes(&ok));
     const Location loc =
@@ -269,6 +270,14 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
     const QString& line = text.lines[loc.keyLine].text;
     const auto span = valueSpan(line);
     const QString value = line.mid(span.first, span.second - span.first);
+    if (value.isEmpty())
+        return defaultValue;
+    // The value's units back to text: UTF-8 bytes in an 8-bit file.
+    return isUtf16(text.encoding) ? value : QString::fromUtf8(value.toLatin1());
+}
+
+int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
+    const QString value = readString(section, key, QString());
     if (value.isEmpty())
         return defaultValue;
     int i = 0;
@@ -288,7 +297,11 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
-    if (path_.isEmpty())
+    return writeString(section, key, QString::number(value));  // ASCII in every encoding
+}
+
+bool Profile::writeString(const QString& section, const QString& key, const QString& value) {
+    if (path_.isEmpty() || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
         return false;
     bool ok = true;
     Text text = parse(readBytes(&ok));
@@ -296,18 +309,18 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
         return false;
     const QString sectionUnits = external(section, text.encoding);
     const QString keyUnits = external(key, text.encoding);
-    const QString number = QString::number(value);  // ASCII in every encoding
+    const QString units = external(value, text.encoding);
     const Location loc = locate(text.lines, sectionUnits, keyUnits);
     if (loc.keyLine >= 0) {
         QString& line = text.lines[loc.keyLine].text;
         const auto span = valueSpan(line);
-        line.replace(span.first, span.second - span.first, number);
+        line.replace(span.first, span.second - span.first, units);
     } else if (loc.sectionLine >= 0) {
-        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + number);
+        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + units);
     } else {
         insertLine(text.lines, text.lines.size(),
                    QLatin1Char('[') + sectionUnits + QLatin1Char(']'));
-        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + number);
+        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + units);
     }
 
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -31,9 +31,18 @@ public:
     // reading stops at the first character that is not a digit ("12abc" gives 12, "abc" 0).
     int readInt(const QString& section, const QString& key, int defaultValue) const;
 
+    // The text stored under section/key (blanks around it taken off), or defaultValue when
+    // the file, the section or the key is missing or the value is empty.
+    QString readString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+
     // Writes value as decimal text. A new key goes at the end of its section, a new section
     // at the end of the file. Returns false when the file could not be written.
     bool writeInt(const QString& section, const QString& key, int value);
+
+    // Writes value as it is (UTF-8 in a file without a byte-order mark). A value with a line
+    // end is refused (false), as is a file that could not be written.
+    bool writeString(const QString& section, const QString& key, const QString& value);
 
     // Where the profile lives: in moduleDir when that directory is writable (portable use),
     // otherwise, and always for a program installed in a "bin" directory, in ~/.config/Tessel/.

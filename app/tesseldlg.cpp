@@ -1,6 +1,8 @@
 #include "app/tesseldlg.h"
 
 #include "app/aboutdlg.h"
+#include "app/boardchoice.h"
+#include "app/boardchooser.h"
 #include "app/chipcatalogue.h"
 #include "app/qttranslations.h"
 #include "link/cmusbhid.h"
@@ -10,6 +12,7 @@
 #include "pages/debug/cdebug.h"
 #include "pages/help/chelplines.h"
 #include "pages/program/cprogrammedlg.h"
+#include "pages/program/productionpanel.h"
 #include "res/artwork.h"
 
 #include <QAction>
@@ -42,7 +45,8 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
       state_(state),
       profile_(state.profilePath),
       prompts_(prompts),
-      programPage_(new CProgrammeDlg(state, backend, prompts)),
+      boardChoice_(new BoardChoice(backend)),
+      programPage_(new CProgrammeDlg(state, *boardChoice_, prompts)),
       transport_(&programPage_->session().transport()),
       debugPage_(new CDebug(state, *transport_, prompts)),
       watcher_(backend.createWatcher(this)),
@@ -54,7 +58,10 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
                                                               QString::fromLatin1(kChipKey), 0));
     }
     state_.language = 0;
+    boardChoice_->setParent(programPage_);  // it outlives the page's session
     buildUi();
+    boardChooser_->attach(programPage_->session(), *programPage_, watcher_);
+    addAction(&programPage_->production().openLogFolderAction());
 
     connect(watcher_, &HotplugWatcher::arrived, this, &CTesselDlg::onDeviceArrived);
     connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
@@ -70,6 +77,10 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
             &QComboBox::setEnabled);
     connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, usbRadio_,
             &QRadioButton::setEnabled);
+    connect(programPage_, &CProgrammeDlg::chipComboEnabledChanged, boardChooser_,
+            &BoardChooser::setOperationIdle);
+    connect(debugPage_, &CDebug::runActiveChanged, boardChooser_,
+            [this](bool active) { boardChooser_->setDebugIdle(!active); });
 
     // A board held by another program is tried again every two seconds, quietly, until that
     // program lets it go.
@@ -92,7 +103,10 @@ void CTesselDlg::buildUi() {
     commGroup_ = new QGroupBox(this);
     usbRadio_ = new QRadioButton(commGroup_);
     usbRadio_->setChecked(true);
-    (new QVBoxLayout(commGroup_))->addWidget(usbRadio_);
+    boardChooser_ = new BoardChooser(state_, *boardChoice_, commGroup_);
+    auto* comm = new QHBoxLayout(commGroup_);
+    comm->addWidget(usbRadio_);
+    comm->addWidget(boardChooser_);
     connect(usbRadio_, &QRadioButton::clicked, this, [this] { programPage_->session().reopen(); });
 
     helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for

@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace tessel {
 
+class BoardChoice;
+class BoardChooser;
 class CDebug;
 class CHelpLines;
 class CMUSBHid;
@@ -45,6 +47,7 @@ public:
     QPushButton& helpButton() { return *helpButton_; }
     CHelpLines& helpLines() { return *helpLines_; }
     QRadioButton& usbRadio() { return *usbRadio_; }
+    BoardChooser& boardChooser() { return *boardChooser_; }
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -69,6 +72,7 @@ private:
     SharedState& state_;
     Profile profile_;
     Prompts& prompts_;
+    BoardChoice* boardChoice_;  // the bus with the chosen board; belongs to the programming page
     CProgrammeDlg* programPage_;
     CMUSBHid* transport_;  // the programming page's session's
     CDebug* debugPage_;
@@ -77,6 +81,7 @@ private:
 
     QGroupBox* commGroup_ = nullptr;
     QRadioButton* usbRadio_ = nullptr;
+    BoardChooser* boardChooser_ = nullptr;
     QPushButton* helpButton_ = nullptr;
     CHelpLines* helpLines_ = nullptr;
     QGroupBox* chipGroup_ = nullptr;

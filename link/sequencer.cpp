@@ -133,6 +133,7 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
     opAfterErase_ = false;
     refreshControls();
     view_.setResult(picture);
+    Q_EMIT operationStarted(op);
     const auto selected = [this](const LinkNotification& n) { chipSelected(n); };
     if (!send(cmd::selectChip(static_cast<uint8_t>(chip_)), LinkCode::ChipSelected, selected)) {
         const QString line = say(Msg::NoBoard);

@@ -115,6 +115,12 @@ public:
     // A single exchange without a reply ends the operation after this time.
     void setReplyTimeoutMs(int ms) { replyTimeoutMs_ = ms; }
 
+Q_SIGNALS:
+    // An operation has begun: its chip is latched and its first command is about to go out.
+    // (A one-key write refused for its image never begins.)
+    void operationStarted(tessel::OperationSequencer::Operation operation);
+
+public:
     // Operation state kept for the configuration sequences and the mass-production page.
     const std::array<uint8_t, 64>& configCopy() const { return configCopy_; }
     bool opAfterErase() const { return opAfterErase_; }

@@ -12,8 +12,10 @@
 #include "pages/chip/pagesconfigsource.h"
 #include "pages/program/cmlistctrl.h"
 #include "pages/program/messagelist.h"
+#include "pages/program/productionpanel.h"
 #include "res/artwork.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QGroupBox>
@@ -74,6 +76,7 @@ CProgrammeDlg::CProgrammeDlg(SharedState& state, HidBackend& bus, Prompts& promp
     buildUi();
     connect(session_.get(), &ProgrammerSession::handshakeFinished, this,
             &CProgrammeDlg::onHandshakeFinished);
+    production_->attachTraceLog(*session_);
 }
 
 CProgrammeDlg::~CProgrammeDlg() = default;
@@ -87,6 +90,8 @@ QPushButton* CProgrammeDlg::addButton(Control control, QGroupBox* group) {
 
 void CProgrammeDlg::buildUi() {
     QVBoxLayout* left = buildButtonColumn();
+    production_ = new ProductionPanel(state_, *this, prompts_, this);
+    otherGroup_->layout()->addWidget(&production_->modeCheck());
     buildViewGroup();
     buildPageFrame();
     views_->setMinimumWidth(
@@ -95,6 +100,7 @@ void CProgrammeDlg::buildUi() {
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addWidget(viewGroup_, 1);
+    layout->addWidget(production_);
     layout->addWidget(pageFrame_);
 
     connectButtons();
@@ -251,6 +257,7 @@ void CProgrammeDlg::retitle() {
     messages_->setLanguage(state_.language);
     for (int i = 0; i < 5; ++i)
         views_->setTabText(i, state_.text(kViewTabs[i]));
+    production_->applyLanguage();
 }
 
 void CProgrammeDlg::setDumps(const QString& write, const QString& read) {
@@ -391,6 +398,7 @@ void CProgrammeDlg::layoutForChip() {
     showEepromImage(inFlash ? image_.eepromReadImage(chip) : image_.eepromReadBuffer.data(), rows,
                     0);
     sequencer_->refreshControls();
+    production_->subjectMayHaveChanged();
 }
 
 void CProgrammeDlg::fitPageFrame() {
@@ -460,6 +468,7 @@ void CProgrammeDlg::openFinished() {
     QWidget* current = views_->currentWidget();
     current->hide();
     current->show();
+    production_->subjectMayHaveChanged();
 }
 
 void CProgrammeDlg::writeBufferDumpChanged(const QString& dump) {

@@ -32,6 +32,7 @@ class CMListCtrl;
 class CMUSBHid;
 class HidBackend;
 class MessageList;
+class ProductionPanel;
 class ProgrammerSession;
 namespace chip {
 class ChipPageView;
@@ -82,6 +83,7 @@ public:
     OperationSequencer& sequencer() { return *sequencer_; }
     QPushButton* button(Control control) const;
     QPushButton* clearButton() const { return clearButton_; }
+    ProductionPanel& production() const { return *production_; }
     CMListCtrl& writeGrid() const { return *writeGrid_; }
     CMListCtrl& readGrid() const { return *readGrid_; }
     QTabWidget& views() const { return *views_; }
@@ -143,6 +145,7 @@ private:
 
     std::array<QPushButton*, kControlCount> buttons_{};
     QPushButton* clearButton_ = nullptr;
+    ProductionPanel* production_ = nullptr;
     QGroupBox* programGroup_ = nullptr;
     QGroupBox* configGroup_ = nullptr;
     QGroupBox* powerGroup_ = nullptr;
