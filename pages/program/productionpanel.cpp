@@ -78,7 +78,11 @@ ProductionPanel::ProductionPanel(SharedState& state, CProgrammeDlg& page, Prompt
             &ProductionPanel::refresh);
     connect(&page_.session().transport(), &CMUSBHid::disconnected, this, &ProductionPanel::refresh);
     // The write button's state says whether the next write may start.
-    page_.button(Control::WriteFlash)->installEventFilter(this);
+    QPushButton* write = page_.button(Control::WriteFlash);
+    write->installEventFilter(this);
+    // After the page has handled the press: a write refused before it began.
+    connect(write, &QPushButton::clicked, this, &ProductionPanel::afterWritePressed,
+            Qt::QueuedConnection);
     setProductionMode(
         profile_.readInt(QString::fromLatin1(kSection), QString::fromLatin1(kProfileKey), 0) == 1);
     applyLanguage();
@@ -220,10 +224,21 @@ void ProductionPanel::onFinished(const Outcome& outcome) {
             ++(outcome.ok() ? succeeded_ : failed_);
         showVerdict(outcome.ok() ? Verdict::Ok : Verdict::Ng, reason);
     } else if (outcome.reason == Reason::ImageRefused && productionMode()) {
-        // A one-key write refused for its image before it began.
+        // A one-key write refused for its image (as read again from its file) before it
+        // began: no chip was touched.
+        subjectMayHaveChanged();
         showVerdict(Verdict::Ng, reason);
     }
     refresh();
+}
+
+void ProductionPanel::afterWritePressed() {
+    if (!productionMode() || page_.session().busy() || page_.image().imageLoaded)
+        return;
+    // The image could not be read again from its file (the page said why): no chip was
+    // touched, and the count's image is gone.
+    subjectMayHaveChanged();
+    showVerdict(Verdict::Ng, state_.text(Msg::ProductionNeedImage));
 }
 
 void ProductionPanel::showVerdict(Verdict verdict, const QString& reason) {

@@ -104,6 +104,7 @@ private:
     bool endCount();
     void onStarted(OperationSequencer::Operation operation);
     void onFinished(const Outcome& outcome);
+    void afterWritePressed();
     void showVerdict(Verdict verdict, const QString& reason);
     void refresh();
     void openLogFolder();
