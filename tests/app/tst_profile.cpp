@@ -130,6 +130,59 @@ private Q_SLOTS:
         QCOMPARE(p.readInt(QStringLiteral("S"), QStringLiteral("k"), 42), value);
     }
 
+    void textValues_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("new file") << QByteArray() << "SIM0002" << true
+                                  << QByteArray("[InitParameters]\r\nm_str_board=SIM0002\r\n")
+                                  << "SIM0002";
+        QTest::newRow("replaced, blanks kept")
+            << QByteArray("[InitParameters]\nm_ictype=3\nm_str_board = TSL0001 \n")
+            << "/dev/hidraw3" << true
+            << QByteArray("[InitParameters]\nm_ictype=3\nm_str_board = /dev/hidraw3 \n")
+            << "/dev/hidraw3";
+        QTest::newRow("8-bit file gets UTF-8")
+            << QByteArray("[InitParameters]\r\nm_ictype=3\r\n") << "板1" << true
+            << QByteArray(
+                   "[InitParameters]\r\nm_ictype=3\r\nm_str_board=\xE6\x9D\xBF"
+                   "1\r\n")
+            << "板1";
+        QTest::newRow("UTF-16LE file")
+            << QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0", 12) << "AB" << true
+            << QByteArray(
+                   "\xFF\xFE[\0S\0]\0\r\0\n\0[\0I\0n\0i\0t\0P\0a\0r\0a\0m\0e\0t\0e\0r\0s\0]"
+                   "\0\r\0\n\0m\0_\0s\0t\0r\0_\0b\0o\0a\0r\0d\0=\0A\0B\0\r\0\n\0",
+                   80)
+            << "AB";
+        QTest::newRow("line end refused")
+            << QByteArray("[InitParameters]\r\nm_str_board=SIM0001\r\n") << "A\nB" << false
+            << QByteArray("[InitParameters]\r\nm_str_board=SIM0001\r\n") << "SIM0001";
+    }
+
+    void textValues() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        QFETCH(bool, written);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, readBack);
+        if (!before.isEmpty())
+            writeAll(path_, before);
+        Profile p(path_);
+        QCOMPARE(
+            p.writeString(QStringLiteral("InitParameters"), QStringLiteral("m_str_board"), value),
+            written);
+        QCOMPARE(readAll(path_), after);
+        QCOMPARE(p.readString(QStringLiteral("initparameters"), QStringLiteral("M_STR_BOARD"),
+                              QStringLiteral("none")),
+                 readBack);
+        QCOMPARE(p.readString(QStringLiteral("InitParameters"), QStringLiteral("missing"),
+                              QStringLiteral("none")),
+                 QStringLiteral("none"));
+    }
+
     void unwritableLocationReportsFailure() {
         Profile p(dir_.filePath(QStringLiteral("missing/dir/that/is/a/file")));
         writeAll(dir_.filePath(QStringLiteral("missing")), "not a directory");
