@@ -376,8 +376,9 @@ bool ProductionPanel::keyStartsNext(QObject* watched, QEvent* event) {
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     auto* target = qobject_cast<QWidget*>(watched);
-    // Only keys typed into this window while the panel shows, and never into a text field.
-    if (!target || !isVisible() || target->window() != window() ||
+    // Only keys typed into this window while the panel shows, never into a text field, and
+    // not on the mode's own check (Space turns production mode off there).
+    if (!target || !isVisible() || target->window() != window() || target == modeCheck_ ||
         takesText(QApplication::focusWidget()) || takesText(target)) {
         return false;
     }

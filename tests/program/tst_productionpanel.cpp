@@ -171,6 +171,7 @@ private Q_SLOTS:
         QTest::newRow("text field") << "text" << false << "按空格键或回车键烧录下一颗";
         QTest::newRow("held key") << "repeat" << false << "按空格键或回车键烧录下一颗";
         QTest::newRow("ctrl space") << "ctrl" << false << "按空格键或回车键烧录下一颗";
+        QTest::newRow("on the mode check") << "check" << false << "按空格键或回车键烧录下一颗";
         QTest::newRow("no image") << "no image" << false << "请先打开文件";
         QTest::newRow("no board") << "no board" << false << "未连接编程器";
         QTest::newRow("supply on") << "3v" << false << "现在不能烧录（先“掉电”或退出修调）";
@@ -199,6 +200,8 @@ private Q_SLOTS:
             QTRY_VERIFY(page().logLines().last().startsWith(QStringLiteral("3V 上电成功!")));
         } else if (situation == QLatin1String("ctrl")) {
             modifiers = Qt::ControlModifier;
+        } else if (situation == QLatin1String("check")) {
+            target = &panel().modeCheck();
         }
         QCOMPARE(panel().hintText(), hint);
         backend_->board().clearTrace();
@@ -212,6 +215,8 @@ private Q_SLOTS:
         QCOMPARE(page().session().busy(), starts);
         if (edit)
             QCOMPARE(edit->text(), QStringLiteral(" "));  // the key was the field's
+        if (situation == QLatin1String("check"))
+            QVERIFY(!panel().modeCheck().isChecked());  // the check's own: production mode off
         if (starts) {
             QCOMPARE(int(backend_->board().trace().at(0)[1]), 0x80);  // select chip
             QTRY_VERIFY_WITH_TIMEOUT(!page().session().busy(), 10000);
