@@ -7,9 +7,12 @@
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
 #include "pages/program/cprogrammedlg.h"
+#include "pages/program/messagelist.h"
+#include "pages/program/productionpanel.h"
 #include "sim/simboard.h"
 #include "sim/simboards.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QPushButton>
@@ -229,6 +232,74 @@ private Q_SLOTS:
         QTRY_VERIFY(w->transport().isConnected());
         QCOMPARE(w->transport().devicePath(), QStringLiteral("sim:tessel-board-2"));
         QCOMPARE(w->boardChooser().currentText(), QStringLiteral("SIM0002 (sim:tessel-board-2)"));
+    }
+
+    void productionOnTheChosenBoard_data() {
+        QTest::addColumn<QList<int>>("sequence");  // the board (0-based) of each chip
+        QTest::addColumn<QString>("counts");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("written");  // boards that received image data
+        QTest::newRow("faulty board") << QList<int>{1} << "成功 0 / 失败 1 / 合计 1"
+                                      << "NG"
+                                      << "编程器:读FLASH CHECK出错，请重新连接烧录！"
+                                      << "2";
+        QTest::newRow("good board") << QList<int>{2} << "成功 1 / 失败 0 / 合计 1"
+                                    << "OK"
+                                    << "芯片烧录成功!"
+                                    << "3";
+        QTest::newRow("faulty, then good") << QList<int>{1, 2, 2} << "成功 2 / 失败 1 / 合计 3"
+                                           << "OK"
+                                           << "芯片烧录成功!"
+                                           << "23";
+    }
+
+    void productionOnTheChosenBoard() {
+        QFETCH(QList<int>, sequence);
+        QFETCH(QString, counts);
+        QFETCH(QString, verdict);
+        QFETCH(QString, reason);
+        QFETCH(QString, written);
+        state_.chipIndex = 1;
+        plug(3);
+        SimOptions faulty = boards_->backend(1).board().options();
+        faulty.flipFlash = 2;  // the second board reads one byte back wrong
+        boards_->backend(1).board().setOptions(faulty);
+        auto w = makeWindow();
+        CProgrammeDlg& page = w->programPage();
+        QTRY_VERIFY(log(*w).contains(QStringLiteral("下位机版本:V1.0.1.1a")));
+        const QString image = dir_.filePath(QStringLiteral("b.hex"));
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(":0400000001020304F2\n:00000001FF\n");
+        f.close();
+        prompts_.openAnswers << image;
+        page.button(ProgramView::Control::OpenFile)->click();
+        page.production().modeCheck().setChecked(true);
+        for (int board : sequence) {
+            if (w->transport().devicePath() != boards_->path(board)) {
+                choose(*w, board);
+                QTRY_VERIFY(w->transport().isConnected() &&
+                            w->transport().devicePath() == boards_->path(board));
+                QTRY_VERIFY(page.production().readyForNext());
+            }
+            QTest::keyClick(&page.messages(), Qt::Key_Space);
+            QVERIFY(page.session().busy());
+            QTRY_VERIFY_WITH_TIMEOUT(!page.session().busy(), 10000);
+        }
+        QCOMPARE(page.production().countsText(), counts);
+        QCOMPARE(page.production().verdictText(), verdict);
+        QCOMPARE(page.production().reasonText(), reason);
+        QString got;
+        for (int i = 0; i < boards_->count(); ++i) {
+            for (const Report& r : boards_->backend(i).board().trace()) {
+                if (r[1] == 0x85) {  // the flash write's header
+                    got += QString::number(i + 1);
+                    break;
+                }
+            }
+        }
+        QCOMPARE(got, written);
     }
 
     void noChangeWhileAnOperationRuns() {
