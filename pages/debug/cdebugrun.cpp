@@ -155,6 +155,7 @@ void CDebug::onChannelsReady(int count) {
     statsDirty_ = true;
     refreshStatistics();
     qualification_->setChannels(count);
+    qualification_->setTouchSource(qualification::liveSource(session_.chip()));
 }
 
 void CDebug::onSample(const SampleRecord& shown) {

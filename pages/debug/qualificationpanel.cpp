@@ -119,7 +119,7 @@ void QualificationPanel::setChannels(int channels) {
         keyCombo_->addItem(QStringLiteral("Ch%1").arg(i));
     hasResult_ = false;
     fromMeasurement_ = false;
-    source_.clear();
+    resultFrom_.clear();
     result_ = q::Result{};
     progress_->setValue(0);
     refreshTables();
@@ -159,6 +159,13 @@ void QualificationPanel::beginSignal() {
 void QualificationPanel::addSample(const SampleRecord& saved, uint32_t zeroed) {
     if (measurement_.phase() == q::Measurement::Phase::Idle)
         return;
+    if (source_ == q::TouchSource::KeyFlags) {
+        const uint32_t flagged = q::touchedChannels(saved, channels_, source_);
+        const uint32_t wanted =
+            measurement_.phase() == q::Measurement::Phase::Noise ? 0u : 1u << measurement_.key();
+        if (flagged != wanted)
+            return;
+    }
     const bool done = measurement_.add(saved, zeroed);
     progress_->setValue(done ? measurement_.samplesPerPhase() : measurement_.samplesIn());
     if (!done) {
@@ -168,7 +175,7 @@ void QualificationPanel::addSample(const SampleRecord& saved, uint32_t zeroed) {
     result_ = measurement_.result(minSnr());
     hasResult_ = true;
     fromMeasurement_ = true;
-    source_ = state_.text(Msg::QualReportGuided);
+    resultFrom_ = state_.text(Msg::QualReportGuided);
     // The next key is offered for its signal.
     const int key = keyCombo_->currentIndex();
     if (measurement_.key() >= 0 && measurement_.key() == key && key + 1 < keyCombo_->count())
@@ -182,7 +189,7 @@ void QualificationPanel::showResult(const q::Result& result, const QString& sour
     result_ = result;
     hasResult_ = true;
     fromMeasurement_ = false;
-    source_ = source;
+    resultFrom_ = source;
     refreshTables();
 }
 

@@ -35,6 +35,11 @@ public:
     int channels() const { return channels_; }
     // Whether samples come in (the acquire buttons work only then).
     void setLive(bool live);
+    // Where the data say whether a key is touched. With key flags a phase takes only the
+    // samples that agree with it: "采集噪声" those with no key flagged, "采集信号" those with
+    // the key alone flagged (a hand that strays is not measured). With the Differ level the
+    // phase alone decides.
+    void setTouchSource(qualification::TouchSource source) { source_ = source; }
     // A saved sample of the run and the channels the outlier filter zeroed in it.
     void addSample(const SampleRecord& saved, uint32_t zeroed);
     // The figures of recorded data; `source` says where they came from.
@@ -42,7 +47,7 @@ public:
 
     bool hasResult() const { return hasResult_; }
     const qualification::Result& result() const { return result_; }
-    QString resultSource() const { return source_; }
+    QString resultSource() const { return resultFrom_; }
     const qualification::Measurement& measurement() const { return measurement_; }
     int minSnr() const;
     void setMinSnr(int minSnr);
@@ -83,7 +88,8 @@ private:
     qualification::Result result_;
     bool hasResult_ = false;
     bool fromMeasurement_ = false;
-    QString source_;
+    QString resultFrom_;
+    qualification::TouchSource source_ = qualification::TouchSource::DifferLevel;
     std::vector<std::pair<QWidget*, Msg>> captions_;
 
     QPushButton* noiseButton_ = nullptr;

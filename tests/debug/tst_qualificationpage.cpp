@@ -259,6 +259,50 @@ private Q_SLOTS:
         QVERIFY(!q.noiseButton().isEnabled());
     }
 
+    // With key flags a phase takes only the samples that agree with it; with the Differ
+    // level every sample of the phase counts.
+    void phaseTakesAgreeingSamples_data() {
+        QTest::addColumn<bool>("keyFlags");
+        QTest::addColumn<int>("key");  // -1: the noise phase
+        QTest::addColumn<QList<uint>>("flags");
+        QTest::addColumn<int>("samplesIn");
+        const QList<uint> noise{0, 1, 0, 4, 0};
+        const QList<uint> signal{2, 2, 3, 0, 2};
+        QTest::newRow("noise, key flags") << true << -1 << noise << 3;
+        QTest::newRow("noise, Differ level") << false << -1 << noise << 5;
+        QTest::newRow("key 1, key flags") << true << 1 << signal << 3;
+        QTest::newRow("key 1, Differ level") << false << 1 << signal << 5;
+    }
+    void phaseTakesAgreeingSamples() {
+        QFETCH(bool, keyFlags);
+        QFETCH(int, key);
+        QFETCH(QList<uint>, flags);
+        QFETCH(int, samplesIn);
+        SharedState state;
+        QualificationPanel q(state);
+        q.setChannels(4);
+        q.setTouchSource(keyFlags ? qualification::TouchSource::KeyFlags
+                                  : qualification::TouchSource::DifferLevel);
+        q.setLive(true);
+        q.samplesSpin().setValue(10);
+        SampleRecord r;
+        r.baseline.fill(1000);
+        QTest::mouseClick(&q.noiseButton(), Qt::LeftButton);
+        if (key >= 0) {
+            for (int k = 0; k < 10; ++k)
+                q.addSample(r, 0);
+            QVERIFY(q.measurement().noiseDone());
+            q.keyCombo().setCurrentIndex(key);
+            QTest::mouseClick(&q.signalButton(), Qt::LeftButton);
+        }
+        for (const uint f : flags) {
+            r.keyFlags = f;
+            q.addSample(r, 0);
+        }
+        QCOMPARE(q.measurement().samplesIn(), samplesIn);
+        QCOMPARE(q.progress().value(), samplesIn);
+    }
+
     // The minimum SNR comes from the profile.
     void minimumFromTheProfile() {
         makePage(5);
