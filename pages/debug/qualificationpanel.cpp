@@ -215,10 +215,11 @@ void QualificationPanel::onMinSnrChanged(int value) {
 }
 
 void QualificationPanel::refreshButtons() {
+    // A phase that cannot finish (the key is not held) is left by starting another: the
+    // noise again (a new measurement) or the signal of a key.
     const bool measuring = measurement_.phase() != q::Measurement::Phase::Idle;
-    noiseButton_->setEnabled(live_ && channels_ > 0 && !measuring);
-    signalButton_->setEnabled(live_ && measurement_.noiseDone() && !measuring);
-    keyCombo_->setEnabled(!measuring);
+    noiseButton_->setEnabled(live_ && channels_ > 0);
+    signalButton_->setEnabled(live_ && measurement_.noiseDone());
     samplesSpin_->setEnabled(!measuring);
 }
 

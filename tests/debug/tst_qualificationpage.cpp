@@ -303,6 +303,35 @@ private Q_SLOTS:
         QCOMPARE(q.progress().value(), samplesIn);
     }
 
+    // A phase that cannot finish (the key is never flagged) is left by starting another.
+    void unfinishedPhaseIsLeft() {
+        SharedState state;
+        QualificationPanel q(state);
+        q.setChannels(2);
+        q.setTouchSource(qualification::TouchSource::KeyFlags);
+        q.setLive(true);
+        q.samplesSpin().setValue(10);
+        SampleRecord r;
+        QTest::mouseClick(&q.noiseButton(), Qt::LeftButton);
+        for (int k = 0; k < 10; ++k)
+            q.addSample(r, 0);
+        q.keyCombo().setCurrentIndex(0);
+        QTest::mouseClick(&q.signalButton(), Qt::LeftButton);
+        r.keyFlags = 1;
+        for (int k = 0; k < 4; ++k)
+            q.addSample(r, 0);
+        QCOMPARE(q.measurement().samplesIn(), 4);
+        QVERIFY(q.signalButton().isEnabled());
+        q.keyCombo().setCurrentIndex(1);
+        QTest::mouseClick(&q.signalButton(), Qt::LeftButton);
+        QCOMPARE(q.measurement().key(), 1);
+        QCOMPARE(q.measurement().samplesIn(), 0);
+        QCOMPARE(q.promptLabel().text(), QStringLiteral("请按住按键Ch1（已采集0/10）"));
+        QTest::mouseClick(&q.noiseButton(), Qt::LeftButton);
+        QCOMPARE(q.measurement().phase(), qualification::Measurement::Phase::Noise);
+        QVERIFY(!q.measurement().noiseDone());
+    }
+
     // The minimum SNR comes from the profile.
     void minimumFromTheProfile() {
         makePage(5);
