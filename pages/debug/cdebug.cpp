@@ -177,6 +177,9 @@ QGroupBox* CDebug::buildRunGroup(QWidget* parent) {
     csvPathLabel_ = new QLabel(run);
     csvPathLabel_->setObjectName(QStringLiteral("csvPath"));
     csvPathLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window past the screen: the label takes the width
+    // there is (the whole text is also its tool tip).
+    csvPathLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     runGrid->addWidget(csvPathLabel_, 3, 0, 1, 3);
     connect(startButton_, &QPushButton::clicked, this, &CDebug::onStartClicked);
     connect(pauseButton_, &QPushButton::clicked, this, &CDebug::onPauseClicked);

@@ -108,6 +108,7 @@ bool CDebug::loadDataFile(const QString& path) {
     csvPathLabel_->setText(
         state_.text(Msg::DebugReplayShown,
                     qUtf8Printable(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))));
+    csvPathLabel_->setToolTip(csvPathLabel_->text());
     return true;
 }
 

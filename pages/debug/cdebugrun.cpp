@@ -316,6 +316,7 @@ void CDebug::onCsvFinished(bool ok, const QString& path) {
     if (ok) {
         const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
         csvPathLabel_->setText(state_.text(Msg::DebugDataSaved, qUtf8Printable(shown)));
+        csvPathLabel_->setToolTip(csvPathLabel_->text());
     }
     refreshControls();
 }

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -143,6 +144,23 @@ private Q_SLOTS:
         QVERIFY(page_->csvPathLabel().text().startsWith(QStringLiteral("Replay: ")));
         // Nothing went to the board.
         QVERIFY(backend_->board().trace().empty());
+    }
+
+    // A long path in the label does not widen the page (nor the window past the screen).
+    void longPathKeepsTheWidth() {
+        makePage(5);
+        const int width = page_->minimumSizeHint().width();
+        const QString deep = dir_.filePath(QString(150, QLatin1Char('d')));
+        QVERIFY(QDir().mkpath(deep));
+        QFile f(deep + QStringLiteral("/run.csv"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(kRun);
+        f.close();
+        QVERIFY(page_->loadDataFile(f.fileName()));
+        QVERIFY(page_->csvPathLabel().text().endsWith(QStringLiteral("/run.csv")));
+        QTest::qWait(50);  // the layouts take the new text
+        QCOMPARE(page_->minimumSizeHint().width(), width);
+        QCOMPARE(page_->csvPathLabel().toolTip(), page_->csvPathLabel().text());
     }
 
     void refusedFiles_data() {
