@@ -190,6 +190,20 @@ QByteArray render(const Chart& chart, int width, int height) {
                    colour);
         }
     }
+    // The legend: a box of each channel's colour and its number, top left of the plot.
+    int x = left + 4;
+    for (const Series& s : chart.series) {
+        const int digits = int(QByteArray::number(s.channel).size());
+        const int w = 12 + digits * 8 + 4;
+        for (int dy = -1; dy < 13; ++dy)
+            for (int dx = -2; dx < w - 2; ++dx)
+                c.set(x + dx, top + 4 + dy, 0);
+        for (int dy = 2; dy < 10; ++dy)
+            for (int dx = 0; dx < 8; ++dx)
+                c.set(x + dx, top + 4 + dy, rgbOf(s.colorref));
+        c.number(s.channel, x + 12 + digits * 8 - 2, top + 10, 0xFFFFFF);
+        x += w;
+    }
     return encodePng(width, height, c.pixels());
 }
 

@@ -12,7 +12,8 @@ namespace tessel::chartpng {
 
 // A chart drawn without a window system, for reports written headless: the debug page's chart
 // (black plot, dark green 10-pixel grid, value axis, one curve per channel, two points a
-// pixel apart) with its two range ends as labels, as a PNG file's bytes.
+// pixel apart) with its two range ends as labels and a legend (each channel's colour and
+// number, top left), as a PNG file's bytes.
 // The channel colours of the debug page's charts and grid (COLORREF), channel 0 first.
 extern const std::array<uint32_t, 32> kChannelColours;
 

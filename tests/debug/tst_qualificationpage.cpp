@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -161,6 +162,38 @@ private Q_SLOTS:
         QTest::qWait(50);  // the layouts take the new text
         QCOMPARE(page_->minimumSizeHint().width(), width);
         QCOMPARE(page_->csvPathLabel().toolTip(), page_->csvPathLabel().text());
+    }
+
+    // "保存图片" writes the chart as drawn (PNG of the chart's size); "自动范围" turns its
+    // autoscale on; a file that cannot be written is said.
+    void savePicture_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("written") << QStringLiteral("differ.png") << true;
+        QTest::newRow("no such folder") << QStringLiteral("missing/differ.png") << false;
+    }
+    void savePicture() {
+        QFETCH(QString, name);
+        QFETCH(bool, saved);
+        makePage(5);
+        QVERIFY(page_->loadDataFile(write("run.csv", kRun)));
+        page_->autoScaleCheck(2).click();
+        QVERIFY(page_->chart(2).autoScale());
+        QCOMPARE(page_->chart(2).shownRange(), std::make_pair(-18, 317));  // -2 … 301, margin 16
+        const QString path = dir_.filePath(name);
+        prompts_.saveAnswers = QStringList{path};
+        QTest::mouseClick(&page_->savePictureButton(2), Qt::LeftButton);
+        QVERIFY(prompts_.lastSaveDefaultName.endsWith(QStringLiteral("-Differ.png")));
+        const QImage image(path);
+        QCOMPARE(!image.isNull(), saved);
+        if (saved) {
+            QCOMPARE(image.size(), page_->chart(2).size());
+            QVERIFY(prompts_.warnings.isEmpty());
+        } else {
+            QCOMPARE(prompts_.warnings,
+                     QStringList{QStringLiteral("Cannot save the picture: ") + path});
+            prompts_.warnings.clear();
+        }
     }
 
     void refusedFiles_data() {

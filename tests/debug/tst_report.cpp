@@ -185,6 +185,9 @@ private Q_SLOTS:
         QTest::newRow("grid") << QPoint(60, 150) << QColor(0x20, 0x40, 0x20);
         QTest::newRow("axis") << QPoint(46, 100) << QColor(0, 0xFF, 0xFF);
         QTest::newRow("first point") << QPoint(51, 108) << QColor(0xFF, 0, 0);
+        QTest::newRow("legend box 0") << QPoint(56, 16) << QColor(0xFF, 0, 0);
+        QTest::newRow("legend box 1") << QPoint(80, 16) << QColor(0, 0xFF, 0);
+        QTest::newRow("legend behind") << QPoint(70, 12) << QColor(0, 0, 0);
         QTest::newRow("between points") << QPoint(52, 108) << QColor(0xFF, 0, 0);
         QTest::newRow("second channel") << QPoint(51, 188) << QColor(0, 0xFF, 0);
     }
