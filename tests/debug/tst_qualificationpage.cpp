@@ -383,6 +383,26 @@ private Q_SLOTS:
         QVERIFY(!q.measurement().noiseDone());
     }
 
+    // "由数据计算" during a run: the figures of the run's saved samples, touched by the key
+    // flags (key 0 held for frames 20 to 59: signal 200 over noise ±4, coupling 10 %).
+    void computeFromRunData() {
+        makePage(5);
+        backend_->board().setTouchScript({SimTouch{0, 20, 40}});
+        QualificationPanel& q = page_->qualificationPanel();
+        QTest::mouseClick(&page_->startButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(page_->session().framesAccepted() >= 120, 20000);
+        QTest::mouseClick(&q.fromDataButton(), Qt::LeftButton);
+        QVERIFY(q.hasResult());
+        QCOMPARE(q.resultSource(), QStringLiteral("Debug run"));
+        const qualification::Result& r = q.result();
+        QCOMPARE(r.channel[0].touched, qint64(40));
+        QVERIFY(std::fabs(r.channel[0].signal - 200) <= 2);
+        QVERIFY(std::fabs(r.coupling[0][1] - 10) <= 1.5);
+        QCOMPARE(q.resultTable().item(0, 5)->text(), QStringLiteral("PASS"));
+        page_->stopRun();
+        QTRY_VERIFY(!page_->running());
+    }
+
     // The minimum SNR comes from the profile.
     void minimumFromTheProfile() {
         makePage(5);
