@@ -7,15 +7,19 @@
 #include "cli/command.h"
 #include "cli/result.h"
 #include "debug/debugsession.h"
+#include "debug/runreport.h"
 #include "link/cmusbhid.h"
 #include "link/connection.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -29,6 +33,9 @@ std::vector<OptionSpec> debugOptions() {
     specs.push_back({"--samples", OptionSpec::Value});
     specs.push_back({"--vcc", OptionSpec::Value});
     specs.push_back({"--csv", OptionSpec::Value});
+    specs.push_back({"--report", OptionSpec::Value});
+    specs.push_back({"--noise-seconds", OptionSpec::Value});
+    specs.push_back({"--min-snr", OptionSpec::Value});
     return specs;
 }
 
@@ -51,8 +58,70 @@ struct DebugRequest {
     qint64 samples = 0;  // 0: run for `seconds`
     int vcc = 1;
     QString csvFile;
+    QString reportFile;  // --report: the qualification report of the run
+    double noiseSeconds = 1;
+    double minSnr = qualification::kDefaultMinSnr;
+    QString simulateText;  // the --simulate settings, shown in the report
     BoardOptions board;
 };
+
+// The samples of the run for its report, timed from the start of the stream.
+struct ReportFeed {
+    RunQualification run;
+    QElapsedTimer clock;
+};
+
+void connectReport(DebugSession& session, const DebugRequest& req, ReportFeed& feed) {
+    if (req.reportFile.isEmpty())
+        return;
+    QObject::connect(&session, &DebugSession::channelsReady, [&session, &req, &feed](int n) {
+        feed.run.start(session.chip(), n, qint64(req.noiseSeconds * 1000));
+        feed.clock.start();
+    });
+    QObject::connect(&session, &DebugSession::sampleSaved,
+                     [&feed](const SampleRecord& saved, quint32 zeroed) {
+                         feed.run.add(saved, zeroed, feed.clock.elapsed());
+                     });
+}
+
+// Writes the report of a run that delivered samples: exit 1 when a channel fails or the
+// file cannot be written.
+void writeRunReport(const DebugRequest& req, const ReportFeed& feed, const SharedState& state,
+                    CommandResult& result) {
+    const uint8_t l = state.language;
+    report::Report rep;
+    rep.chip = int(state.chipIndex.load());
+    rep.time = QDateTime::currentDateTime();
+    rep.source = message(Msg::QualReportLive, l);
+    rep.samples = feed.run.samples();
+    const QString vcc[3] = {state.text(Msg::DebugSupply3V), state.text(Msg::DebugSupply5V),
+                            state.text(Msg::DebugSupplyExternal)};
+    rep.parameters = {{message(Msg::DebugSupplyGroup, l), vcc[std::clamp(req.vcc, 0, 2)]},
+                      {QStringLiteral("--noise-seconds"), QString::number(req.noiseSeconds)},
+                      {QStringLiteral("noise samples"), QString::number(feed.run.noiseSamples())}};
+    if (!req.simulateText.isEmpty())
+        rep.parameters.emplace_back(QStringLiteral("--simulate"), req.simulateText);
+    rep.result = feed.run.result(req.minSnr);
+    rep.charts = feed.run.charts();
+    rep.language = l;
+    QString error;
+    if (!report::write(rep, req.reportFile, &error)) {
+        printMessage(error);
+        result.op.set(OperationResult::Outcome::Failed, Reason::WriteFailed, error);
+        return;
+    }
+    printMessage(QStringLiteral("report=%1").arg(req.reportFile));
+    result.extra[QStringLiteral("report")] = req.reportFile;
+    result.extra[QStringLiteral("report_json")] = report::jsonPath(req.reportFile);
+    result.extra[QStringLiteral("qualification")] = qualification::toJson(rep.result);
+    const int failed = int(std::count_if(rep.result.channel.begin(), rep.result.channel.end(),
+                                         [](const auto& c) { return !c.pass; }));
+    const QString summary =
+        failed ? message(Msg::QualSomeFail, l, failed) : message(Msg::QualAllPass, l);
+    printMessage(summary);
+    if (failed)
+        result.op.set(OperationResult::Outcome::Failed, Reason::QualificationFailed, summary);
+}
 
 void printStatistics(const DebugStatistics& stats, uint8_t language) {
     const QStringList titles = DebugStatistics::columnTitles(language);
@@ -225,6 +294,8 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     });
     QTimer runTimer;
     connectRun(session, req, runTimer, end, result);
+    ReportFeed feed;
+    connectReport(session, req, feed);
     ConnectionSequence connection(state, transport, console, [&](bool accepted) {
         if (accepted)
             session.start(settings);  // a refused start ends with its outcome
@@ -261,8 +332,35 @@ int runDebugJob(const DebugRequest& req, SharedState& state, CommandResult& resu
     QCoreApplication::processEvents();  // the writer's end and the frames still queued
     transport.close();
 
-    return reportRun(req, session, access, commandOutcome(end.outcome, session, state),
-                     state.language, result);
+    const Outcome ended = commandOutcome(end.outcome, session, state);
+    if (!req.reportFile.isEmpty() && ended.ok())
+        writeRunReport(req, feed, state, result);
+    return reportRun(req, session, access, ended, state.language, result);
+}
+
+bool parseReportOptions(const Arguments& args, DebugRequest* req, QString* error) {
+    req->reportFile = args.value(QStringLiteral("--report"));
+    req->simulateText = args.value(QStringLiteral("--simulate"));
+    bool ok = true;
+    if (args.has(QStringLiteral("--report")) && req->reportFile.isEmpty()) {
+        *error = QStringLiteral("--report needs a file name");
+        return false;
+    }
+    if (args.has(QStringLiteral("--noise-seconds"))) {
+        req->noiseSeconds = args.value(QStringLiteral("--noise-seconds")).toDouble(&ok);
+        if (!ok || !(req->noiseSeconds > 0) || req->noiseSeconds > 3600) {
+            *error = QStringLiteral("--noise-seconds needs a number of seconds above 0");
+            return false;
+        }
+    }
+    if (args.has(QStringLiteral("--min-snr"))) {
+        req->minSnr = args.value(QStringLiteral("--min-snr")).toDouble(&ok);
+        if (!ok || !std::isfinite(req->minSnr) || req->minSnr < 0) {
+            *error = QStringLiteral("--min-snr takes a number of 0 or more");
+            return false;
+        }
+    }
+    return true;
 }
 
 int runDebug(const QStringList& argv) {
@@ -302,6 +400,8 @@ int runDebug(const QStringList& argv) {
             return usage(QStringLiteral("--vcc needs 3v, 5v or ext"));
     }
     req.csvFile = args.value(QStringLiteral("--csv"));
+    if (!parseReportOptions(args, &req, &error))
+        return usage(error);
     if (!parseBoardOptions(args, &req.board, &error))
         return usage(error);
     QString profile;
@@ -320,6 +420,7 @@ std::vector<Command> debugCommands() {
          "Usage: tessel-cli debug --chip C [--seconds S | --samples N] [--vcc 3v|5v|ext]\n"
          "                        [--csv FILE] [--simulate[=OPTIONS]] [--trace FILE]\n"
          "                        [--device PATH|SERIAL] [--json] [--lang en] [--profile FILE]\n"
+         "                        [--report FILE.html [--noise-seconds S] [--min-snr X]]\n"
          "Starts a debug run on the board (supply --vcc, default 5v), streams the target's\n"
          "channels for S seconds (default 10) or N samples, then pauses, writes the samples\n"
          "to FILE (default: the window's time-stamped name in the current directory) and\n"
@@ -327,7 +428,13 @@ std::vector<Command> debugCommands() {
          "+ discarded; sent by the simulated board) and one row of statistics per channel.\n"
          "Exits 1 when the supply or the target link fails, the board stays silent for 3 s\n"
          "or no frame is accepted for 5 s, 2 on a usage error, 3 when there is no board or it\n"
-         "is lost.\n",
+         "is lost.\n"
+         "--report FILE.html also writes the touch qualification of the run: one HTML file\n"
+         "(tables and charts inside) and FILE.json with the same figures. The noise comes\n"
+         "from the untouched samples of the first S seconds of the stream (default 1; keep\n"
+         "hands off), the signal and coupling from the samples in which a key is touched\n"
+         "(key flags, or Differ >= 100 for chips 0 to 2); PASS at an SNR of X or more\n"
+         "(default 5). With --report the exit status is 1 also when a channel fails.\n",
          runDebug},
     };
 }

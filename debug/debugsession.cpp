@@ -215,6 +215,7 @@ void DebugSession::onSample(const DebugSample& s) {
     noFrameTimer_.start(noFrameTimeoutMs_);
     samples_.append(saved);
     stats_.add(saved, zeroed);  // a zeroed channel is no measurement
+    Q_EMIT sampleSaved(saved, zeroed);
     Q_EMIT sampleShown(shown);
 }
 

@@ -123,6 +123,9 @@ Q_SIGNALS:
     void channelsReady(int count);
     // A sample was accepted; the values as received (the saved record may be filtered).
     void sampleShown(const tessel::SampleRecord& shown);
+    // The same sample as saved (the outlier filter applied) and the channels the filter
+    // saved as 0, 0, 0 (bit i: channel i): what the statistics and a measurement take.
+    void sampleSaved(const tessel::SampleRecord& saved, quint32 zeroed);
     void frameStatusChanged(bool ok);
     void csvStarted(qint64 records);
     void csvProgress(qint64 done, qint64 total);

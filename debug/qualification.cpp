@@ -187,10 +187,20 @@ bool Measurement::add(const SampleRecord& r, uint32_t leftOut) {
     return true;
 }
 
+namespace {
+
+// One decimal; a value that rounds to zero reads "0.0", never "-0.0".
+QString oneDecimal(double value) {
+    const QString text = QString::number(value, 'f', 1);
+    return text == QLatin1String("-0.0") ? QStringLiteral("0.0") : text;
+}
+
+}  // namespace
+
 QString number(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("—");
-    return QString::number(value, 'f', 1);
+    return oneDecimal(value);
 }
 
 namespace {
@@ -237,7 +247,7 @@ QString couplingText(double percent, bool* marked) {
         *marked = !std::isnan(percent) && percent > kCouplingMark;
     if (std::isnan(percent))
         return QStringLiteral("—");
-    return QString::number(percent, 'f', 1);
+    return oneDecimal(percent);
 }
 
 QStringList columnTitles(uint8_t language) {

@@ -1,9 +1,11 @@
 #include "pages/debug/cdebug.h"
 
+#include "debug/chartpng.h"
 #include "link/cmusbhid.h"
 #include "pages/debug/cmulticolordraw.h"
 #include "pages/debug/debuglamps.h"
 #include "pages/debug/debugtablemodel.h"
+#include "pages/debug/qualificationpanel.h"
 #include "pages/program/cmlistctrl.h"
 
 #include <QAbstractButton>
@@ -28,12 +30,7 @@
 
 namespace tessel {
 
-const std::array<uint32_t, 32> CDebug::kChannelColours = {
-    0x0000FF, 0x00FF00, 0xD781F8, 0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFF0080, 0x8000FF,
-    0x0080FF, 0x00FF80, 0xFF8000, 0x80FF00, 0x8080FF, 0xFF8080, 0x0050FF, 0x00B400,
-    0x00FFB4, 0x00B4FF, 0xFF00B4, 0xB400FF, 0x000096, 0x009600, 0x64C8FF, 0x80FF80,
-    0xFFFF80, 0xE664FF, 0x64BC96, 0x96C7C8, 0x3264EC, 0xBE5859, 0x9696AA, 0x64B464,
-};
+const std::array<uint32_t, 32> CDebug::kChannelColours = chartpng::kChannelColours;
 
 namespace {
 
@@ -78,6 +75,7 @@ CDebug::CDebug(SharedState& state, CMUSBHid& transport, Prompts& prompts, QWidge
     connect(&transport, &CMUSBHid::boardUserChanged, this, [this] { refreshControls(); });
     repaintTimer_.setInterval(1000 / kRepaintHz);
     connect(&repaintTimer_, &QTimer::timeout, this, &CDebug::flushSamples);
+    connectQualification();
 }
 
 CDebug::~CDebug() {
@@ -122,6 +120,17 @@ QWidget* CDebug::buildControls() {
         rangeGrid->addWidget(rangeEdits_[k], k / 2, (k % 2) * 2 + 1);
         connect(rangeEdits_[k], &QLineEdit::textEdited, this, &CDebug::onRangeEdited);
     }
+    // Per chart: autoscale (the edits rule while it is off) and its picture.
+    for (int k = 0; k < 3; ++k) {
+        autoScaleChecks_[k] = new QCheckBox(ranges);
+        setCaption(autoScaleChecks_[k], Msg::DebugAutoScale);
+        savePictureButtons_[k] = new QPushButton(ranges);
+        setCaption(savePictureButtons_[k], Msg::DebugSavePicture);
+        rangeGrid->addWidget(autoScaleChecks_[k], k, 4);
+        rangeGrid->addWidget(savePictureButtons_[k], k, 5);
+        connect(savePictureButtons_[k], &QPushButton::clicked, this,
+                [this, k] { onSavePicture(k); });
+    }
     row->addWidget(ranges);
 
     auto* supply = new QGroupBox(box);
@@ -158,12 +167,19 @@ QGroupBox* CDebug::buildRunGroup(QWidget* parent) {
     runGrid->addWidget(saveDataCheck_, 0, 2);
     runGrid->addWidget(saveSettingsButton_, 1, 0);
     runGrid->addWidget(channelsButton_, 1, 1);
+    openDataButton_ = new QPushButton(run);
+    setCaption(openDataButton_, Msg::DebugOpenData);
+    runGrid->addWidget(openDataButton_, 1, 2);
+    connect(openDataButton_, &QPushButton::clicked, this, &CDebug::onOpenDataClicked);
     csvProgress_ = new QProgressBar(run);
     csvProgress_->setVisible(false);
     runGrid->addWidget(csvProgress_, 2, 0, 1, 3);
     csvPathLabel_ = new QLabel(run);
     csvPathLabel_->setObjectName(QStringLiteral("csvPath"));
     csvPathLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window past the screen: the label takes the width
+    // there is (the whole text is also its tool tip).
+    csvPathLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     runGrid->addWidget(csvPathLabel_, 3, 0, 1, 3);
     connect(startButton_, &QPushButton::clicked, this, &CDebug::onStartClicked);
     connect(pauseButton_, &QPushButton::clicked, this, &CDebug::onPauseClicked);
@@ -255,6 +271,8 @@ QWidget* CDebug::buildViews() {
     statsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     statsTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     viewTabs_->addTab(statsTable_, QString());
+    qualification_ = new QualificationPanel(state_, viewTabs_);
+    viewTabs_->addTab(qualification_, QString());
     return viewTabs_;
 }
 
@@ -265,6 +283,9 @@ void CDebug::loadSettings() {
     for (int k = 0; k < 6; ++k)
         rangeEdits_[k]->setText(QString::number(values[k]));
     onRangeEdited();
+    qualification_->setMinSnr(profile_.readInt(QStringLiteral("BebugParameters"),
+                                               QString::fromLatin1(kMinSnrKey),
+                                               int(qualification::kDefaultMinSnr)));
     // A choice of 3 or more checks no radio.
     for (int k = 0; k < 3; ++k) {
         supplyRadios_[k]->setAutoExclusive(false);
@@ -334,9 +355,11 @@ void CDebug::showCaption(QWidget* widget, Msg text) {
 void CDebug::applyLanguage() {
     for (const auto& [widget, text] : captions_)
         showCaption(widget, text);
-    const Msg tabs[3] = {Msg::DebugChartsTab, Msg::DebugTableTab, Msg::DebugStatisticsTab};
-    for (int k = 0; k < 3; ++k)
+    const Msg tabs[4] = {Msg::DebugChartsTab, Msg::DebugTableTab, Msg::DebugStatisticsTab,
+                         Msg::QualTab};
+    for (int k = 0; k < 4; ++k)
         viewTabs_->setTabText(k, state_.text(tabs[k]));
+    qualification_->applyLanguage();
     statsTable_->setHorizontalHeaderLabels(DebugStatistics::columnTitles(state_.language));
     combos_[kAdaptiveCombo]->setItemText(0, state_.text(Msg::DebugAdaptiveOff));
     combos_[kAdaptiveCombo]->setItemText(1, state_.text(Msg::DebugAdaptiveOn));

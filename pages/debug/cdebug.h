@@ -32,6 +32,7 @@ class CMListCtrl;
 class CMUSBHid;
 class CMultiColorDraw;
 class DebugTableModel;
+class QualificationPanel;
 
 // The touch-key debug page: the view of a DebugSession. Three charts, the parameter grid,
 // the data table and the statistics show the stream; the buttons start, pause, resume and
@@ -95,6 +96,23 @@ public:
     // Takes the queued samples now (the repaint timer does it otherwise).
     void flushSamples();
 
+    // Replay of a debug data file of the selected chip (what "打开数据文件" loads): charts,
+    // grid, data table, statistics and qualification show the file's last run. Refused
+    // while a run is active; a message naming the line when the file is no such file. A run
+    // started afterwards replaces the replay.
+    bool loadDataFile(const QString& path);
+    bool replayShown() const { return replay_.shown; }
+    // The qualification of the data shown (the replay's, else the run's saved samples).
+    void computeQualification();
+    // Writes the qualification report (HTML with the charts inside, and JSON) to `path`.
+    bool writeReport(const QString& path);
+    QPushButton& openDataButton() { return *openDataButton_; }
+    QCheckBox& autoScaleCheck(int chart) { return *autoScaleChecks_[chart]; }
+    QPushButton& savePictureButton(int chart) { return *savePictureButtons_[chart]; }
+    QualificationPanel& qualificationPanel() { return *qualification_; }
+    // The profile key of the minimum SNR, section "BebugParameters".
+    static const char kMinSnrKey[];
+
 Q_SIGNALS:
     // A run is active from start until stop: the chip must not change meanwhile.
     void runActiveChanged(bool active);
@@ -134,6 +152,15 @@ private:
     void refreshControls();
     void refreshStatistics();
     void setLamp(int lamp);
+    const DebugStatistics& shownStatistics() const;
+
+    // cdebugreplay.cpp: replay, qualification, report and pictures.
+    void connectQualification();
+    void onOpenDataClicked();
+    void showRecords(const std::vector<SampleRecord>& records, int channels);
+    void onReportClicked();
+    void onSavePicture(int chart);
+    std::vector<std::pair<QString, QString>> reportParameters() const;
 
     // cdebugparams.cpp: the parameter group.
     void showParameters();
@@ -156,6 +183,14 @@ private:
     bool modifyLocked_ = false;  // "修改" waits for the end of a run
     bool channelsShown_ = true;  // the caption of the channels button is "通道全不选"
     std::function<void()> afterStop_;
+    struct Replay {
+        bool shown = false;
+        QString path;
+        int chip = 0;
+        int channels = 0;
+        std::vector<SampleRecord> records;
+        DebugStatistics stats;
+    } replay_;
     std::vector<std::pair<QWidget*, Msg>> captions_;
     static constexpr int kAdaptiveCombo = 6;  // its items are words of the language
 
@@ -176,6 +211,10 @@ private:
     QLineEdit* linkRateEdit_ = nullptr;
     QProgressBar* csvProgress_ = nullptr;
     QLabel* csvPathLabel_ = nullptr;
+    QPushButton* openDataButton_ = nullptr;
+    std::array<QCheckBox*, 3> autoScaleChecks_{};
+    std::array<QPushButton*, 3> savePictureButtons_{};
+    QualificationPanel* qualification_ = nullptr;
     CMListCtrl* grid_ = nullptr;
     std::array<CMultiColorDraw*, 3> charts_{};
     QTabWidget* viewTabs_ = nullptr;

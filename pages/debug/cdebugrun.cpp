@@ -5,6 +5,7 @@
 #include "pages/debug/cmulticolordraw.h"
 #include "pages/debug/debuglamps.h"
 #include "pages/debug/debugtablemodel.h"
+#include "pages/debug/qualificationpanel.h"
 #include "pages/program/cmlistctrl.h"
 #include "res/artwork.h"
 
@@ -96,10 +97,12 @@ void CDebug::refreshControls() {
     for (QLineEdit* e : rangeEdits_)
         e->setEnabled(idle || paused);
     modifyButton_->setEnabled(idle && !modifyLocked_ && boardFree);
+    openDataButton_->setEnabled(idle);
 }
 
 void CDebug::onStateChanged(DebugSession::State s) {
     refreshControls();
+    qualification_->setLive(s == DebugSession::State::Streaming);
     const bool idle = s == DebugSession::State::Idle;
     Q_EMIT runActiveChanged(!idle);
     if (s == DebugSession::State::Streaming) {
@@ -121,6 +124,11 @@ void CDebug::onStateChanged(DebugSession::State s) {
 }
 
 void CDebug::onStarted() {
+    // A live run replaces a replay.
+    if (replay_.shown) {
+        replay_ = Replay{};
+        csvPathLabel_->clear();
+    }
     for (CMultiColorDraw* c : charts_) {
         for (int i = 0; i < CMultiColorDraw::kChannels; ++i)
             c->setChannelVisible(i, false);
@@ -146,6 +154,8 @@ void CDebug::onChannelsReady(int count) {
     statsTable_->setRowCount(0);
     statsDirty_ = true;
     refreshStatistics();
+    qualification_->setChannels(count);
+    qualification_->setTouchSource(qualification::liveSource(session_.chip()));
 }
 
 void CDebug::onSample(const SampleRecord& shown) {
@@ -201,7 +211,7 @@ void CDebug::flushSamples() {
 void CDebug::refreshStatistics() {
     statsTick_ = 0;
     statsDirty_ = false;
-    const DebugStatistics& st = session_.statistics();
+    const DebugStatistics& st = shownStatistics();
     const int n = st.channels();
     if (statsTable_->rowCount() != n)
         statsTable_->setRowCount(n);
@@ -306,6 +316,7 @@ void CDebug::onCsvFinished(bool ok, const QString& path) {
     if (ok) {
         const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
         csvPathLabel_->setText(state_.text(Msg::DebugDataSaved, qUtf8Printable(shown)));
+        csvPathLabel_->setToolTip(csvPathLabel_->text());
     }
     refreshControls();
 }

@@ -1,6 +1,10 @@
 #include "pages/debug/cmulticolordraw.h"
 
+#include "debug/chartpng.h"
+
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 
@@ -121,6 +125,7 @@ CMultiColorDraw::CMultiColorDraw(QWidget* parent) : QWidget(parent) {
     font_.setPixelSize(10);
     font_.setWeight(QFont::Thin);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 void CMultiColorDraw::setTitle(const QString& title) {
@@ -167,6 +172,7 @@ void CMultiColorDraw::addSample(int channel, std::int32_t value) {
     const int n = sampleWindow();
     std::copy(s.begin() + 1, s.begin() + n, s.begin());
     s[n - 1] = value;
+    ++added_[channel];
     update();
 }
 
@@ -174,7 +180,17 @@ void CMultiColorDraw::clearChannel(int channel) {
     if (channel < 0 || channel >= kChannels)
         return;
     samples_[channel].fill(0);
+    added_[channel] = 0;
     update();
+}
+
+qint64 CMultiColorDraw::samplesAdded(int channel) const {
+    return channel >= 0 && channel < kChannels ? added_[channel] : 0;
+}
+
+void CMultiColorDraw::setSamplesAdded(int channel, qint64 count) {
+    if (channel >= 0 && channel < kChannels)
+        added_[channel] = std::max<qint64>(0, count);
 }
 
 std::int32_t CMultiColorDraw::sample(int channel, int index) const {
@@ -239,7 +255,7 @@ std::vector<CMultiColorDraw::AxisLabel> CMultiColorDraw::innerLabelPlacement(std
     return out;
 }
 
-void CMultiColorDraw::paintChart(QPainter& p) const {
+void CMultiColorDraw::paintChart(QPainter& p, std::int32_t lower, std::int32_t upper) const {
     const int w = width();
     const int h = height();
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -278,14 +294,14 @@ void CMultiColorDraw::paintChart(QPainter& p) const {
         p.drawText(QRect(0, y - 6, kLeftMargin - 10, 12), Qt::AlignRight | Qt::AlignVCenter,
                    QString::number(value));
     };
-    label(upper_, top);
-    for (const AxisLabel& inner : innerLabelPlacement(upper_, lower_, plotH))
+    label(upper, top);
+    for (const AxisLabel& inner : innerLabelPlacement(upper, lower, plotH))
         label(inner.value, top + inner.y);
-    label(lower_, bottom);
+    label(lower, bottom);
     p.drawText(QRect(0, h - 14, w, 14), Qt::AlignLeft | Qt::AlignTop, title_);
 }
 
-void CMultiColorDraw::paintPlot(QImage& image) const {
+void CMultiColorDraw::paintPlot(QImage& image, std::int32_t lower, std::int32_t upper) const {
     const int left = kLeftMargin;
     const int top = kTopMargin;
     const int right = width() - kRightMargin;
@@ -331,8 +347,6 @@ void CMultiColorDraw::paintPlot(QImage& image) const {
     const int n = sampleWindow();
     if (n < 2)
         return;
-    const std::int32_t lower = lower_;
-    const std::int32_t upper = upper_;
     const double lowerD = lower;
     const double span = static_cast<double>(upper) - lowerD;
     std::vector<int> xs(n);
@@ -371,11 +385,13 @@ void CMultiColorDraw::renderInto(QImage& image) const {
         image = QImage(size() * ratio, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
     }
+    const auto [lower, upper] = shownRange();
     {
         QPainter p(&image);
-        paintChart(p);
+        paintChart(p, lower, upper);
     }
-    paintPlot(image);
+    paintPlot(image, lower, upper);
+    paintOverlay(image, false);
 }
 
 QImage CMultiColorDraw::renderImage() const {
@@ -391,13 +407,146 @@ void CMultiColorDraw::paintEvent(QPaintEvent*) {
     if (buffer_.size() != pixels)
         buffer_ = QImage(pixels, QImage::Format_RGB32);
     buffer_.setDevicePixelRatio(ratio);
+    const auto [lower, upper] = shownRange();
     {
         QPainter bp(&buffer_);
-        paintChart(bp);
+        paintChart(bp, lower, upper);
     }
-    paintPlot(buffer_);
+    paintPlot(buffer_, lower, upper);
+    paintOverlay(buffer_, true);
     QPainter p(this);
     p.drawImage(0, 0, buffer_);
+}
+
+void CMultiColorDraw::setAutoScale(bool on) {
+    autoScale_ = on;
+    update();
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> CMultiColorDraw::autoRange() const {
+    const int n = sampleWindow();
+    std::optional<std::pair<std::int32_t, std::int32_t>> seen;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (!visible_[ch])
+            continue;
+        // Only the received values: the window's older slots still hold the zeros of a clear.
+        const int filled = int(std::min<qint64>(added_[ch], n));
+        for (int i = n - filled; i < n; ++i) {
+            const std::int32_t v = samples_[ch][i];
+            if (!seen)
+                seen = std::make_pair(v, v);
+            seen->first = std::min(seen->first, v);
+            seen->second = std::max(seen->second, v);
+        }
+    }
+    if (!seen)
+        return std::nullopt;
+    return chartpng::autoRange(seen->first, seen->second);
+}
+
+std::pair<std::int32_t, std::int32_t> CMultiColorDraw::shownRange() const {
+    if (autoScale_) {
+        if (const auto r = autoRange())
+            return *r;
+    }
+    return {lower_, upper_};
+}
+
+void CMultiColorDraw::setLegendVisible(bool on) {
+    legend_ = on;
+    update();
+}
+
+std::optional<CMultiColorDraw::Readout> CMultiColorDraw::readoutAt(const QPoint& pos) const {
+    const QRect plot = plotRect();
+    const int n = sampleWindow();
+    const int i = (pos.x() - plot.left() - 1 + 1) / 2;  // the nearest point's column
+    if (pos.x() < plot.left() || pos.x() > plot.right() || i < 0 || i >= n)
+        return std::nullopt;
+    const auto [lower, upper] = shownRange();
+    std::optional<Readout> best;
+    int bestDistance = 0;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (!visible_[ch] || i < n - std::min<qint64>(added_[ch], n))
+            continue;
+        const std::int32_t v = samples_[ch][i];
+        const int distance =
+            std::abs(valueToY(v, upper, lower, plot.top(), plot.bottom()) - pos.y());
+        if (!best || distance < bestDistance) {
+            best = Readout{ch, added_[ch] - n + i, v};
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QString CMultiColorDraw::readoutText(const Readout& r) {
+    return QStringLiteral("Ch%1  #%2  %3").arg(r.channel).arg(r.sample).arg(r.value);
+}
+
+void CMultiColorDraw::paintOverlay(QImage& image, bool withReadout) const {
+    const QRect plot = plotRect();
+    if (plot.width() <= 20 || plot.height() <= 20)
+        return;
+    QPainter p(&image);
+    QFont f = font();
+    f.setPixelSize(10);
+    p.setFont(f);
+    const QFontMetrics fm(f);
+    if (legend_) {
+        // One entry per visible channel: a box of its colour and its number, in rows.
+        int x = plot.left() + 4;
+        int y = plot.top() + 4;
+        const int rowHeight = fm.height() + 2;
+        for (int ch = 0; ch < kChannels; ++ch) {
+            if (!visible_[ch])
+                continue;
+            const QString number = QString::number(ch);
+            const int w = 12 + fm.horizontalAdvance(number) + 6;
+            if (x + w > plot.right() - 4 && x > plot.left() + 4) {
+                x = plot.left() + 4;
+                y += rowHeight;
+            }
+            p.fillRect(QRect(x - 2, y - 1, w, rowHeight), Qt::black);
+            p.fillRect(QRect(x, y + (rowHeight - 10) / 2, 8, 8), colorFromColorref(colour_[ch]));
+            p.setPen(Qt::white);
+            p.drawText(QRect(x + 11, y, w - 11, rowHeight - 2), Qt::AlignLeft | Qt::AlignVCenter,
+                       number);
+            x += w;
+        }
+    }
+    if (!withReadout || !mouse_)
+        return;
+    const std::optional<Readout> r = readoutAt(*mouse_);
+    if (!r)
+        return;
+    const auto [lower, upper] = shownRange();
+    const int i = int(r->sample - (added_[r->channel] - sampleWindow()));
+    const QPoint point(plot.left() + 1 + 2 * i,
+                       valueToY(r->value, upper, lower, plot.top(), plot.bottom()));
+    p.setPen(colorFromColorref(colour_[r->channel]));
+    p.drawEllipse(point, 3, 3);
+    const QString text = readoutText(*r);
+    QRect box(0, 0, fm.horizontalAdvance(text) + 8, fm.height() + 4);
+    box.moveTopLeft(point + QPoint(8, -box.height() - 4));
+    if (box.right() > plot.right())
+        box.moveRight(point.x() - 8);
+    if (box.top() < plot.top())
+        box.moveTop(point.y() + 8);
+    p.fillRect(box, QColor(0, 0, 0, 200));
+    p.setPen(Qt::white);
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+void CMultiColorDraw::mouseMoveEvent(QMouseEvent* event) {
+    mouse_ = event->position().toPoint();
+    update();
+}
+
+void CMultiColorDraw::leaveEvent(QEvent*) {
+    mouse_.reset();
+    update();
 }
 
 }  // namespace tessel

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace tessel {
@@ -52,9 +54,39 @@ public:
 
     // Appends a value to the channel's curve; the oldest point of the window falls off.
     void addSample(int channel, std::int32_t value);
-    // Sets all of the channel's samples to 0.
+    // Sets all of the channel's samples to 0 and its sample count to 0.
     void clearChannel(int channel);
     std::int32_t sample(int channel, int index) const;
+    // How many samples the channel received since it was cleared: the read-out numbers the
+    // samples from 0 by it. A replay that adds only the last points sets it.
+    qint64 samplesAdded(int channel) const;
+    void setSamplesAdded(int channel, qint64 count);
+
+    // Autoscale: while on, the plot's range follows the received values of the visible
+    // channels in the window (a twentieth of their span as margin at each end); the range
+    // ends set by the owner rule again when it is off, or when no visible channel has values.
+    void setAutoScale(bool on);
+    bool autoScale() const { return autoScale_; }
+    std::optional<std::pair<std::int32_t, std::int32_t>> autoRange() const;
+    // The range drawn: {lower, upper}.
+    std::pair<std::int32_t, std::int32_t> shownRange() const;
+
+    // The legend (a colour box and the number of every visible channel, top left of the
+    // plot); on at first.
+    void setLegendVisible(bool on);
+    bool legendVisible() const { return legend_; }
+
+    // The value under a point of the control: the visible channel whose curve point at that
+    // column lies nearest to the point's row, its sample number and value. None outside the
+    // plot's columns, where the window holds no received value, or without visible channels.
+    struct Readout {
+        int channel = 0;
+        qint64 sample = 0;
+        std::int32_t value = 0;
+    };
+    std::optional<Readout> readoutAt(const QPoint& pos) const;
+    // The read-out's text: "Ch3  #120  1234".
+    static QString readoutText(const Readout& r);
 
     // The number of points kept and drawn per channel: plot width / 2 + 1, within 1 to 1024.
     // Follows the control's width at once, also while the control is hidden.
@@ -98,12 +130,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // The black control with the frame, the value axis, the labels and the title.
-    void paintChart(QPainter& p) const;
+    void paintChart(QPainter& p, std::int32_t lower, std::int32_t upper) const;
     // The grid and the curves inside the frame.
-    void paintPlot(QImage& image) const;
+    void paintPlot(QImage& image, std::int32_t lower, std::int32_t upper) const;
+    // The legend, and the read-out at the mouse when there is one.
+    void paintOverlay(QImage& image, bool withReadout) const;
 
     std::int32_t upper_ = 0x4000;
     std::int32_t lower_ = 0;
@@ -111,6 +147,10 @@ private:
     std::array<bool, kChannels> visible_{};
     std::array<std::uint32_t, kChannels> colour_{};
     std::array<std::array<std::int32_t, kMaxSamples>, kChannels> samples_{};
+    std::array<qint64, kChannels> added_{};
+    bool autoScale_ = false;
+    bool legend_ = true;
+    std::optional<QPoint> mouse_;
     QFont font_;
     QImage buffer_;  // the off-screen picture copied to the screen in one step
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <utility>
 
 using tessel::CMultiColorDraw;
 using tessel::colorFromColorref;
@@ -497,6 +498,103 @@ private Q_SLOTS:
         QCOMPARE(at(shown, 250, kBottom - 100), QColor(0xFF, 0, 0));
         QCOMPARE(at(shown, kLeft, 100), kFrame);
         QCOMPARE(shown, rendered);
+    }
+
+    // Autoscale: the range of the received values of the visible channels, a twentieth of
+    // the span as margin; the ends set by the owner rule when it is off or nothing is shown.
+    void autoScaleRange_data() {
+        QTest::addColumn<QList<int>>("visible");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("lower");
+        QTest::addColumn<int>("upper");
+        QTest::newRow("channels 0 and 2") << QList<int>{0, 2} << true << 84 << 206;
+        QTest::newRow("channel 1 alone") << QList<int>{1} << true << 4999 << 5001;
+        QTest::newRow("all three") << QList<int>{0, 1, 2} << true << -156 << 5246;
+        QTest::newRow("off") << QList<int>{0, 2} << false << 0 << 8192;
+        QTest::newRow("no data shown") << QList<int>{3} << true << 0 << 8192;
+    }
+    void autoScaleRange() {
+        QFETCH(QList<int>, visible);
+        QFETCH(bool, on);
+        QFETCH(int, lower);
+        QFETCH(int, upper);
+        CMultiColorDraw chart;
+        prepare(chart);
+        // The window's older slots hold zeros: they are no received values.
+        for (const int v : {100, 120})
+            chart.addSample(0, v);
+        chart.addSample(1, 5000);
+        for (const int v : {90, 200})
+            chart.addSample(2, v);
+        for (const int ch : visible)
+            chart.setChannelVisible(ch, true);
+        chart.setAutoScale(on);
+        QCOMPARE(chart.shownRange(), std::make_pair(std::int32_t(lower), std::int32_t(upper)));
+        const QImage image = chart.renderImage();
+        QCOMPARE(image.size(), QSize(kWidth, kHeight));
+    }
+
+    // The read-out under a point: 455 x 228, range 0 ... 1000, window 201 points. Channel 0
+    // got 10 samples 100, 150, ... 550 (sample k at column 191 + k), channel 1 ten of 800.
+    // Column 195 is x = 441; a value of 300 is on row 148, 800 on row 48.
+    void readout_data() {
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<bool>("hideChannel1");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("sample");
+        QTest::addColumn<int>("value");
+        QTest::newRow("channel 0") << QPoint(441, 150) << false << true << 0 << 4 << 300;
+        QTest::newRow("channel 1, next column")
+            << QPoint(442, 50) << false << true << 1 << 5 << 800;
+        QTest::newRow("hidden channel passed over")
+            << QPoint(441, 50) << true << true << 0 << 4 << 300;
+        QTest::newRow("no values there") << QPoint(100, 100) << false << false << 0 << 0 << 0;
+        QTest::newRow("left of the plot") << QPoint(20, 150) << false << false << 0 << 0 << 0;
+    }
+    void readout() {
+        QFETCH(QPoint, point);
+        QFETCH(bool, hideChannel1);
+        QFETCH(bool, found);
+        QFETCH(int, channel);
+        QFETCH(int, sample);
+        QFETCH(int, value);
+        CMultiColorDraw chart;
+        prepare(chart);
+        chart.setUpperEnd(1000);
+        chart.setChannelVisible(0, true);
+        chart.setChannelVisible(1, !hideChannel1);
+        for (int k = 0; k < 10; ++k) {
+            chart.addSample(0, 100 + 50 * k);
+            chart.addSample(1, 800);
+        }
+        const auto r = chart.readoutAt(point);
+        QCOMPARE(r.has_value(), found);
+        if (!found)
+            return;
+        QCOMPARE(r->channel, channel);
+        QCOMPARE(r->sample, qint64(sample));
+        QCOMPARE(r->value, value);
+        QCOMPARE(CMultiColorDraw::readoutText(*r),
+                 QStringLiteral("Ch%1  #%2  %3").arg(channel).arg(sample).arg(value));
+    }
+
+    // The legend: a box of each visible channel's colour at the plot's top left.
+    void legendShowsVisibleChannels() {
+        CMultiColorDraw chart;
+        prepare(chart);
+        chart.setChannelColour(0, 0x0000FF);
+        chart.setChannelColour(1, 0x00FF00);
+        chart.setChannelVisible(0, true);
+        chart.setChannelVisible(1, true);
+        const QImage image = chart.renderImage();
+        const QRect strip(kLeft + 1, kTop + 1, 120, 16);
+        const auto red = [](QColor c) { return c.red() > 200 && c.green() < 40 && c.blue() < 40; };
+        const auto green = [](QColor c) { return c.green() > 200 && c.red() < 40; };
+        QCOMPARE(countPixels(image, strip, red), 64);  // 8 x 8
+        QCOMPARE(countPixels(image, strip, green), 64);
+        chart.setLegendVisible(false);
+        QCOMPARE(countPixels(chart.renderImage(), strip, red), 0);
     }
 };
 

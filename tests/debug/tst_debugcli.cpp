@@ -1,6 +1,7 @@
 // tessel-cli debug on the simulated board: exit codes, the messages, the CSV file and the
 // statistics table.
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -267,6 +268,124 @@ private Q_SLOTS:
         QCOMPARE(o.value(QStringLiteral("accepted")).toInteger() > 0, accepted);
         QCOMPARE(p.exitCode(), accepted ? 0 : 1);
     }
+
+    // --report: exit codes, the two files, and nothing written when the run failed.
+    void report_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("written");
+        const QStringList bench = L({"--simulate=latency=0,rate=200,channels=2,noise=2,drift=0",
+                                     "--samples", "300", "--noise-seconds", "0.2"});
+        QTest::newRow("strong keys pass")
+            << bench << QStringLiteral("pass.html") << 0 << QStringLiteral("ok") << true;
+        QTest::newRow("minimum 1000 fails")
+            << bench + L({"--min-snr", "1000"}) << QStringLiteral("fail.html") << 1
+            << QStringLiteral("qualification-failed") << true;
+        QTest::newRow("no such directory") << bench << QStringLiteral("missing/r.html") << 1
+                                           << QStringLiteral("write-failed") << false;
+        QTest::newRow("run fails")
+            << L({"--simulate=latency=0,target-fail"}) << QStringLiteral("failed.html") << 1
+            << QStringLiteral("debug-failed") << false;
+        QTest::newRow("no file name") << L({"--simulate=latency=0", "--report"}) << QString() << 2
+                                      << QStringLiteral("usage") << false;
+        QTest::newRow("noise window 0")
+            << L({"--simulate=latency=0", "--noise-seconds", "0"}) << QStringLiteral("zero.html")
+            << 2 << QStringLiteral("usage") << false;
+        QTest::newRow("bad minimum")
+            << L({"--simulate=latency=0", "--min-snr", "-1"}) << QStringLiteral("minimum.html") << 2
+            << QStringLiteral("usage") << false;
+    }
+    void report() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, file);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
+        QFETCH(bool, written);
+        const QString html = file.isEmpty() ? QString() : dir_.filePath(file);
+        QStringList all = L({"debug", "--chip", "5", "--json"}) + args;
+        if (!html.isEmpty())
+            all << QStringLiteral("--report") << html;
+        all << QStringLiteral("--csv") << dir_.filePath(QStringLiteral("report.csv"))
+            << QStringLiteral("--profile") << dir_.filePath(QStringLiteral("Parameters.ini"));
+        QProcess p;
+        p.start(QStringLiteral(TESSEL_CLI_PATH), all);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), exitCode);
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QCOMPARE(o.value(QStringLiteral("reason")).toString(), reason);
+        QCOMPARE(!html.isEmpty() && QFile::exists(html), written);
+        if (!written)
+            return;
+        QString json = html;
+        json.replace(QStringLiteral(".html"), QStringLiteral(".json"));
+        QFile f(json);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject saved = QJsonDocument::fromJson(f.readAll()).object();
+        QCOMPARE(saved.value(QStringLiteral("qualification")),
+                 o.value(QStringLiteral("qualification")));
+        QFile h(html);
+        QVERIFY(h.open(QIODevice::ReadOnly));
+        QCOMPARE(h.readAll().count("src=\"data:image/png;base64,"), qsizetype(3));
+    }
+
+    // The simulated bench measured back through the report: touch 30, noise ±4 (p-p 8),
+    // coupling 10 % to the neighbours, baselines 2000 and 2150 drifting 1 count per 100
+    // frames. Noise from the first 2 s (rate 200; about 280 untouched samples), each key
+    // touched twice for 30 frames. Tolerances: noise exact, signal ±1, SNR ±0.15,
+    // sensitivity ±0.05 percentage points, coupling ±2.
+    void reportFigures_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("expected");
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("noise 0") << QStringLiteral("channels/0/noise") << 8.0 << 0.0;
+        QTest::newRow("signal 0") << QStringLiteral("channels/0/signal") << 30.0 << 1.0;
+        QTest::newRow("SNR 0") << QStringLiteral("channels/0/snr") << 3.75 << 0.15;
+        QTest::newRow("sensitivity 0") << QStringLiteral("channels/0/sensitivity") << 1.5 << 0.05;
+        QTest::newRow("signal 1") << QStringLiteral("channels/1/signal") << 30.0 << 1.0;
+        QTest::newRow("sensitivity 1") << QStringLiteral("channels/1/sensitivity") << 1.395 << 0.05;
+        QTest::newRow("coupling 0 to 1") << QStringLiteral("coupling/0/1") << 10.0 << 2.0;
+        QTest::newRow("coupling 1 to 0") << QStringLiteral("coupling/1/0") << 10.0 << 2.0;
+        QTest::newRow("coupling 0 to 3") << QStringLiteral("coupling/0/3") << 0.0 << 2.0;
+        QTest::newRow("pass 0") << QStringLiteral("channels/0/pass") << 0.0 << 0.0;
+    }
+    void reportFigures() {
+        QFETCH(QString, path);
+        QFETCH(double, expected);
+        QFETCH(double, tolerance);
+        if (figures_.isEmpty()) {
+            const QString html = dir_.filePath(QStringLiteral("bench.html"));
+            QProcess p;
+            p.start(
+                QStringLiteral(TESSEL_CLI_PATH),
+                {QStringLiteral("--simulate=latency=0,rate=200,channels=4,touch=30,noise=4,"
+                                "drift=1,coupling=10"),
+                 QStringLiteral("debug"), QStringLiteral("--chip"), QStringLiteral("5"),
+                 QStringLiteral("--samples"), QStringLiteral("850"),
+                 QStringLiteral("--noise-seconds"), QStringLiteral("2"), QStringLiteral("--report"),
+                 html, QStringLiteral("--csv"), dir_.filePath(QStringLiteral("bench.csv")),
+                 QStringLiteral("--profile"), dir_.filePath(QStringLiteral("Parameters.ini"))});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 1);  // SNR 3.75: every key fails the minimum of 5
+            QFile f(dir_.filePath(QStringLiteral("bench.json")));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            figures_ = QJsonDocument::fromJson(f.readAll())
+                           .object()
+                           .value(QStringLiteral("qualification"))
+                           .toObject();
+        }
+        const QStringList parts = path.split(QLatin1Char('/'));
+        const QJsonValue row = figures_.value(parts[0]).toArray().at(parts[1].toInt());
+        const QJsonValue v =
+            row.isArray() ? row.toArray().at(parts[2].toInt()) : row.toObject().value(parts[2]);
+        const double actual = v.isBool() ? double(v.toBool()) : v.toDouble();
+        QVERIFY2(qAbs(actual - expected) <= tolerance,
+                 qPrintable(QStringLiteral("%1 = %2").arg(path).arg(actual)));
+    }
+
+private:
+    QJsonObject figures_;
 };
 
 QTEST_GUILESS_MAIN(DebugCliTest)

@@ -193,6 +193,7 @@ private Q_SLOTS:
         DebugHarness h(5, {}, true);
         h.session->setFilterDelayMs(50);
         QSignalSpy shown(h.session.get(), &DebugSession::sampleShown);
+        QSignalSpy savedSpy(h.session.get(), &DebugSession::sampleSaved);
         QVERIFY(h.session->start({}));
         h.playStartup(2);
         h.sample({65535, 1010}, {1000, 1000});
@@ -213,6 +214,13 @@ private Q_SLOTS:
         }
         // The display keeps what was received.
         QCOMPARE(shown[1][0].value<SampleRecord>().raw[0], 65535);
+        // A measurement gets the saved record and the channels the filter zeroed.
+        QCOMPARE(savedSpy.count(), 3);
+        const quint32 zeroed[3] = {0u, 1u, 1u};
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(savedSpy[k][1].value<quint32>(), zeroed[k]);
+            QCOMPARE(savedSpy[k][0].value<SampleRecord>().raw[0], k == 0 ? 65535 : 0);
+        }
         h.session->pause();
         h.session->stop();
         QCOMPARE(int(h.session->outlierFilter()), 0xAA);

@@ -160,6 +160,8 @@ private Q_SLOTS:
         QTest::newRow("20.1") << 20.1 << QString::fromUtf8("20.1") << true;
         QTest::newRow("negative") << -35.0 << QString::fromUtf8("-35.0") << false;
         QTest::newRow("none") << qQNaN() << QString::fromUtf8("—") << false;
+        QTest::newRow("small negative reads 0.0") << -0.04 << QString::fromUtf8("0.0") << false;
+        QTest::newRow("-0.05 rounds away") << -0.06 << QString::fromUtf8("-0.1") << false;
     }
     void couplingMark() {
         QFETCH(double, percent);
