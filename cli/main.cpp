@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         const bool takesValue =
             option == QLatin1String("--trace") || option == QLatin1String("--lang") ||
             option == QLatin1String("--chip") || option == QLatin1String("--profile") ||
-            option == QLatin1String("--device");
+            option == QLatin1String("--device") || option == QLatin1String("--log");
         if (takesValue && !args.isEmpty())
             leading << args.takeFirst();
     }
