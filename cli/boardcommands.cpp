@@ -372,10 +372,11 @@ bool prepareJob(const Request& req, SharedState& state, BoardSession& session,
 // One board of --all: its own state (the fields the transport's threads touch belong to one
 // board), session, run and result.
 struct GangBoard {
-    GangBoard(const SharedState& program, const Request& req, const QString& command)
+    GangBoard(const SharedState& program, const Request& req, const QString& command,
+              BoardSession* first)
         : result(command), run{req, result} {
         ProgrammerSession::copyProgramSettings(program, state);
-        session = std::make_unique<BoardSession>(state, state.profilePath);
+        session = std::make_unique<BoardSession>(state, state.profilePath, first);
     }
     SharedState state;
     CommandResult result;
@@ -421,7 +422,9 @@ int runGang(const Request& req, SharedState& state, CommandResult& overall) {
         return overall.exitCode();
     std::vector<std::unique_ptr<GangBoard>> boards;
     for (int i = 0; i < access.boardCount(); ++i) {
-        auto b = std::make_unique<GangBoard>(state, req, overall.command);
+        // One set of configuration pages for all: the same chip, profile and image.
+        auto b = std::make_unique<GangBoard>(state, req, overall.command,
+                                             boards.empty() ? nullptr : boards[0]->session.get());
         b->result.device = access.boardInfo(i).path;
         b->result.serial = access.boardInfo(i).serialNumber;
         b->session->setPrinting(i == 0);  // what loading the image says, once
@@ -451,6 +454,9 @@ int runGang(const Request& req, SharedState& state, CommandResult& overall) {
             });
     }
     loop.exec();
+    // Every reader thread ends its last poll at the same time, not one after the other.
+    for (const auto& b : boards)
+        b->session->transport().stopReading();
     for (const auto& b : boards)
         b->session->end();
     return finishGang(boards);

@@ -82,9 +82,14 @@ public:
 };
 
 struct BoardSession::Parts {
-    explicit Parts(const QString& profilePath) : pages(Profile(profilePath)), source(pages) {}
+    Parts(const QString& profilePath, std::shared_ptr<chip::ConfigPages> shared)
+        : pagesHeld(shared ? std::move(shared)
+                           : std::make_shared<chip::ConfigPages>(Profile(profilePath))),
+          pages(*pagesHeld),
+          source(pages) {}
     ConsoleView view;
-    chip::ConfigPages pages;
+    std::shared_ptr<chip::ConfigPages> pagesHeld;
+    chip::ConfigPages& pages;
     chip::PagesConfigSource source;
     Bus bus;
     std::unique_ptr<ProgrammerSession> session;
@@ -92,14 +97,18 @@ struct BoardSession::Parts {
     QTimer guard;
 };
 
-BoardSession::BoardSession(SharedState& state, const QString& profilePath)
-    : state_(state), parts_(std::make_unique<Parts>(profilePath)) {
+BoardSession::BoardSession(SharedState& state, const QString& profilePath,
+                           BoardSession* samePagesAs)
+    : state_(state),
+      parts_(std::make_unique<Parts>(profilePath,
+                                     samePagesAs ? samePagesAs->parts_->pagesHeld : nullptr)) {
     Parts& p = *parts_;
     p.session = std::make_unique<ProgrammerSession>(state, p.bus, image, p.source, p.view, p.view);
     // The pages as the programming page holds them once the chip is selected; trim mode
-    // readies the trim page when the sequences enter it.
+    // readies the trim page when the sequences enter it. Pages taken over are ready.
     const int chip = static_cast<int>(state.chipIndex.load());
-    p.pages.initialiseAll(chip);
+    if (!samePagesAs)
+        p.pages.initialiseAll(chip);
     p.session->selectChip(chip);
     p.view.logged = [this](const QString& line) { lineLogged(line); };
     clock_.start();

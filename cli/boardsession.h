@@ -40,7 +40,10 @@ public:
     // true when it started a further operation.
     using Finished = std::function<bool(BoardSession&, const OperationResult&)>;
 
-    BoardSession(SharedState& state, const QString& profilePath);
+    // samePagesAs: the configuration pages of another session of the same chip and profile
+    // are used (boards programmed together), rather than loaded again.
+    BoardSession(SharedState& state, const QString& profilePath,
+                 BoardSession* samePagesAs = nullptr);
     ~BoardSession();
 
     ImageState image;

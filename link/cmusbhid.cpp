@@ -83,6 +83,14 @@ void CMUSBHid::close() {
         Q_EMIT disconnected();
 }
 
+void CMUSBHid::stopReading() {
+    {
+        std::lock_guard<std::mutex> lock(answerMutex_);
+        readerStop_ = true;
+    }
+    answerCv_.notify_all();
+}
+
 bool CMUSBHid::claimBoard(BoardUser user) {
     if (user_ == user)
         return true;

@@ -44,6 +44,9 @@ public:
     // Stops every thread that uses the board, then closes it. Emits disconnected() when a
     // board was open.
     void close();
+    // Asks the reader thread to end after its current read, without waiting for it; close()
+    // then finds it ended. Several boards closed together wait for one poll, not one each.
+    void stopReading();
 
     bool isConnected() const { return connected_.load(); }
     const QString& devicePath() const { return devicePath_; }
