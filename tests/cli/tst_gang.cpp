@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 QStringList L(std::initializer_list<const char*> items) {
@@ -155,6 +157,33 @@ private Q_SLOTS:
             QCOMPARE(rec[9], reasons[board - 1]);
             QCOMPARE(rec[8], reasons[board - 1] == QLatin1String("ok") ? QStringLiteral("OK")
                                                                        : QStringLiteral("NG"));
+        }
+    }
+
+    // A mass-production file with CFG0 0x5F for KR4111: word 0 is written before the image,
+    // and the record of each board says so, the NG board's too.
+    void recordOfConfigurationWord() {
+        const QString tk = path(QStringLiteral("line3"));
+        const Run made =
+            run({QStringLiteral("make-tk"), hex(), QStringLiteral("--chip"), QStringLiteral("1"),
+                 QStringLiteral("--cfg0"), QStringLiteral("0x5f"), QStringLiteral("-o"), tk});
+        QCOMPARE(made.exitCode, 0);
+        const QString log = path(QStringLiteral("log.csv"));
+        const Run r = run(gang(
+            QStringLiteral("boards=2,latency=0,flip-flash=1@2"),
+            {QStringLiteral("program"), tk + QStringLiteral(".tk"), QStringLiteral("--log"), log}));
+        QCOMPARE(r.exitCode, 1);
+        QList<QStringList> recs = records(log);
+        QCOMPARE(recs.size(), 2);
+        std::sort(recs.begin(), recs.end(),
+                  [](const QStringList& a, const QStringList& b) { return a[1] < b[1]; });
+        const QStringList expected[] = {
+            L({"SIM0001", "KR4111", "program", "line3.tk", "4", "0xFFFFFFEB", "5F", "OK", "ok"}),
+            L({"SIM0002", "KR4111", "program", "line3.tk", "4", "0xFFFFFFEB", "5F", "NG",
+               "verify-failed"})};
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(recs[i].mid(1, 9), expected[i]);
+            QVERIFY(recs[i][0].startsWith(QStringLiteral("20")));
         }
     }
 
