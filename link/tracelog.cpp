@@ -186,6 +186,8 @@ QByteArray TraceLog::recordLine(const TraceRecord& r) {
 }
 
 bool TraceLog::append(const TraceRecord& record) {
+    // The profile's directory of an installed program may not exist yet.
+    QDir().mkpath(QFileInfo(path_).absolutePath());
     if (appendLocked(path_, recordLine(record)))
         return true;
     Q_EMIT writeFailed(path_);
