@@ -67,6 +67,7 @@ ProcessRun runProcess(const QString& program, const QStringList& arguments,
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.cpuMs = tvMs(usage.ru_utime) + tvMs(usage.ru_stime);
     run.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+    run.contextSwitches = double(usage.ru_nvcsw) + double(usage.ru_nivcsw);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

@@ -9,10 +9,11 @@ namespace tessel::bench {
 
 // What the operating system accounted for one finished child process.
 struct ProcessRun {
-    int exitStatus = -1;  // the child's exit code; -1 when it did not start or was killed
-    double wallMs = 0;    // from start to reaped
-    double cpuMs = 0;     // user + system time of the child and everything it waited for
-    double peakMiB = 0;   // largest resident set of the child
+    int exitStatus = -1;         // the child's exit code; -1 when it did not start or was killed
+    double wallMs = 0;           // from start to reaped
+    double cpuMs = 0;            // user + system time of the child and everything it waited for
+    double peakMiB = 0;          // largest resident set of the child
+    double contextSwitches = 0;  // voluntary and involuntary, of the child's threads
 };
 
 // Runs program with arguments, its output thrown away, and waits for it. `environment` adds

@@ -18,6 +18,8 @@ const std::vector<OptionSpec> kBoardOptions = {
     {"--device", OptionSpec::Value},
     {"--profile", OptionSpec::Value},
     {"--json", OptionSpec::Flag},
+    {"--log", OptionSpec::Value},
+    {"--no-log", OptionSpec::Flag},
 };
 
 bool parseBoardOptions(const Arguments& args, BoardOptions* out, QString* error) {
@@ -29,6 +31,20 @@ bool parseBoardOptions(const Arguments& args, BoardOptions* out, QString* error)
     out->device = args.value(QStringLiteral("--device"));
     if (args.has(QStringLiteral("--device")) && out->device.isEmpty()) {
         *error = QStringLiteral("--device needs a device path or serial number");
+        return false;
+    }
+    if (args.has(QStringLiteral("--log")) && args.value(QStringLiteral("--log")).isEmpty()) {
+        *error = cliText(Msg::CliLogEmpty);
+        return false;
+    }
+    out->logFile = args.value(QStringLiteral("--log"));  // else the profile's, once known
+    out->all = args.has(QStringLiteral("--all"));
+    if (out->all && args.has(QStringLiteral("--device"))) {
+        *error = cliText(Msg::CliAllWithDevice);
+        return false;
+    }
+    if (out->all && args.has(QStringLiteral("--trace"))) {
+        *error = cliText(Msg::CliAllWithTrace);
         return false;
     }
     out->traceFile = args.value(QStringLiteral("--trace"));
@@ -161,6 +177,27 @@ bool BoardAccess::select(const BoardOptions& options, CommandResult& result, boo
     result.serial = chosen->info.serialNumber;
     one_ = std::make_unique<OneBoard>(*bus_, path_);
     return true;
+}
+
+bool BoardAccess::selectAll(const BoardOptions& options, CommandResult& result, bool english) {
+    all_.clear();
+    for (const BoardEntry& e : findBoards(bus(options), false, english)) {
+        if (e.usable)
+            all_.emplace_back(e.info, std::make_unique<OneBoard>(*bus_, e.info.path));
+    }
+    if (all_.empty()) {
+        result.refuse(Reason::NoBoard, cliText(Msg::CliNoBoardConnected));
+        return false;
+    }
+    return true;
+}
+
+const HidDeviceInfo& BoardAccess::boardInfo(int index) const {
+    return all_[size_t(index)].first;
+}
+
+HidBackend& BoardAccess::backendAt(int index) {
+    return *all_[size_t(index)].second;
 }
 
 HidBackend& BoardAccess::backend() {

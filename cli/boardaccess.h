@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tessel {
 class SimBoardSet;
@@ -23,6 +25,8 @@ struct BoardOptions {
     SimOptions sim;
     QString device;  // --device PATH|SERIAL; empty: the only board present
     QString traceFile;
+    bool all = false;  // --all: every usable board at once
+    QString logFile;   // the traceability log; empty: none (--no-log)
 };
 
 // --simulate[=OPTIONS], --trace FILE, --device PATH|SERIAL, --lang, --profile, --json.
@@ -59,6 +63,14 @@ public:
     // several-boards, board-not-accessible). On success result names the device.
     bool select(const BoardOptions& options, CommandResult& result, bool english);
 
+    // --all: every usable board, in enumeration order. False when there is none (result then
+    // says no-board).
+    bool selectAll(const BoardOptions& options, CommandResult& result, bool english);
+    int boardCount() const { return int(all_.size()); }
+    const HidDeviceInfo& boardInfo(int index) const;
+    // The bus on which board index alone is seen.
+    HidBackend& backendAt(int index);
+
     // The bus restricted to the chosen board.
     HidBackend& backend();
     // The chosen simulated board, or null on real hardware.
@@ -72,6 +84,7 @@ private:
     SimBoardSet* sim_ = nullptr;
     std::unique_ptr<OneBoard> one_;
     QString path_;
+    std::vector<std::pair<HidDeviceInfo, std::unique_ptr<OneBoard>>> all_;
 };
 
 }  // namespace tessel::cli

@@ -15,9 +15,15 @@
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
 #include "link/sequencer.h"
+#include "link/tracelog.h"
 #include "pages/chip/configpages.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 
 #include <algorithm>
@@ -191,13 +197,16 @@ void completeResult(const Request& req, BoardSession& s, int chip, OperationResu
     }
 }
 
-int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResult& result) {
-    BoardAccess access;
-    if (!access.select(req.board, result, state.english()))
-        return result.exitCode();
+// One board's run of a job: the stages after its first operation (the trim write inside trim
+// mode, the EEPROM write of --with-eeprom) and the result they fill.
+struct BoardRun {
+    const Request& req;
+    CommandResult& result;
     int stage = 0;
     bool trimWritten = false;
-    auto finished = [&](BoardSession& session, const OperationResult& judged) {
+
+    // An operation of the board ended; true when a further one was started.
+    bool finished(BoardSession& session, const OperationResult& judged) {
         // Trim write: trim mode entered, then one trim write, then leave trim mode.
         OperationSequencer& seq = session.sequencer();
         if (req.job == Job::TrimWrite && seq.trimMode()) {
@@ -231,9 +240,28 @@ int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResul
                 session.fail();
         });
         return true;
-    };
+    }
+};
+
+// The traceability log of the job's board session, unless --no-log.
+void recordJob(const Request& req, BoardSession& s) {
+    if (req.board.logFile.isEmpty())
+        return;
+    const bool eepromFile = req.job == Job::EepromWrite;
+    s.recordTo(req.board.logFile, eepromFile ? QFileInfo(req.inFile).fileName() : QString());
+}
+
+int runJob(const Request& req, SharedState& state, BoardSession& s, CommandResult& result) {
+    BoardAccess access;
+    if (!access.select(req.board, result, state.english()))
+        return result.exitCode();
+    BoardRun run{req, result};
+    recordJob(req, s);
     s.run(
-        access, [&](BoardSession& session) { return startJob(req, session); }, finished);
+        access, [&](BoardSession& session) { return startJob(req, session); },
+        [&run](BoardSession& session, const OperationResult& judged) {
+            return run.finished(session, judged);
+        });
     if (!req.board.traceFile.isEmpty() && !access.writeTrace(req.board.traceFile)) {
         printLine(stderr, QStringLiteral("tessel-cli: cannot write %1").arg(req.board.traceFile));
     }
@@ -317,6 +345,128 @@ QString checkRequest(const Arguments& args, SharedState& state, Request& req) {
     return QString();
 }
 
+// Loads what the job writes into the session's buffers. False when it is refused: result
+// then holds the refusal, which was printed.
+bool prepareJob(const Request& req, SharedState& state, BoardSession& session,
+                CommandResult& result) {
+    if (req.job != Job::Power)
+        result.chip = int(state.chipIndex.load());
+    if (req.job == Job::Program)
+        return loadProgramImage(req, state, session, result);
+    if (req.job != Job::EepromWrite)
+        return true;
+    const int chip = static_cast<int>(state.chipIndex.load());
+    QString error = loadEepromImage(req.inFile, chip, session.image);
+    Reason reason = Reason::EepromImageRefused;
+    if (error.isEmpty() && dataBeyondWritableEeprom(session.image, chip)) {
+        error = cliText(Msg::CliEepromBeyondWritable);
+        reason = Reason::EepromBeyondWritable;
+    }
+    if (error.isEmpty())
+        return true;
+    printLine(stderr, QStringLiteral("tessel-cli: ") + error);
+    result.op.set(OperationResult::Outcome::Refused, reason, error);
+    return false;
+}
+
+// One board of --all: its own state (the fields the transport's threads touch belong to one
+// board), session, run and result.
+struct GangBoard {
+    GangBoard(const SharedState& program, const Request& req, const QString& command,
+              BoardSession* first)
+        : result(command), run{req, result} {
+        ProgrammerSession::copyProgramSettings(program, state);
+        session = std::make_unique<BoardSession>(state, state.profilePath, first);
+    }
+    SharedState state;
+    CommandResult result;
+    BoardRun run;
+    std::unique_ptr<BoardSession> session;
+};
+
+// "SIM0002  sim:tessel-board-2  NG  board-lost  1234 ms  设备被拔出"
+void printBoardLine(const CommandResult& r) {
+    const bool ok = r.exitCode() == kExitOk;
+    const OperationResult& why = !r.op.ok() || !r.eeprom ? r.op : *r.eeprom;
+    printLine(messageStream(), QStringLiteral("%1  %2  %3  %4  %5 ms  %6")
+                                   .arg(r.serial.isEmpty() ? QStringLiteral("-") : r.serial,
+                                        r.device, ok ? QStringLiteral("OK") : QStringLiteral("NG"),
+                                        QString::fromLatin1(reasonKey(why.reason)))
+                                   .arg(r.clock.elapsed())
+                                   .arg(why.message));
+}
+
+// Ends --all: the JSON array (one object per board) and the worst exit code of the boards.
+int finishGang(const std::vector<std::unique_ptr<GangBoard>>& boards) {
+    int worst = kExitOk;
+    QJsonArray array;
+    for (const auto& b : boards) {
+        const int code = b->result.exitCode();
+        worst = std::max(worst, code);
+        QJsonObject o = b->result.toJson();
+        o.insert(QStringLiteral("path"), b->result.device);
+        o.insert(QStringLiteral("verdict"),
+                 code == kExitOk ? QStringLiteral("OK") : QStringLiteral("NG"));
+        array.append(o);
+    }
+    if (jsonMode())
+        printLine(stdout, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
+    return worst;
+}
+
+// --all: the job on every connected board at once, one session per board in this process's
+// one event loop. A line per board as it ends.
+int runGang(const Request& req, SharedState& state, CommandResult& overall) {
+    BoardAccess access;
+    if (!access.selectAll(req.board, overall, state.english()))
+        return overall.exitCode();
+    std::vector<std::unique_ptr<GangBoard>> boards;
+    for (int i = 0; i < access.boardCount(); ++i) {
+        // One set of configuration pages for all: the same chip, profile and image.
+        auto b = std::make_unique<GangBoard>(state, req, overall.command,
+                                             boards.empty() ? nullptr : boards[0]->session.get());
+        b->result.device = access.boardInfo(i).path;
+        b->result.serial = access.boardInfo(i).serialNumber;
+        b->session->setPrinting(i == 0);  // what loading the image says, once
+        if (!prepareJob(req, b->state, *b->session, b->result)) {
+            overall.chip = b->result.chip;
+            overall.op = b->result.op;
+            return overall.finish();
+        }
+        b->session->setPrinting(false);
+        boards.push_back(std::move(b));
+    }
+    QEventLoop loop;
+    size_t running = boards.size();
+    for (size_t i = 0; i < boards.size(); ++i) {
+        GangBoard& b = *boards[i];
+        recordJob(req, *b.session);
+        b.session->begin(
+            access.backendAt(int(i)),
+            [&req](BoardSession& session) { return startJob(req, session); },
+            [&b](BoardSession& session, const OperationResult& judged) {
+                return b.run.finished(session, judged);
+            },
+            [&b, &loop, &running] {
+                printBoardLine(b.result);
+                if (--running == 0)
+                    loop.exit(0);
+            });
+    }
+    loop.exec();
+    // Every reader thread ends its last poll at the same time, not one after the other.
+    for (const auto& b : boards)
+        b->session->transport().stopReading();
+    for (const auto& b : boards)
+        b->session->end();
+    return finishGang(boards);
+}
+
+bool gangJob(Job job) {
+    return job == Job::Program || job == Job::ReadConfig || job == Job::EepromWrite ||
+           job == Job::WriteConfig;
+}
+
 int runBoard(const QStringList& argv, Job job) {
     CommandResult result(QString::fromLatin1(jobName(job)));
     Arguments args;
@@ -326,6 +476,8 @@ int runBoard(const QStringList& argv, Job job) {
     specs.push_back({"-o", OptionSpec::Value});
     if (job == Job::Program)
         specs.push_back({"--with-eeprom", OptionSpec::Flag});
+    if (gangJob(job))
+        specs.push_back({"--all", OptionSpec::Flag});
     if (!args.parse(argv, specs, &error) || !applyCommonOptions(args, state, &error))
         return result.usage(error);
     if (args.has(QStringLiteral("--chip")))
@@ -339,23 +491,16 @@ int runBoard(const QStringList& argv, Job job) {
     if (!chooseProfile(args, &profile, &error))
         return result.refuse(Reason::ProfileUnreadable, error);
     state.profilePath = profile;
+    if (req.board.logFile.isEmpty() && !args.has(QStringLiteral("--no-log")))
+        req.board.logFile = TraceLog::defaultPath(state);
     if (job != Job::Power)
         warnAboutProfileValues(int(state.chipIndex.load()), profile);
+    if (req.board.all)
+        return runGang(req, state, result);
 
     BoardSession session(state, state.profilePath);
-    if (job != Job::Power)
-        result.chip = int(state.chipIndex.load());
-    if (job == Job::Program && !loadProgramImage(req, state, session, result))
+    if (!prepareJob(req, state, session, result))
         return result.finish();
-    if (job == Job::EepromWrite) {
-        const int chip = static_cast<int>(state.chipIndex.load());
-        error = loadEepromImage(req.inFile, chip, session.image);
-        if (!error.isEmpty())
-            return result.refuse(Reason::EepromImageRefused, error);
-        if (dataBeyondWritableEeprom(session.image, chip))
-            return result.refuse(Reason::EepromBeyondWritable,
-                                 cliText(Msg::CliEepromBeyondWritable));
-    }
     return runJob(req, state, session, result);
 }
 

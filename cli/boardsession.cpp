@@ -6,6 +6,7 @@
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
 #include "link/sequencer.h"
+#include "link/tracelog.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
 
@@ -23,9 +24,11 @@ class ConsoleView : public ProgramView, public Prompts {
 public:
     std::function<void(const QString&)> logged;
     uint32_t readLength = 0;
+    bool printing = true;
 
     void appendLog(const QString& line) override {
-        printMessage(line);
+        if (printing)
+            printMessage(line);
         if (logged)
             logged(line);
     }
@@ -34,7 +37,7 @@ public:
     QString saveFileName(const QString&, const QString&) override { return QString(); }
     void setControlEnabled(Control, bool) override {}
     void showProgress(int percent) override {
-        if (percent == lastPercent_ || !progressWanted())
+        if (percent == lastPercent_ || !printing || !progressWanted())
             return;
         lastPercent_ = percent;
         std::fprintf(stderr, "\r%3d%%", percent);
@@ -79,23 +82,33 @@ public:
 };
 
 struct BoardSession::Parts {
-    explicit Parts(const QString& profilePath) : pages(Profile(profilePath)), source(pages) {}
+    Parts(const QString& profilePath, std::shared_ptr<chip::ConfigPages> shared)
+        : pagesHeld(shared ? std::move(shared)
+                           : std::make_shared<chip::ConfigPages>(Profile(profilePath))),
+          pages(*pagesHeld),
+          source(pages) {}
     ConsoleView view;
-    chip::ConfigPages pages;
+    std::shared_ptr<chip::ConfigPages> pagesHeld;
+    chip::ConfigPages& pages;
     chip::PagesConfigSource source;
     Bus bus;
     std::unique_ptr<ProgrammerSession> session;
     QEventLoop loop;
+    QTimer guard;
 };
 
-BoardSession::BoardSession(SharedState& state, const QString& profilePath)
-    : state_(state), parts_(std::make_unique<Parts>(profilePath)) {
+BoardSession::BoardSession(SharedState& state, const QString& profilePath,
+                           BoardSession* samePagesAs)
+    : state_(state),
+      parts_(std::make_unique<Parts>(profilePath,
+                                     samePagesAs ? samePagesAs->parts_->pagesHeld : nullptr)) {
     Parts& p = *parts_;
     p.session = std::make_unique<ProgrammerSession>(state, p.bus, image, p.source, p.view, p.view);
     // The pages as the programming page holds them once the chip is selected; trim mode
-    // readies the trim page when the sequences enter it.
+    // readies the trim page when the sequences enter it. Pages taken over are ready.
     const int chip = static_cast<int>(state.chipIndex.load());
-    p.pages.initialiseAll(chip);
+    if (!samePagesAs)
+        p.pages.initialiseAll(chip);
     p.session->selectChip(chip);
     p.view.logged = [this](const QString& line) { lineLogged(line); };
     clock_.start();
@@ -173,10 +186,8 @@ void BoardSession::operationEnded(const Outcome& outcome) {
     clock_.restart();
     const bool further = finished_(*this, r);
     parts_->view.readLength = 0;  // what the next operation reads is its own
-    if (!further) {
-        done_ = true;
-        parts_->loop.exit(0);
-    }
+    if (!further)
+        concluded();
 }
 
 void BoardSession::fail() {
@@ -202,19 +213,47 @@ void BoardSession::handshakeEnded(const Outcome& outcome, const Start& start) {
             lines_.clear();
             done_ = true;
             finished_(*this, r);
-            parts_->loop.exit(0);
+            concluded();
             return;
         }
     }
 }
 
-void BoardSession::run(BoardAccess& access, const Start& start, const Finished& finished) {
+void BoardSession::concluded() {
+    done_ = true;
+    parts_->guard.stop();
+    parts_->loop.exit(0);
+    if (whenDone_) {
+        // Once: a late end of this board (a lost board after its verdict) calls nothing.
+        const std::function<void()> done = std::move(whenDone_);
+        whenDone_ = nullptr;
+        done();
+    }
+}
+
+void BoardSession::setPrinting(bool on) {
+    parts_->view.printing = on;
+}
+
+void BoardSession::recordTo(const QString& path, const QString& imageName) {
+    TraceLog* log = TraceLog::attach(*parts_->session, path);
+    log->setImageName(imageName);
+    QObject::connect(log, &TraceLog::writeFailed, log, [](const QString& file) {
+        printLine(stderr, QStringLiteral("tessel-cli: warning: ") +
+                              cliText(Msg::TraceLogWriteFailed, qUtf8Printable(file)));
+    });
+}
+
+void BoardSession::begin(HidBackend& bus, const Start& start, const Finished& finished,
+                         const std::function<void()>& done) {
     finished_ = finished;
+    start_ = start;
+    whenDone_ = done;
     Parts& p = *parts_;
-    p.bus.chosen = &access.backend();
+    p.bus.chosen = &bus;
     ProgrammerSession& session = *p.session;
     QObject::connect(&session, &ProgrammerSession::handshakeFinished, &session,
-                     [this, &start](const Outcome& outcome) { handshakeEnded(outcome, start); });
+                     [this](const Outcome& outcome) { handshakeEnded(outcome, start_); });
     QObject::connect(&session, &ProgrammerSession::operationFinished, &session,
                      [this](const Outcome& outcome) { operationEnded(outcome); });
     // A board lost outside an operation (the handshake, a supply switch) ends the command.
@@ -223,20 +262,28 @@ void BoardSession::run(BoardAccess& access, const Start& start, const Finished& 
     QTimer::singleShot(0, &session, [&session] { session.open(); });
     // Operations end on their own when the board stops answering; this guards the handshake
     // and the supply commands, which have no time-out of their own.
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [this] {
+    p.guard.setSingleShot(true);
+    QObject::connect(&p.guard, &QTimer::timeout, &session, [this] {
         if (sequencer().busy())
             return;
         const QString line = state_.text(Msg::ReplyTimeout);
         parts_->view.appendLog(line);
         operationEnded(Outcome::failure(Reason::Timeout, Msg::ReplyTimeout, line));
     });
-    guard.start(kAnswerGuardMs);
-    if (!done_)
-        p.loop.exec();
+    p.guard.start(kAnswerGuardMs);
+}
+
+void BoardSession::end() {
     done_ = true;
-    session.close();
+    parts_->guard.stop();
+    parts_->session->close();
+}
+
+void BoardSession::run(BoardAccess& access, const Start& start, const Finished& finished) {
+    begin(access.backend(), start, finished, nullptr);
+    if (!done_)
+        parts_->loop.exec();
+    end();
 }
 
 }  // namespace tessel::cli

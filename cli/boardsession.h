@@ -12,6 +12,7 @@
 
 namespace tessel {
 class CMUSBHid;
+class HidBackend;
 class LogSink;
 class Prompts;
 class OperationSequencer;
@@ -39,7 +40,10 @@ public:
     // true when it started a further operation.
     using Finished = std::function<bool(BoardSession&, const OperationResult&)>;
 
-    BoardSession(SharedState& state, const QString& profilePath);
+    // samePagesAs: the configuration pages of another session of the same chip and profile
+    // are used (boards programmed together), rather than loaded again.
+    BoardSession(SharedState& state, const QString& profilePath,
+                 BoardSession* samePagesAs = nullptr);
     ~BoardSession();
 
     ImageState image;
@@ -57,6 +61,18 @@ public:
     // Opens the board of access, runs the handshake and the operations, and returns when the
     // last one ended, the board went away or stopped answering.
     void run(BoardAccess& access, const Start& start, const Finished& finished);
+    // The same without waiting: the board on bus is opened once the event loop runs, and
+    // done is called when its last operation ended. Several sessions run so in one loop.
+    void begin(HidBackend& bus, const Start& start, const Finished& finished,
+               const std::function<void()>& done);
+    // Closes the board (after begin(), once done).
+    void end();
+    // Whether the programming page's messages are printed (the command line's --all prints
+    // one line per board instead).
+    void setPrinting(bool on);
+    // Records every operation that reaches the board in the traceability log at path
+    // (operations of an EEPROM image file carry imageName).
+    void recordTo(const QString& path, const QString& imageName);
     // The result of an operation that ended with outcome, with what the buffers hold.
     OperationResult judge(const Outcome& outcome);
     // Ends the command's operation that could not start (its refusal was logged).
@@ -68,10 +84,13 @@ private:
     void operationEnded(const Outcome& outcome);
     void handshakeEnded(const Outcome& outcome, const Start& start);
     void lineLogged(const QString& line);
+    void concluded();
 
     SharedState& state_;
     std::unique_ptr<Parts> parts_;
     Finished finished_;
+    Start start_;
+    std::function<void()> whenDone_;
     QStringList lines_;  // messages of the running operation
     QElapsedTimer clock_;
     bool done_ = false;

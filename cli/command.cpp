@@ -32,6 +32,14 @@ const std::vector<OptionDoc> kBoardOptionDocs = {
     {"--simulate[=OPTIONS]", "use the built-in simulated board(s), e.g. --simulate=boards=3"},
     {"--trace FILE", "write every report the simulated board received, one line each"},
     {"--profile FILE", "the Parameters.ini to read (exit 2 when it cannot be read)"},
+    {"--all",
+     "program, read-config, eeprom-write, write-config: every connected board at once, a "
+     "line per board as it ends (--json: an array, one object per board); exit status the "
+     "worst of the boards' (3 before 1 before 0); not with --device or --trace"},
+    {"--log FILE",
+     "append a record (CSV) of every operation that reached a chip to FILE (default: "
+     "tessel-log.csv beside Parameters.ini)"},
+    {"--no-log", "write no such record"},
 };
 
 namespace {
@@ -68,7 +76,8 @@ QString manPage(const std::vector<Command>& commands) {
                  .arg(roff(QString::fromUtf8(o.name)), roff(QString::fromUtf8(o.text)));
     m += QStringLiteral(
         ".SH EXIT STATUS\n0 success, 1 refused or failed, 2 usage error, 3 no board or board "
-        "lost.\n");
+        "lost. With \\-\\-all the worst of the boards': 3 (a board lost, busy or not "
+        "accessible) before 1 (an operation failed) before 0.\n");
     return m;
 }
 

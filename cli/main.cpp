@@ -44,7 +44,8 @@ void printUsage(std::FILE* out, const std::vector<Command>& commands) {
         std::fprintf(out, "  %-22s %s\n", o.name, o.text);
     std::fputs(
         "\n"
-        "Exit status: 0 success, 1 refused or failed, 2 usage error, 3 no board or board lost.\n",
+        "Exit status: 0 success, 1 refused or failed, 2 usage error, 3 no board or board lost;\n"
+        "with --all the worst of the boards' (3 before 1 before 0).\n",
         out);
 }
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         const bool takesValue =
             option == QLatin1String("--trace") || option == QLatin1String("--lang") ||
             option == QLatin1String("--chip") || option == QLatin1String("--profile") ||
-            option == QLatin1String("--device");
+            option == QLatin1String("--device") || option == QLatin1String("--log");
         if (takesValue && !args.isEmpty())
             leading << args.takeFirst();
     }

@@ -41,6 +41,7 @@ void CMUSBHid::open() {
             continue;
         }
         devicePath_ = info.path;
+        serialNumber_ = info.serialNumber;
         std::shared_ptr<HidDevice> device = backend_.open(info.path, &lastOpenResult_);
         if (device) {
             {
@@ -65,7 +66,11 @@ void CMUSBHid::close() {
     joinWorker();
     abort_ = false;
 
-    readerStop_ = true;
+    {
+        std::lock_guard<std::mutex> lock(answerMutex_);
+        readerStop_ = true;
+    }
+    answerCv_.notify_all();  // a parked reader too
     if (reader_.joinable())
         reader_.join();
     {
@@ -76,6 +81,14 @@ void CMUSBHid::close() {
     boardTakesData_ = false;
     if (connected_.exchange(false))
         Q_EMIT disconnected();
+}
+
+void CMUSBHid::stopReading() {
+    {
+        std::lock_guard<std::mutex> lock(answerMutex_);
+        readerStop_ = true;
+    }
+    answerCv_.notify_all();
 }
 
 bool CMUSBHid::claimBoard(BoardUser user) {
@@ -121,6 +134,10 @@ bool CMUSBHid::requestDebugData(uint8_t channels) {
 
 void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
     while (!readerStop_.load()) {
+        if (handOver_.load()) {
+            parkReader();
+            continue;
+        }
         Report report{};
         const int n = device->read(report, kReadPollMs);
         if (n > 0) {
@@ -132,6 +149,14 @@ void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
             return;
         }
     }
+}
+
+void CMUSBHid::parkReader() {
+    std::unique_lock<std::mutex> lock(answerMutex_);
+    readerParked_ = true;
+    answerCv_.notify_all();  // the worker may read from now on
+    answerCv_.wait(lock, [this] { return !handOver_.load() || readerStop_.load(); });
+    readerParked_ = false;
 }
 
 void CMUSBHid::onDeviceLost() {
@@ -207,6 +232,14 @@ void CMUSBHid::postLast(LinkCode code, uint32_t offset, uint32_t total) {
     post(code, offset, total);
 }
 
+void CMUSBHid::postProgress(LinkCode code, uint32_t offset, uint32_t total) {
+    const int percent = total ? int(uint64_t(offset) * 100 / total) : 0;
+    if (percent == lastPercent_)
+        return;
+    lastPercent_ = percent;
+    post(code, offset, total);
+}
+
 void CMUSBHid::post(LinkCode code, uint32_t offset, uint32_t total) {
     LinkNotification n;
     n.code = code;
@@ -223,8 +256,8 @@ CMUSBHid::Wait CMUSBHid::exchange(Waiter who, const Report& report, Report* answ
     }
     send(report);  // a failed write shows as a missing answer
     std::unique_lock<std::mutex> lock(answerMutex_);
-    answerCv_.wait_for(lock, std::chrono::milliseconds(answerTimeoutMs_),
-                       [this] { return answered_ || abort_.load(); });
+    awaitAnswer(lock,
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(answerTimeoutMs_));
     waiting_ = Waiter::None;
     if (abort_.load())
         return Wait::Aborted;
@@ -232,6 +265,40 @@ CMUSBHid::Wait CMUSBHid::exchange(Waiter who, const Report& report, Report* answ
         return Wait::Timeout;
     *answer = answer_;
     return Wait::Answer;
+}
+
+bool CMUSBHid::awaitAnswer(std::unique_lock<std::mutex>& lock,
+                           std::chrono::steady_clock::time_point deadline) {
+    const auto done = [this] { return answered_ || abort_.load(); };
+    const auto mayRead = [this] { return readerParked_ && workerDevice_; };
+    while (!done()) {
+        if (!mayRead()) {
+            // The reader thread still reads (it parks after its current read): it fills the
+            // slot or hands the board over.
+            if (!answerCv_.wait_until(lock, deadline, [&] { return done() || mayRead(); }))
+                return false;
+            continue;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        lock.unlock();
+        Report report{};
+        const int n =
+            workerDevice_->read(report, int(std::min<int64_t>(left.count(), kReadPollMs)));
+        if (n > 0) {
+            report[0] = 0;
+            deliver(report);
+        } else if (n < 0) {
+            // The board is gone, as the reader would have found: handled on the owner's
+            // thread, whose close() ends this transfer.
+            workerDevice_.reset();
+            QMetaObject::invokeMethod(this, &CMUSBHid::onDeviceLost, Qt::QueuedConnection);
+        }
+        lock.lock();
+    }
+    return true;
 }
 
 bool CMUSBHid::settle(Waiter who) {
@@ -242,7 +309,7 @@ bool CMUSBHid::settle(Waiter who) {
     // repeated transfer and its checks decide.
     for (int round = 0; round < 8; ++round) {
         answered_ = false;
-        if (!answerCv_.wait_for(lock, quiet, [this] { return answered_ || abort_.load(); }))
+        if (!awaitAnswer(lock, std::chrono::steady_clock::now() + quiet))
             break;  // quiet for the whole settle time
         if (abort_.load())
             break;
@@ -264,10 +331,23 @@ bool CMUSBHid::startWorker(void (CMUSBHid::*body)()) {
         return false;
     joinWorker();
     transferRunning_ = true;
+    {
+        std::lock_guard<std::mutex> lock(deviceMutex_);
+        workerDevice_ = device_;
+    }
+    lastPercent_ = -1;
+    handOver_ = true;  // the reader parks after its current read
     worker_ = std::thread([this, body] {
         (this->*body)();
         if (!abort_.load())
             boardTakesData_ = false;  // the transfer ran to its end, whichever it was
+        {
+            // The reader takes the board back.
+            std::lock_guard<std::mutex> lock(answerMutex_);
+            handOver_ = false;
+            workerDevice_.reset();
+        }
+        answerCv_.notify_all();
         transferRunning_ = false;
     });
     return true;
@@ -315,6 +395,7 @@ void CMUSBHid::flashWriteBody() {
     Report answer;
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         post(LinkCode::FlashWriteStarted, 0, total);
+        lastPercent_ = -1;
         boardTakesData_ = true;
         Wait w = exchange(Waiter::FlashWrite, cmd::flashWriteHeader(total), &answer);
         if (w == Wait::Aborted)
@@ -339,7 +420,7 @@ void CMUSBHid::flashWriteBody() {
                 return;
             }
             offset += n;
-            post(LinkCode::FlashWriteProgress, offset, total);
+            postProgress(LinkCode::FlashWriteProgress, offset, total);
         }
         if (w == Wait::Aborted)
             return;
@@ -363,6 +444,7 @@ void CMUSBHid::flashReadBody() {
     for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
         state_.transferMode = 1;
         post(LinkCode::FlashReadStarted, 0, total);
+        lastPercent_ = -1;
         Wait w = exchange(Waiter::FlashRead, cmd::flashReadHeader(total), &answer);
         if (w == Wait::Aborted)
             break;
@@ -401,7 +483,7 @@ void CMUSBHid::flashReadBody() {
             }
             offset += n;
             ++block;
-            post(LinkCode::FlashReadProgress, offset, total);
+            postProgress(LinkCode::FlashReadProgress, offset, total);
         }
         if (w == Wait::Aborted)
             break;
@@ -426,6 +508,7 @@ void CMUSBHid::eepromWriteBody() {
     const uint32_t total = totalLength_;
     Report answer;
     post(LinkCode::EepromWriteStarted, 0, total);
+    lastPercent_ = -1;
     boardTakesData_ = true;
     Wait w = exchange(Waiter::EepromWrite, cmd::eepromWriteHeader(), &answer);
     uint32_t offset = 0;
@@ -434,7 +517,7 @@ void CMUSBHid::eepromWriteBody() {
         if (w != Wait::Answer)
             break;
         offset += 64;
-        post(LinkCode::EepromBlock, offset, total);
+        postProgress(LinkCode::EepromBlock, offset, total);
     }
     if (w == Wait::Aborted)
         return;
@@ -451,6 +534,7 @@ void CMUSBHid::eepromReadBody() {
     Report answer;
     state_.transferMode = 2;
     post(LinkCode::EepromReadStarted, 0, total);
+    lastPercent_ = -1;
     Wait w = exchange(Waiter::EepromRead, cmd::eepromReadHeader(total), &answer);
     uint32_t offset = 0;
     for (uint32_t block = 0; w == Wait::Answer && offset < total; ++block) {
@@ -459,7 +543,7 @@ void CMUSBHid::eepromReadBody() {
             break;
         std::memcpy(destination_ + offset, &answer[1], 64);
         offset += 64;
-        post(LinkCode::EepromBlock, offset, total);
+        postProgress(LinkCode::EepromBlock, offset, total);
     }
     state_.transferMode = 0;
     if (w == Wait::Aborted)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -43,9 +44,14 @@ public:
     // Stops every thread that uses the board, then closes it. Emits disconnected() when a
     // board was open.
     void close();
+    // Asks the reader thread to end after its current read, without waiting for it; close()
+    // then finds it ended. Several boards closed together wait for one poll, not one each.
+    void stopReading();
 
     bool isConnected() const { return connected_.load(); }
     const QString& devicePath() const { return devicePath_; }
+    // The serial number of the board last opened (empty when it has none).
+    const QString& serialNumber() const { return serialNumber_; }
     // How the last open() ended; PermissionDenied when the board is there but not accessible.
     OpenResult lastOpenResult() const { return lastOpenResult_; }
     // The other program that held the board when the last open() ended Busy (0 unknown).
@@ -106,7 +112,12 @@ private:
     enum class Wait { Answer, Timeout, Aborted };
 
     void readerLoop(std::shared_ptr<HidDevice> device);
+    // The reader thread hands the board to the running transfer and waits until it ends.
+    void parkReader();
     void deliver(const Report& report);
+    // Posts a transfer's progress when the percentage it shows changed (a progress bar
+    // shows no more; every report would wake the owner's thread for nothing).
+    void postProgress(LinkCode code, uint32_t offset, uint32_t total);
     void post(const LinkNotification& n);
     void post(LinkCode code, uint32_t offset = 0, uint32_t total = 0);
     // Posts the last notification of a transfer.
@@ -117,6 +128,12 @@ private:
     void joinWorker();
     // Arms the answer slot for the given waiter, sends the report and waits for its answer.
     Wait exchange(Waiter who, const Report& report, Report* answer);
+    // Waits (answerMutex_ held in lock) until the answer slot is filled, the transfer is
+    // aborted or the deadline passes; true unless the deadline passed. Once the reader thread
+    // has handed the board over, the worker reads the board itself: one thread per
+    // lock-step exchange instead of two.
+    bool awaitAnswer(std::unique_lock<std::mutex>& lock,
+                     std::chrono::steady_clock::time_point deadline);
     // Drops answers until the board has been quiet for the settle time; false when aborted.
     bool settle(Waiter who);
 
@@ -133,6 +150,7 @@ private:
     std::shared_ptr<HidDevice> device_;
     std::atomic<bool> connected_{false};
     QString devicePath_;
+    QString serialNumber_;
     OpenResult lastOpenResult_ = OpenResult::NotFound;
     qint64 lastHolder_ = 0;
     BoardUser user_ = BoardUser::None;
@@ -160,6 +178,12 @@ private:
     Waiter waiting_ = Waiter::None;
     bool answered_ = false;
     Report answer_{};
+    // While a transfer runs the reader thread parks (handOver_ set by the starter, cleared
+    // when the worker ends; readerParked_ while it waits) and the worker reads the board.
+    std::atomic<bool> handOver_{false};
+    bool readerParked_ = false;                // under answerMutex_
+    std::shared_ptr<HidDevice> workerDevice_;  // the worker's own handle on the board
+    int lastPercent_ = -1;                     // worker only: the progress last posted
 };
 
 }  // namespace tessel

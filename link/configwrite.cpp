@@ -60,6 +60,7 @@ void ConfigWriteSequence::infoBlockErased(const LinkNotification& n) {
     }
     run_.configCopy_.fill(0);
     std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    run_.recordWritten(sent_.data(), sent_.size());
     run_.send(cmd::writeConfigurationWords(sent_.data(), sent_.size()), LinkCode::ConfigReadBack,
               [this](const LinkNotification& r) { wordsWritten(r); });
 }
@@ -114,6 +115,7 @@ void ConfigWriteSequence::writeWordZero() {
     }
     run_.configCopy_.fill(0);
     std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    run_.recordWritten(sent_.data(), sent_.size());
     const Report report = n == 2 ? cmd::writeConfigurationWord0(sent_[0], sent_[1])
                                  : cmd::writeConfigurationWord0(sent_[0], sent_[1], sent_[2]);
     run_.send(report, LinkCode::Cfg0Written,

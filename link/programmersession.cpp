@@ -45,6 +45,7 @@ ProgrammerSession::ProgrammerSession(SharedState& state, HidBackend& bus, ImageS
                                      QObject* parent)
     : QObject(parent),
       state_(state),
+      image_(image),
       config_(config),
       view_(view),
       relay_(std::make_unique<Relay>(*this, view)),

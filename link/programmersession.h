@@ -42,6 +42,8 @@ public:
     SharedState& state() { return state_; }
     CMUSBHid& transport() { return *transport_; }
     OperationSequencer& sequencer() { return *sequencer_; }
+    // The buffers the operations work on.
+    ImageState& image() { return image_; }
     bool busy() const;
 
     // Opens the board; the handshake follows (handshakeFinished).
@@ -86,6 +88,7 @@ private:
     Outcome supplyOutcome(const LinkNotification& n) const;
 
     SharedState& state_;
+    ImageState& image_;
     ConfigSource& config_;
     ProgramView& view_;
     std::unique_ptr<Relay> relay_;

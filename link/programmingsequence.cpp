@@ -82,6 +82,7 @@ void ProgrammingSequence::writeKr4121Words() {
         run_.say(Msg::Kr4121Words, words[0], words[1], words[2]);
     }
     std::copy(words.begin(), words.end(), copy.begin());
+    run_.recordWritten(words.data(), words.size());
     run_.send(cmd::writeConfigurationWords(words.data(), words.size()), LinkCode::ConfigReadBack,
               [this](const LinkNotification& n) { kr4121WordsWritten(n); });
 }
@@ -106,6 +107,7 @@ void ProgrammingSequence::kr4121WordsWritten(const LinkNotification& n) {
 void ProgrammingSequence::writeWordZero() {
     cfg0Sent_ = run_.config_ ? run_.config_->cfg0(run_.chip_) : 0;
     run_.configCopy_[0] = cfg0Sent_;
+    run_.recordWritten(&cfg0Sent_, 1);
     run_.send(cmd::writeConfigurationWord0(cfg0Sent_), LinkCode::Cfg0Written,
               [this](const LinkNotification& n) { wordZeroWritten(n); });
 }

@@ -131,11 +131,14 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
     operation_ = op;
     chip_ = static_cast<int>(state_.chipIndex.load());
     opAfterErase_ = false;
+    recordStart(op);
     refreshControls();
     view_.setResult(picture);
     Q_EMIT operationStarted(op);
     const auto selected = [this](const LinkNotification& n) { chipSelected(n); };
+    record_.sent = true;  // unless the send below fails
     if (!send(cmd::selectChip(static_cast<uint8_t>(chip_)), LinkCode::ChipSelected, selected)) {
+        record_.sent = false;
         const QString line = say(Msg::NoBoard);
         replyTimer_.stop();
         view_.setResult(op == Operation::WriteFlash ? ProgramView::Result::Ng
@@ -147,6 +150,19 @@ bool OperationSequencer::begin(Operation op, ProgramView::Result picture) {
         return false;
     }
     return true;
+}
+
+void OperationSequencer::recordStart(Operation op) {
+    record_.operation = op;
+    record_.chip = chip_;
+    record_.number += 1;
+    record_.sent = false;
+    record_.configWritten.clear();
+    record_.clock.start();
+}
+
+void OperationSequencer::recordWritten(const uint8_t* bytes, size_t count) {
+    record_.configWritten.insert(record_.configWritten.end(), bytes, bytes + count);
 }
 
 bool OperationSequencer::startWriteFlash() {

@@ -5,6 +5,7 @@
 #include "link/notifications.h"
 #include "link/programview.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace tessel {
 
@@ -111,6 +113,19 @@ public:
 
     Operation operation() const { return operation_; }
     bool busy() const { return operation_ != Operation::None; }
+    // The last operation that began, as records of it need it: latched at its start and kept
+    // after its end until the next one begins. number counts the operations begun; sent
+    // whether its first command reached the board (a refusal before that touched no chip);
+    // configWritten the configuration or trim bytes it sent, in wire order.
+    struct OperationRecord {
+        Operation operation = Operation::None;
+        int chip = 0;
+        quint64 number = 0;
+        bool sent = false;
+        std::vector<uint8_t> configWritten;
+        QElapsedTimer clock;  // started with the operation
+    };
+    const OperationRecord& lastOperation() const { return record_; }
     int operationChip() const { return chip_; }
     // A single exchange without a reply ends the operation after this time.
     void setReplyTimeoutMs(int ms) { replyTimeoutMs_ = ms; }
@@ -142,6 +157,10 @@ private:
     };
 
     bool begin(Operation op, ProgramView::Result picture);
+    // A new operation record for op on the latched chip.
+    void recordStart(Operation op);
+    // The configuration or trim bytes about to be sent; kept in the operation's record.
+    void recordWritten(const uint8_t* bytes, size_t count);
     // A debug run has the board: no operation starts.
     bool debugRunHoldsBoard() const;
     // Sends one command; `next` takes the notification `awaits`.
@@ -213,6 +232,7 @@ private:
     bool trimMode_ = false;
     bool opAfterErase_ = false;
     std::array<uint8_t, 64> configCopy_{};
+    OperationRecord record_;
 
     std::unique_ptr<ProgrammingSequence> programming_;
     std::unique_ptr<EepromSequence> eeprom_;

@@ -62,12 +62,17 @@ bool TrimSequence::startWrite() {
     }
     run_.operation_ = Operation::WriteTrim;
     run_.chip_ = chip;
+    run_.recordStart(Operation::WriteTrim);
     run_.refreshControls();
     run_.view_.setResult(ProgramView::Result::Busy);
     run_.configCopy_.fill(0);
     std::copy(sent_.begin(), sent_.end(), run_.configCopy_.begin());
+    run_.recordWritten(sent_.data(), sent_.size());
+    run_.record_.sent = true;
     if (!run_.send(cmd::writeTrimWords(sent_.data(), sent_.size()), LinkCode::TrimWritten,
                    [this](const LinkNotification& n) { written(n); })) {
+        run_.record_.sent = false;
+        run_.record_.configWritten.clear();
         const QString line = run_.say(Msg::NoBoard);
         endWrite(Outcome::failure(Reason::NoBoard, Msg::NoBoard, line));
         return false;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tessel {
@@ -59,10 +60,15 @@ struct SimOptions {
     // later answers wait behind it no more than they would behind any slow answer).
     int lateAt = 0;
     int lateMs = 1500;
+    // "KEY=VALUE@B": settings that hold for board B (1 to boards) only, applied over the
+    // others in the order given, e.g. "boards=4,pull-after=10@2".
+    std::vector<std::pair<int, QString>> onBoard;
 
     // Parses "latency=0,..." (an empty text gives the defaults). On error returns false and
     // describes the problem in *error.
     static bool parse(const QString& text, SimOptions* out, QString* error);
+    // The settings of board index (from 0): these with the items given for it applied.
+    SimOptions forBoard(int index) const;
     // One line per key, for --help.
     static QString help();
 };

@@ -27,8 +27,8 @@ private:
 SimBoardSet::SimBoardSet(const SimOptions& options) {
     const int n = std::max(1, options.boards);
     for (int i = 0; i < n; ++i) {
-        SimOptions own = options;
-        own.seed = options.seed + uint32_t(i);  // each board's touch panel has its own noise
+        SimOptions own = options.forBoard(i);
+        own.seed += uint32_t(i);  // each board's touch panel has its own noise
         boards_.push_back(std::make_unique<SimBackend>(own));
     }
 }

@@ -152,33 +152,76 @@ const std::vector<Key>& keys() {
 
 }  // namespace
 
+namespace {
+
+// Applies one "KEY[=VALUE]" item; false with error set when it is not understood.
+bool applyItem(const QString& item, SimOptions& o, QString* error) {
+    const int eq = item.indexOf(QLatin1Char('='));
+    const QString key = (eq < 0 ? item : item.left(eq)).trimmed();
+    const QString value = eq < 0 ? QString() : item.mid(eq + 1).trimmed();
+    for (const Key& k : keys()) {
+        if (key != QLatin1String(k.name))
+            continue;
+        if (k.set(o, value, eq >= 0))
+            return true;
+        if (error)
+            *error = QStringLiteral("bad value for simulated-board option: %1").arg(item);
+        return false;
+    }
+    if (error)
+        *error = QStringLiteral("unknown simulated-board option: %1").arg(key);
+    return false;
+}
+
+}  // namespace
+
 bool SimOptions::parse(const QString& text, SimOptions* out, QString* error) {
     SimOptions o;
     const QStringList items = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& item : items) {
-        const int eq = item.indexOf(QLatin1Char('='));
-        const QString key = (eq < 0 ? item : item.left(eq)).trimmed();
-        const QString value = eq < 0 ? QString() : item.mid(eq + 1).trimmed();
-        bool ok = false;
-        bool known = false;
-        for (const Key& k : keys()) {
-            if (key == QLatin1String(k.name)) {
-                known = true;
-                ok = k.set(o, value, eq >= 0);
-                break;
-            }
+        // "KEY=VALUE@B": for board B only; checked now, applied when the boards are made.
+        const int at = item.lastIndexOf(QLatin1Char('@'));
+        if (at < 0) {
+            if (!applyItem(item, o, error))
+                return false;
+            continue;
         }
-        if (!ok) {
+        const QString own = item.left(at).trimmed();
+        bool ok = false;
+        const int board = item.mid(at + 1).trimmed().toInt(&ok);
+        SimOptions probe;
+        if (!ok || board < 1 || own.startsWith(QLatin1String("boards"))) {
+            if (error)
+                *error = QStringLiteral("bad board in simulated-board option: %1").arg(item);
+            return false;
+        }
+        if (!applyItem(own, probe, error))
+            return false;
+        o.onBoard.emplace_back(board, own);
+    }
+    for (const auto& item : o.onBoard) {
+        if (item.first > o.boards) {
             if (error) {
-                *error = known
-                             ? QStringLiteral("bad value for simulated-board option: %1").arg(item)
-                             : QStringLiteral("unknown simulated-board option: %1").arg(key);
+                *error = QStringLiteral("simulated-board option %1@%2: there are %3 boards")
+                             .arg(item.second)
+                             .arg(item.first)
+                             .arg(o.boards);
             }
             return false;
         }
     }
     *out = o;
     return true;
+}
+
+SimOptions SimOptions::forBoard(int index) const {
+    SimOptions own = *this;
+    own.onBoard.clear();
+    for (const auto& item : onBoard) {
+        if (item.first == index + 1)
+            applyItem(item.second, own, nullptr);
+    }
+    return own;
 }
 
 QString SimOptions::help() {
@@ -188,6 +231,10 @@ QString SimOptions::help() {
                     .arg(QString::fromLatin1(k.name) + QLatin1String(k.arg), -21)
                     .arg(QString::fromLatin1(k.help));
     }
+    text +=
+        QStringLiteral("    %1 %2\n")
+            .arg(QStringLiteral("KEY=VALUE@B"), -21)
+            .arg(QStringLiteral("a setting for board B (1 to boards) only, e.g. pull-after=10@2"));
     return text;
 }
 

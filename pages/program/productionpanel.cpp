@@ -4,6 +4,7 @@
 #include "image/imagestate.h"
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
+#include "link/tracelog.h"
 #include "pages/program/cprogrammedlg.h"
 
 #include <QAbstractSpinBox>
@@ -341,13 +342,15 @@ void ProductionPanel::applyLanguage() {
 }
 
 QString ProductionPanel::traceLogPath(const SharedState& state) {
-    return QFileInfo(state.profilePath).absoluteDir().filePath(QString::fromLatin1(kTraceLogName));
+    return TraceLog::defaultPath(state);
 }
 
 void ProductionPanel::attachTraceLog(ProgrammerSession& session) {
-    // The traceability log's writer is fed by the window's session here: one record per
-    // finished operation that touched a chip, appended to traceLogFile_ (traceLogPath()).
-    Q_UNUSED(session);
+    // One record per finished operation of the window's session that touched a chip.
+    TraceLog* log = TraceLog::attach(session, traceLogFile_);
+    connect(log, &TraceLog::writeFailed, this, [this](const QString& path) {
+        page_.appendLog(state_.text(Msg::TraceLogWriteFailed, qUtf8Printable(path)));
+    });
 }
 
 void ProductionPanel::openLogFolder() {

@@ -40,8 +40,6 @@ class ProductionPanel : public QGroupBox {
     Q_OBJECT
 public:
     static constexpr const char* kProfileKey = "m_check_production";
-    // The traceability log, in the profile's directory.
-    static constexpr const char* kTraceLogName = "tessel-log.csv";
 
     ProductionPanel(SharedState& state, CProgrammeDlg& page, Prompts& prompts,
                     QWidget* parent = nullptr);

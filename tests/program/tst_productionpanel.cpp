@@ -97,6 +97,7 @@ private Q_SLOTS:
     void init() {
         state_.profilePath = dir_.filePath(QStringLiteral("Parameters.ini"));
         QFile::remove(state_.profilePath);
+        QFile::remove(dir_.filePath(QStringLiteral("tessel-log.csv")));
         state_.language = 0;
         prompts_ = ScriptedPrompts();
     }
@@ -159,6 +160,21 @@ private Q_SLOTS:
         QCOMPARE(panel().imageText(), image);
         QCOMPARE(panel().chipText(),
                  language == 1 ? QStringLiteral("Chip: KR4111") : QStringLiteral("芯片：KR4111"));
+        // The window's traceability log: a header, then one record per chip, in order.
+        QFile log(dir_.filePath(QStringLiteral("tessel-log.csv")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QCOMPARE(lines.size(), chips.size() + 2);  // the last line end leaves an empty part
+        QCOMPARE(lines[0], QByteArray("time,serial,chip,operation,file,length,checksum,config,"
+                                      "verdict,reason,duration_ms\r"));
+        for (int i = 0; i < chips.size(); ++i) {
+            const QList<QByteArray> f = lines[i + 1].split(',');
+            QCOMPARE(f.size(), 11);
+            // (this test's simulated board has no serial number)
+            QCOMPARE(f[1] + ',' + f[2] + ',' + f[3] + ',' + f[4] + ',' + f[6],
+                     QByteArray(",KR4111,program,b.hex,0xFFFFFFEB"));
+            QCOMPARE(f[8], QByteArray(chips[i] == QLatin1Char('o') ? "OK" : "NG"));
+        }
     }
 
     void keyStartsOnlyWhenReady_data() {

@@ -6,11 +6,13 @@
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
 #include "link/sequencer.h"
+#include "link/tracelog.h"
 #include "pages/chip/configpages.h"
 #include "pages/chip/pagesconfigsource.h"
 #include "recordingview.h"
 #include "sim/simboard.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,6 +169,75 @@ private Q_SLOTS:
         QCOMPARE(QString::fromLatin1(reasonKey(s.ended->reason)), QStringLiteral("board-lost"));
         QCOMPARE(s.view.lines.count(QStringLiteral("设备被拔出")), 1);
         QVERIFY(!s.session->deviceRemoved(QStringLiteral("/dev/hidraw9")));
+    }
+
+    // The traceability log attached to a session: a record for each operation that reached
+    // the chip, OK or NG; none for a refusal before anything was sent or a supply switch.
+    void traceLogRecords_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("action");         // 0 one-key write, 1 supply, 2 refused, 3 no board
+        QTest::addColumn<QByteArray>("record");  // the record from its chip field on; empty: none
+        QTest::newRow("write ok") << "" << 0 << QByteArray("KR5814,program,,8,0x00000000,,OK,ok,");
+        QTest::newRow("write ng") << "flip-flash=3" << 0
+                                  << QByteArray("KR5814,program,,8,0x00000000,,NG,verify-failed,");
+        QTest::newRow("pulled out")
+            << "pull-after=6" << 0 << QByteArray("KR5814,program,,8,0x00000000,,NG,board-lost,");
+        // A read of the configuration, then a supply switch: the read's record alone.
+        QTest::newRow("supply switch after a read")
+            << "" << 1 << QByteArray("KR5814,read-config,,,,,OK,ok,");
+        QTest::newRow("image refused") << "" << 2 << QByteArray();
+        QTest::newRow("no board") << "" << 3 << QByteArray();
+    }
+
+    void traceLogRecords() {
+        QFETCH(QString, fault);
+        QFETCH(int, action);
+        QFETCH(QByteArray, record);
+        SharedState program;
+        program.chipIndex = 11;
+        program.profilePath = dir_.filePath(QStringLiteral("Parameters.ini"));
+        Station s(program, options(QStringLiteral("latency=0,") + fault), program.profilePath);
+        const QString log =
+            dir_.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".csv"));
+        TraceLog::attach(*s.session, log);
+        OperationSequencer& seq = s.session->sequencer();
+        if (action != 3) {
+            s.session->open();
+            QVERIFY(QTest::qWaitFor([&] { return bool(s.handshake); }, 5000));
+        }
+        if (action == 0) {
+            QVERIFY(seq.startWriteFlash());
+        } else if (action == 1) {
+            QVERIFY(seq.startReadConfig());
+            QVERIFY(QTest::qWaitFor([&] { return bool(s.ended); }, 10000));
+            s.ended.reset();
+            seq.switchSupply(OperationSequencer::Supply::V5);
+        } else if (action == 2) {
+            s.image.imageLength = 0;
+            QVERIFY(!seq.startWriteFlash());
+        } else {
+            QVERIFY(!seq.startReadConfig());
+        }
+        QVERIFY(QTest::qWaitFor([&] { return bool(s.ended); }, 10000));
+        QFile f(log);
+        if (record.isEmpty()) {
+            QVERIFY(!f.exists());
+            return;
+        }
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);  // header, the record, nothing after its line end
+        QCOMPARE(lines[0], QByteArray("time,serial,chip,operation,file,length,checksum,config,"
+                                      "verdict,reason,duration_ms\r"));
+        // Time with its offset from UTC, the simulated board's (empty) serial, then the rest.
+        const QByteArray line = lines[1];
+        // "2026-12-09T10:15:30.250+01:00"
+        QCOMPARE(line.mid(4, 1) + line.mid(10, 1) + line.mid(19, 1) + line.mid(26, 1),
+                 QByteArray("-T.:"));
+        QVERIFY(line.at(23) == '+' || line.at(23) == '-');
+        QCOMPARE(line.mid(29, 2), QByteArray(",,"));
+        QVERIFY2(line.mid(31).startsWith(record), line.constData());
+        QVERIFY(line.endsWith('\r'));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "link/commands.h"
 #include "link/debugframe.h"
 #include "sim/simboard.h"
+#include "sim/simboards.h"
 
 #include <QTest>
 
@@ -101,6 +102,8 @@ private Q_SLOTS:
     void options_data();
     void options();
     void helpListsEveryKey();
+    void perBoardOptions_data();
+    void perBoardOptions();
     void dropAndStall_data();
     void dropAndStall();
 };
@@ -694,7 +697,68 @@ void TestSimBoard::helpListsEveryKey() {
         const QString sample = QLatin1String(k) + QStringLiteral("=1");
         QVERIFY2(SimOptions::parse(sample, &o, nullptr), k);
     }
-    QCOMPARE(help.count(QLatin1Char('\n')), int(std::size(keys)));
+    // One line per key, and one for the per-board form.
+    QCOMPARE(help.count(QLatin1Char('\n')), int(std::size(keys)) + 1);
+    QVERIFY(help.contains(QStringLiteral("KEY=VALUE@B")));
+}
+
+// "KEY=VALUE@B" holds for board B only (1 to boards); the other boards keep the common value.
+void TestSimBoard::perBoardOptions_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QList<int>>("pullAfter");   // per board, from board 1
+    QTest::addColumn<QList<int>>("latency");     // per board
+    QTest::addColumn<QList<bool>>("eraseFail");  // per board
+    QTest::newRow("board 2 pulled")
+        << QStringLiteral("boards=4,pull-after=10@2") << true << QList<int>{0, 10, 0, 0}
+        << QList<int>{1, 1, 1, 1} << QList<bool>{false, false, false, false};
+    QTest::newRow("before boards")
+        << QStringLiteral("pull-after=7@3,boards=3,latency=0") << true << QList<int>{0, 0, 7}
+        << QList<int>{0, 0, 0} << QList<bool>{false, false, false};
+    QTest::newRow("common and own")
+        << QStringLiteral("boards=3,pull-after=5,pull-after=9@1") << true << QList<int>{9, 5, 5}
+        << QList<int>{1, 1, 1} << QList<bool>{false, false, false};
+    QTest::newRow("flag and latency")
+        << QStringLiteral("boards=2,erase-fail@2,latency=3@1") << true << QList<int>{0, 0}
+        << QList<int>{3, 1} << QList<bool>{false, true};
+    QTest::newRow("board beyond") << QStringLiteral("boards=2,pull-after=10@3") << false
+                                  << QList<int>{} << QList<int>{} << QList<bool>{};
+    QTest::newRow("board 0") << QStringLiteral("boards=2,pull-after=10@0") << false << QList<int>{}
+                             << QList<int>{} << QList<bool>{};
+    QTest::newRow("no number") << QStringLiteral("boards=2,pull-after=10@x") << false
+                               << QList<int>{} << QList<int>{} << QList<bool>{};
+    QTest::newRow("bad value") << QStringLiteral("boards=2,pull-after=ten@2") << false
+                               << QList<int>{} << QList<int>{} << QList<bool>{};
+    QTest::newRow("unknown key") << QStringLiteral("boards=2,pull=1@2") << false << QList<int>{}
+                                 << QList<int>{} << QList<bool>{};
+    QTest::newRow("boards per board") << QStringLiteral("boards=2,boards=3@1") << false
+                                      << QList<int>{} << QList<int>{} << QList<bool>{};
+}
+
+void TestSimBoard::perBoardOptions() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QList<int>, pullAfter);
+    QFETCH(QList<int>, latency);
+    QFETCH(QList<bool>, eraseFail);
+    SimOptions o;
+    QString error;
+    QCOMPARE(SimOptions::parse(text, &o, &error), valid);
+    if (!valid) {
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QCOMPARE(o.boards, int(pullAfter.size()));
+    SimBoardSet set(o);
+    for (int i = 0; i < o.boards; ++i) {
+        // The bus's boards are made with their own settings.
+        QCOMPARE(set.boardAt(set.path(i))->options().pullAfter, pullAfter[i]);
+        const SimOptions own = o.forBoard(i);
+        QCOMPARE(own.pullAfter, pullAfter[i]);
+        QCOMPARE(own.latencyMs, latency[i]);
+        QCOMPARE(own.eraseFail, eraseFail[i]);
+        QVERIFY(own.onBoard.empty());
+    }
 }
 
 // drop=N takes the Nth report without answering it; stall=MS ends a bulk transfer that has
