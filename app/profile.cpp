@@ -288,6 +288,34 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
+    return writeValue(section, key, QString::number(value));  // ASCII in every encoding
+}
+
+QString Profile::readString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
+    bool ok = true;
+    const Text text = parse(readBytes(&ok));
+    const Location loc =
+        locate(text.lines, external(section, text.encoding), external(key, text.encoding));
+    if (loc.keyLine < 0)
+        return defaultValue;
+    const QString& line = text.lines[loc.keyLine].text;
+    const auto span = valueSpan(line);
+    const QString units = line.mid(span.first, span.second - span.first);
+    // An 8-bit file holds the program's own texts as UTF-8.
+    return isUtf16(text.encoding) ? units : QString::fromUtf8(units.toLatin1());
+}
+
+bool Profile::writeString(const QString& section, const QString& key, const QString& value) {
+    // One line per key: a value that would break the line, or lose its blanks, is not kept.
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')) ||
+        value != value.trimmed()) {
+        return false;
+    }
+    return writeValue(section, key, value);
+}
+
+bool Profile::writeValue(const QString& section, const QString& key, const QString& value) {
     if (path_.isEmpty())
         return false;
     bool ok = true;
@@ -296,18 +324,18 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
         return false;
     const QString sectionUnits = external(section, text.encoding);
     const QString keyUnits = external(key, text.encoding);
-    const QString number = QString::number(value);  // ASCII in every encoding
+    const QString valueUnits = external(value, text.encoding);
     const Location loc = locate(text.lines, sectionUnits, keyUnits);
     if (loc.keyLine >= 0) {
         QString& line = text.lines[loc.keyLine].text;
         const auto span = valueSpan(line);
-        line.replace(span.first, span.second - span.first, number);
+        line.replace(span.first, span.second - span.first, valueUnits);
     } else if (loc.sectionLine >= 0) {
-        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + number);
+        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + valueUnits);
     } else {
         insertLine(text.lines, text.lines.size(),
                    QLatin1Char('[') + sectionUnits + QLatin1Char(']'));
-        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + number);
+        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + valueUnits);
     }
 
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -35,6 +35,14 @@ public:
     // at the end of the file. Returns false when the file could not be written.
     bool writeInt(const QString& section, const QString& key, int value);
 
+    // A text value (a file path, a list entry): stored as UTF-8 in an 8-bit file, as UTF-16
+    // in a UTF-16 one. The value read is the text between '=' and the line end without the
+    // blanks around it; a value with a line break or with blanks at either end is refused
+    // (false), since it would not read back as written.
+    QString readString(const QString& section, const QString& key,
+                       const QString& defaultValue = QString()) const;
+    bool writeString(const QString& section, const QString& key, const QString& value);
+
     // Where the profile lives: in moduleDir when that directory is writable (portable use),
     // otherwise, and always for a program installed in a "bin" directory, in ~/.config/Tessel/.
     static QString chooseLocation(const QString& moduleDir);
@@ -43,6 +51,7 @@ private:
     // The file's bytes; *ok is false when something other than a readable regular file of
     // at most kLargestFile bytes is in the way (a missing file is an empty profile).
     QByteArray readBytes(bool* ok) const;
+    bool writeValue(const QString& section, const QString& key, const QString& value);
 
     QString path_;
 };
