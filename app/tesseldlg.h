@@ -2,8 +2,10 @@
 
 #include "app/profile.h"
 #include "app/prompts.h"
+#include "app/recentfiles.h"
 #include "app/sharedstate.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QAction;
@@ -17,6 +19,9 @@ class QToolButton;
 
 namespace tessel {
 
+class MainMenu;
+class StatusBar;
+struct Outcome;
 class CDebug;
 class CHelpLines;
 class CMUSBHid;
@@ -45,6 +50,16 @@ public:
     QPushButton& helpButton() { return *helpButton_; }
     CHelpLines& helpLines() { return *helpLines_; }
     QRadioButton& usbRadio() { return *usbRadio_; }
+    StatusBar& statusBar() { return *statusBar_; }
+    MainMenu& mainMenu() { return *menu_; }
+    RecentFiles& recentFiles() { return recent_; }
+
+    // Profile keys of the window's place ("InitParameters").
+    static constexpr const char* kGeometryKeys[5] = {"WindowX", "WindowY", "WindowWidth",
+                                                     "WindowHeight", "WindowMaximized"};
+    // Where the window opens: its remembered place fitted to the screen's available area, or
+    // a size that fits that area.
+    QRect startGeometry(const QRect& available) const;
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -53,6 +68,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A .hex, .bin or mass-production file dropped on the window opens as "打开文件" would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildUi();
@@ -65,9 +83,20 @@ private:
     void onDeviceArrived(const QString& path);
     void onDeviceRemoved(const QString& path);
     void stopDebugRun();
+    void connectStatusBar();
+    void onOperationFinished(const Outcome& outcome);
+    void onImageOpened();
+    void openRecent(const QString& path);
+    void openDropped(const QString& path);
+    void restorePlace();
+    void savePlace();
+    // The page inside a scroll area: a page larger than the window scrolls, and never widens it.
+    QWidget* scrolled(QWidget* page);
 
     SharedState& state_;
+    HidBackend& backend_;
     Profile profile_;
+    RecentFiles recent_;
     Prompts& prompts_;
     CProgrammeDlg* programPage_;
     CMUSBHid* transport_;  // the programming page's session's
@@ -85,6 +114,10 @@ private:
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    QElapsedTimer operationClock_;  // runs while an operation of the programming page runs
+    uint32_t imageOpensShown_ = 0;  // the image opening the status bar shows
     bool closed_ = false;
     bool debugRunStoppedForClose_ = false;
 };

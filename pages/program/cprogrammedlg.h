@@ -28,6 +28,7 @@ class QVBoxLayout;
 
 namespace tessel {
 
+class BufferFiles;
 class CMListCtrl;
 class CMUSBHid;
 class HidBackend;
@@ -82,6 +83,12 @@ public:
     OperationSequencer& sequencer() { return *sequencer_; }
     QPushButton* button(Control control) const;
     QPushButton* clearButton() const { return clearButton_; }
+    // "停止": ends the running operation as closing the window does.
+    QPushButton* stopButton() const { return stopButton_; }
+    BufferFiles& bufferFiles() const { return *bufferFiles_; }
+    // Opens path as "打开文件" would with it chosen in the dialog (a dropped file, a recent
+    // one); nothing happens while "打开文件" is disabled. False when nothing was opened.
+    bool openImageFile(const QString& path);
     CMListCtrl& writeGrid() const { return *writeGrid_; }
     CMListCtrl& readGrid() const { return *readGrid_; }
     QTabWidget& views() const { return *views_; }
@@ -94,6 +101,10 @@ Q_SIGNALS:
     void chipEntryRequested(int chip);
     // Whether the chip combo may change (not while an operation runs).
     void chipComboEnabledChanged(bool enabled);
+    // "打开文件" (or a dropped or recent file) ended: image() tells what is loaded now.
+    void imageOpened();
+    // An operation started (true) or ended (false): "停止" follows it.
+    void stopEnabledChanged(bool enabled);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,6 +126,9 @@ private:
     void showModePage(int chip);
     void showConfigurationPageAgain();
     void onSaveLog();
+    void onBoardGone();
+    void onViewChanged(int index);
+    void watchBufferMenus();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -143,6 +157,8 @@ private:
 
     std::array<QPushButton*, kControlCount> buttons_{};
     QPushButton* clearButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    BufferFiles* bufferFiles_ = nullptr;
     QGroupBox* programGroup_ = nullptr;
     QGroupBox* configGroup_ = nullptr;
     QGroupBox* powerGroup_ = nullptr;
