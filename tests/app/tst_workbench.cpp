@@ -431,6 +431,38 @@ private Q_SLOTS:
         QCOMPARE(p.readInt(s, QStringLiteral("WindowMaximized"), -1), 0);
     }
 
+    // The window keeps its size whatever page a chip or trim mode shows.
+    void neverGrowsByItself_data() {
+        QTest::addColumn<bool>("trim");
+        QTest::newRow("configuration pages") << false;
+        QTest::newRow("trim pages") << true;
+    }
+
+    void neverGrowsByItself() {
+        QFETCH(bool, trim);
+        start(0);
+        window_->resize(1024, 640);
+        QCoreApplication::processEvents();
+        // Everything is reachable in a 1024 x 700 screen: the pages scroll.
+        QVERIFY(window_->minimumSizeHint().width() <= 1024);
+        QVERIFY(window_->minimumSizeHint().height() <= 640);
+        const QSize size = window_->size();
+        for (int chip = 0; chip < 14; ++chip) {
+            window_->chipCombo().setCurrentIndex(chip);
+            Q_EMIT window_->chipCombo().activated(chip);
+            if (trim && button(Control::TrimToggle)->isEnabled()) {
+                button(Control::TrimToggle)->click();
+                QTRY_VERIFY(!page().sequencer().busy());
+            }
+            QCoreApplication::processEvents();
+            QCOMPARE(window_->size(), size);
+            if (page().sequencer().trimMode()) {
+                button(Control::TrimToggle)->click();
+                QTRY_VERIFY(!page().sequencer().trimMode());
+            }
+        }
+    }
+
     // Ctrl+C copies the log's selected lines, as the menu's "复制" does.
     void copyWithKeyboard() {
         MessageList list;
