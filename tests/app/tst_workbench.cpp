@@ -6,6 +6,7 @@
 #include "app/recentfiles.h"
 #include "app/statusbar.h"
 #include "app/tesseldlg.h"
+#include "app/widgetprompts.h"
 #include "link/cmusbhid.h"
 #include "link/programmersession.h"
 #include "pages/help/chelplines.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
@@ -334,6 +336,34 @@ private Q_SLOTS:
         Q_EMIT window_->languageCombo().activated(language);
         button(Control::OpenFile)->click();
         QCOMPARE(prompts_.lastFilter, filters);
+    }
+
+    // File dialogs start where the last one ended, kept in the profile; a folder that has
+    // gone gives the home folder.
+    void dialogFolder_data() {
+        QTest::addColumn<QString>("chosen");  // relative to the test's folder; empty: none
+        QTest::addColumn<QString>("start");   // @ the test's folder, ~ the home folder
+        QTest::newRow("nothing chosen yet") << QString() << QStringLiteral("~");
+        QTest::newRow("a file in a sub-folder")
+            << QStringLiteral("fw/line3.hex") << QStringLiteral("@/fw");
+        QTest::newRow("folder gone") << QStringLiteral("gone/a.tk") << QStringLiteral("~");
+    }
+
+    void dialogFolder() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, start);
+        QDir(dir_.path()).mkpath(QStringLiteral("fw"));
+        {
+            WidgetPrompts prompts;
+            prompts.setProfile(Profile(state_.profilePath));
+            if (!chosen.isEmpty())
+                prompts.rememberFolderOf(dir_.filePath(chosen));
+        }
+        WidgetPrompts later;
+        later.setProfile(Profile(state_.profilePath));
+        QString expected = start;
+        expected.replace(QLatin1Char('@'), dir_.path()).replace(QLatin1Char('~'), QDir::homePath());
+        QCOMPARE(later.startFolder(), expected);
     }
 
     // Recent files: newest first, at most eight, kept in the profile.
