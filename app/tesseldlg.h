@@ -57,6 +57,8 @@ public:
     // Profile keys of the window's place ("InitParameters").
     static constexpr const char* kGeometryKeys[5] = {"WindowX", "WindowY", "WindowWidth",
                                                      "WindowHeight", "WindowMaximized"};
+    // ... and of the programming page's splitter (views, chip page frame).
+    static constexpr const char* kSplitterKeys[2] = {"SplitterViews", "SplitterPages"};
     // Where the window opens: its remembered place fitted to the screen's available area, or
     // a size that fits that area.
     QRect startGeometry(const QRect& available) const;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QTimer>
 
 namespace tessel {
@@ -187,6 +188,11 @@ void CTesselDlg::savePlace() {
     for (int k = 0; k < 5; ++k) {
         profile_.writeInt(QString::fromLatin1(kSection), QString::fromLatin1(kGeometryKeys[k]),
                           values[k]);
+    }
+    const QList<int> sizes = programPage_->splitter().sizes();
+    for (int k = 0; k < 2 && k < sizes.size(); ++k) {
+        profile_.writeInt(QString::fromLatin1(kSection), QString::fromLatin1(kSplitterKeys[k]),
+                          sizes[k]);
     }
 }
 

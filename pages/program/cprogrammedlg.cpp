@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -102,10 +103,18 @@ void CProgrammeDlg::buildUi() {
     views_->setMinimumWidth(
         440);  // its five tabs and the messages stay readable at the window's minimum size
 
+    // The views take what the window gains; the frame is at least as wide as its page needs
+    // and the user may widen it.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("pageSplitter"));
+    splitter_->addWidget(viewGroup_);
+    splitter_->addWidget(pageFrame_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setChildrenCollapsible(false);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
-    layout->addWidget(viewGroup_, 1);
-    layout->addWidget(pageFrame_);
+    layout->addWidget(splitter_, 1);
 
     connectButtons();
 
@@ -440,8 +449,8 @@ void CProgrammeDlg::fitPageFrame() {
         const auto policy = view == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
         view->setSizePolicy(policy, policy);
     }
-    pageScroll_->setFixedWidth(current->sizeHint().width() +
-                               pageScroll_->verticalScrollBar()->sizeHint().width());
+    pageScroll_->setMinimumWidth(current->sizeHint().width() +
+                                 pageScroll_->verticalScrollBar()->sizeHint().width());
 }
 
 bool CProgrammeDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -22,6 +22,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
+class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QVBoxLayout;
@@ -86,6 +87,8 @@ public:
     // "停止": ends the running operation as closing the window does.
     QPushButton* stopButton() const { return stopButton_; }
     BufferFiles& bufferFiles() const { return *bufferFiles_; }
+    // Between the views and the chip page's frame; the window keeps its sizes in the profile.
+    QSplitter& splitter() const { return *splitter_; }
     // Opens path as "打开文件" would with it chosen in the dialog (a dropped file, a recent
     // one); nothing happens while "打开文件" is disabled. False when nothing was opened.
     bool openImageFile(const QString& path);
@@ -175,6 +178,7 @@ private:
     QGroupBox* pageFrame_ = nullptr;
     QStackedWidget* pageStack_ = nullptr;
     QScrollArea* pageScroll_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
 };
 

@@ -24,8 +24,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -461,36 +463,21 @@ private Q_SLOTS:
         QCOMPARE(p.readInt(s, QStringLiteral("WindowMaximized"), -1), 0);
     }
 
-    // The window keeps its size whatever page a chip or trim mode shows.
-    void neverGrowsByItself_data() {
-        QTest::addColumn<bool>("trim");
-        QTest::newRow("configuration pages") << false;
-        QTest::newRow("trim pages") << true;
-    }
-
-    void neverGrowsByItself() {
-        QFETCH(bool, trim);
-        start(0);
-        window_->resize(1024, 640);
+    // The splitter between the views and the chip page is kept in the profile on closing and
+    // set from it at the next start.
+    void splitterKeptInProfile() {
+        start(10);
         QCoreApplication::processEvents();
-        // Everything is reachable in a 1024 x 700 screen: the pages scroll.
-        QVERIFY(window_->minimumSizeHint().width() <= 1024);
-        QVERIFY(window_->minimumSizeHint().height() <= 640);
-        const QSize size = window_->size();
-        for (int chip = 0; chip < 14; ++chip) {
-            window_->chipCombo().setCurrentIndex(chip);
-            Q_EMIT window_->chipCombo().activated(chip);
-            if (trim && button(Control::TrimToggle)->isEnabled()) {
-                button(Control::TrimToggle)->click();
-                QTRY_VERIFY(!page().sequencer().busy());
-            }
-            QCoreApplication::processEvents();
-            QCOMPARE(window_->size(), size);
-            if (page().sequencer().trimMode()) {
-                button(Control::TrimToggle)->click();
-                QTRY_VERIFY(!page().sequencer().trimMode());
-            }
-        }
+        const QList<int> left = page().splitter().sizes();
+        window_->close();
+        const Profile p(state_.profilePath);
+        const QString s = QStringLiteral("InitParameters");
+        QCOMPARE(p.readInt(s, QStringLiteral("SplitterViews"), 0), left.value(0));
+        QCOMPARE(p.readInt(s, QStringLiteral("SplitterPages"), 0), left.value(1));
+        window_.reset();
+        boards_.reset();
+        start(10);
+        QTRY_COMPARE(page().splitter().sizes(), left);
     }
 
     // Ctrl+C copies the log's selected lines, as the menu's "复制" does.
