@@ -177,6 +177,15 @@ void CTesselDlg::restorePlace() {
         1) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
+    const QString section = QString::fromLatin1(kSection);
+    const int views = profile_.readInt(section, QString::fromLatin1(kSplitterKeys[0]), 0);
+    const int pages = profile_.readInt(section, QString::fromLatin1(kSplitterKeys[1]), 0);
+    // The splitter keeps the page frame at least as wide as its page needs; without a
+    // remembered place the views take all the rest.
+    if (views > 0 && pages > 0)
+        programPage_->splitter().setSizes({views, pages});
+    else
+        programPage_->splitter().setSizes({1 << 20, 1});
 }
 
 void CTesselDlg::savePlace() {

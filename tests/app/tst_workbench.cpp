@@ -464,11 +464,16 @@ private Q_SLOTS:
     }
 
     // The splitter between the views and the chip page is kept in the profile on closing and
-    // set from it at the next start.
+    // set from it at the next start; without it the views take all the room the page leaves.
     void splitterKeptInProfile() {
         start(10);
-        QCoreApplication::processEvents();
+        window_->resize(1600, 900);
+        QTRY_COMPARE(window_->size(), QSize(1600, 900));
+        const QList<int> fresh = page().splitter().sizes();
+        QVERIFY(fresh.value(0) > fresh.value(1));
+        page().splitter().setSizes({fresh.value(0) - 300, fresh.value(1) + 300});
         const QList<int> left = page().splitter().sizes();
+        QCOMPARE(left.value(1), fresh.value(1) + 300);
         window_->close();
         const Profile p(state_.profilePath);
         const QString s = QStringLiteral("InitParameters");
@@ -477,7 +482,9 @@ private Q_SLOTS:
         window_.reset();
         boards_.reset();
         start(10);
-        QTRY_COMPARE(page().splitter().sizes(), left);
+        window_->resize(1600, 900);
+        QTRY_COMPARE(window_->size(), QSize(1600, 900));
+        QTRY_VERIFY(page().splitter().sizes().value(1) > fresh.value(1) + 150);
     }
 
     // Ctrl+C copies the log's selected lines, as the menu's "复制" does.
