@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     }
 
     tessel::WidgetPrompts prompts;
+    prompts.setProfile(tessel::Profile(state.profilePath));
     tessel::CTesselDlg window(state, *backend, prompts, simulate);
     prompts.setParent(&window);
     QObject::connect(&instance, &tessel::SingleInstance::activationRequested, &window, [&window] {

@@ -259,8 +259,7 @@ QByteArray Profile::readBytes(bool* ok) const {
     return file.data;
 }
 
-QString Profile::readString(const QString& section, const QString& key,
-                            const QString& defaultValue) const {
+int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
     bool ok = true;
     const Text text = parse(readBytes(&ok));
     const Location loc =
@@ -270,14 +269,6 @@ QString Profile::readString(const QString& section, const QString& key,
     const QString& line = text.lines[loc.keyLine].text;
     const auto span = valueSpan(line);
     const QString value = line.mid(span.first, span.second - span.first);
-    if (value.isEmpty())
-        return defaultValue;
-    // The value's units back to text: UTF-8 bytes in an 8-bit file.
-    return isUtf16(text.encoding) ? value : QString::fromUtf8(value.toLatin1());
-}
-
-int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
-    const QString value = readString(section, key, QString());
     if (value.isEmpty())
         return defaultValue;
     int i = 0;
@@ -297,11 +288,35 @@ int Profile::readInt(const QString& section, const QString& key, int defaultValu
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
-    return writeString(section, key, QString::number(value));  // ASCII in every encoding
+    return writeValue(section, key, QString::number(value));  // ASCII in every encoding
+}
+
+QString Profile::readString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
+    bool ok = true;
+    const Text text = parse(readBytes(&ok));
+    const Location loc =
+        locate(text.lines, external(section, text.encoding), external(key, text.encoding));
+    if (loc.keyLine < 0)
+        return defaultValue;
+    const QString& line = text.lines[loc.keyLine].text;
+    const auto span = valueSpan(line);
+    const QString units = line.mid(span.first, span.second - span.first);
+    // An 8-bit file holds the program's own texts as UTF-8.
+    return isUtf16(text.encoding) ? units : QString::fromUtf8(units.toLatin1());
 }
 
 bool Profile::writeString(const QString& section, const QString& key, const QString& value) {
-    if (path_.isEmpty() || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+    // One line per key: a value that would break the line, or lose its blanks, is not kept.
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')) ||
+        value != value.trimmed()) {
+        return false;
+    }
+    return writeValue(section, key, value);
+}
+
+bool Profile::writeValue(const QString& section, const QString& key, const QString& value) {
+    if (path_.isEmpty())
         return false;
     bool ok = true;
     Text text = parse(readBytes(&ok));
@@ -309,18 +324,18 @@ bool Profile::writeString(const QString& section, const QString& key, const QStr
         return false;
     const QString sectionUnits = external(section, text.encoding);
     const QString keyUnits = external(key, text.encoding);
-    const QString units = external(value, text.encoding);
+    const QString valueUnits = external(value, text.encoding);
     const Location loc = locate(text.lines, sectionUnits, keyUnits);
     if (loc.keyLine >= 0) {
         QString& line = text.lines[loc.keyLine].text;
         const auto span = valueSpan(line);
-        line.replace(span.first, span.second - span.first, units);
+        line.replace(span.first, span.second - span.first, valueUnits);
     } else if (loc.sectionLine >= 0) {
-        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + units);
+        insertLine(text.lines, loc.lastEntry + 1, keyUnits + QLatin1Char('=') + valueUnits);
     } else {
         insertLine(text.lines, text.lines.size(),
                    QLatin1Char('[') + sectionUnits + QLatin1Char(']'));
-        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + units);
+        insertLine(text.lines, text.lines.size(), keyUnits + QLatin1Char('=') + valueUnits);
     }
 
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -31,17 +31,16 @@ public:
     // reading stops at the first character that is not a digit ("12abc" gives 12, "abc" 0).
     int readInt(const QString& section, const QString& key, int defaultValue) const;
 
-    // The text stored under section/key (blanks around it taken off), or defaultValue when
-    // the file, the section or the key is missing or the value is empty.
-    QString readString(const QString& section, const QString& key,
-                       const QString& defaultValue) const;
-
     // Writes value as decimal text. A new key goes at the end of its section, a new section
     // at the end of the file. Returns false when the file could not be written.
     bool writeInt(const QString& section, const QString& key, int value);
 
-    // Writes value as it is (UTF-8 in a file without a byte-order mark). A value with a line
-    // end is refused (false), as is a file that could not be written.
+    // A text value (a file path, a list entry): stored as UTF-8 in an 8-bit file, as UTF-16
+    // in a UTF-16 one. The value read is the text between '=' and the line end without the
+    // blanks around it; a value with a line break or with blanks at either end is refused
+    // (false), since it would not read back as written.
+    QString readString(const QString& section, const QString& key,
+                       const QString& defaultValue = QString()) const;
     bool writeString(const QString& section, const QString& key, const QString& value);
 
     // Where the profile lives: in moduleDir when that directory is writable (portable use),
@@ -52,6 +51,7 @@ private:
     // The file's bytes; *ok is false when something other than a readable regular file of
     // at most kLargestFile bytes is in the way (a missing file is an empty profile).
     QByteArray readBytes(bool* ok) const;
+    bool writeValue(const QString& section, const QString& key, const QString& value);
 
     QString path_;
 };

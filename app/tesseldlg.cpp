@@ -4,7 +4,10 @@
 #include "app/boardchoice.h"
 #include "app/boardchooser.h"
 #include "app/chipcatalogue.h"
+#include "app/mainmenu.h"
 #include "app/qttranslations.h"
+#include "app/statusbar.h"
+#include "image/imagestate.h"
 #include "link/cmusbhid.h"
 #include "link/hiddevice.h"
 #include "link/programmersession.h"
@@ -18,11 +21,18 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
@@ -43,7 +53,9 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
                        QWidget* parent)
     : QWidget(parent),
       state_(state),
+      backend_(backend),
       profile_(state.profilePath),
+      recent_(Profile(state.profilePath)),
       prompts_(prompts),
       boardChoice_(new BoardChoice(backend)),
       programPage_(new CProgrammeDlg(state, *boardChoice_, prompts)),
@@ -62,6 +74,7 @@ CTesselDlg::CTesselDlg(SharedState& state, HidBackend& backend, Prompts& prompts
     buildUi();
     boardChooser_->attach(programPage_->session(), *programPage_, watcher_);
     addAction(&programPage_->production().openLogFolderAction());
+    connectStatusBar();
 
     connect(watcher_, &HotplugWatcher::arrived, this, &CTesselDlg::onDeviceArrived);
     connect(watcher_, &HotplugWatcher::removed, this, &CTesselDlg::onDeviceRemoved);
@@ -112,7 +125,8 @@ void CTesselDlg::buildUi() {
     helpLines_ = new CHelpLines(this);  // a window of its own, hidden until asked for
     helpButton_ = new QPushButton(this);
     helpButton_->setObjectName(QStringLiteral("helpButton"));
-    connect(helpButton_, &QPushButton::clicked, helpLines_, &CHelpLines::showAndRaise);
+    connect(helpButton_, &QPushButton::clicked, this,
+            [this] { helpLines_->showForChip(static_cast<int>(state_.chipIndex.load())); });
 
     chipGroup_ = new QGroupBox(this);
     chipCombo_ = new QComboBox(chipGroup_);
@@ -154,16 +168,33 @@ void CTesselDlg::buildUi() {
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
-    tabs_->addTab(programPage_, QString());
-    tabs_->addTab(debugPage_, QString());
+    tabs_->addTab(scrolled(programPage_), QString());
+    tabs_->addTab(scrolled(debugPage_), QString());
     connect(tabs_, &QTabWidget::currentChanged, this, &CTesselDlg::onTabChanged);
+
+    menu_ = new MainMenu(state_, *programPage_, *tabs_, this);
+    connect(menu_, &MainMenu::recentChosen, this, &CTesselDlg::openRecent);
+    connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
+    menu_->setRecentFiles(recent_.files());
+    statusBar_ = new StatusBar(state_, this);
 
     fixBoxWidths(helpBox);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menu_->bar());
     layout->addLayout(top);
     layout->addWidget(tabs_, 1);
-    resize(1280, 820);
+    layout->addWidget(statusBar_);
+    setAcceptDrops(true);
+    restorePlace();
+}
+
+QWidget* CTesselDlg::scrolled(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(page);
+    return area;
 }
 
 QToolButton* CTesselDlg::buildAboutButton() {
@@ -226,6 +257,10 @@ void CTesselDlg::retitle() {
     tabs_->setTabText(1, state_.text(Msg::DebugTab));
     aboutAction_->setText(state_.text(Msg::AboutMenuItem));
     aboutAction_->setIconText(QStringLiteral("?"));  // the button's face; its tooltip is the text
+    usbRadio_->setToolTip(state_.text(Msg::TipUsb));
+    helpButton_->setToolTip(state_.text(Msg::TipHelp));
+    statusBar_->retitle();
+    menu_->retitle();
     setWindowTitle(state_.text(Msg::WindowTitle));
 }
 
@@ -279,6 +314,7 @@ void CTesselDlg::closeEvent(QCloseEvent* event) {
     }
     if (!closed_) {
         closed_ = true;
+        savePlace();
         profile_.writeInt(QString::fromLatin1(kProfileSection), QString::fromLatin1(kChipKey),
                           static_cast<int>(state_.chipIndex.load()));
         if (!debugRunStoppedForClose_)

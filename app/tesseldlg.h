@@ -2,8 +2,10 @@
 
 #include "app/profile.h"
 #include "app/prompts.h"
+#include "app/recentfiles.h"
 #include "app/sharedstate.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QAction;
@@ -19,6 +21,9 @@ namespace tessel {
 
 class BoardChoice;
 class BoardChooser;
+class MainMenu;
+class StatusBar;
+struct Outcome;
 class CDebug;
 class CHelpLines;
 class CMUSBHid;
@@ -48,6 +53,18 @@ public:
     CHelpLines& helpLines() { return *helpLines_; }
     QRadioButton& usbRadio() { return *usbRadio_; }
     BoardChooser& boardChooser() { return *boardChooser_; }
+    StatusBar& statusBar() { return *statusBar_; }
+    MainMenu& mainMenu() { return *menu_; }
+    RecentFiles& recentFiles() { return recent_; }
+
+    // Profile keys of the window's place ("InitParameters").
+    static constexpr const char* kGeometryKeys[5] = {"WindowX", "WindowY", "WindowWidth",
+                                                     "WindowHeight", "WindowMaximized"};
+    // ... and of the programming page's splitter (views, chip page frame).
+    static constexpr const char* kSplitterKeys[2] = {"SplitterViews", "SplitterPages"};
+    // Where the window opens: its remembered place fitted to the screen's available area, or
+    // a size that fits that area.
+    QRect startGeometry(const QRect& available) const;
 
     // Selects a chip entry without running the selection handler (a mass-production file
     // named another chip; the programming page has set chipIndex itself).
@@ -56,6 +73,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A .hex, .bin or mass-production file dropped on the window opens as "打开文件" would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildUi();
@@ -68,9 +88,20 @@ private:
     void onDeviceArrived(const QString& path);
     void onDeviceRemoved(const QString& path);
     void stopDebugRun();
+    void connectStatusBar();
+    void onOperationFinished(const Outcome& outcome);
+    void onImageOpened();
+    void openRecent(const QString& path);
+    void openDropped(const QString& path);
+    void restorePlace();
+    void savePlace();
+    // The page inside a scroll area: a page larger than the window scrolls, and never widens it.
+    QWidget* scrolled(QWidget* page);
 
     SharedState& state_;
+    HidBackend& backend_;
     Profile profile_;
+    RecentFiles recent_;
     Prompts& prompts_;
     BoardChoice* boardChoice_;  // the bus with the chosen board; belongs to the programming page
     CProgrammeDlg* programPage_;
@@ -90,6 +121,10 @@ private:
     QComboBox* languageCombo_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    QElapsedTimer operationClock_;  // runs while an operation of the programming page runs
+    uint32_t imageOpensShown_ = 0;  // the image opening the status bar shows
     bool closed_ = false;
     bool debugRunStoppedForClose_ = false;
 };

@@ -1,6 +1,8 @@
 #include "app/widgetprompts.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -40,14 +42,34 @@ Prompts::Answer WidgetPrompts::ask(const QString& text, const std::function<bool
     return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+QString WidgetPrompts::startFolder() const {
+    const QString folder =
+        profile_.readString(QStringLiteral("InitParameters"), QString::fromLatin1(kFolderKey));
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+void WidgetPrompts::rememberFolderOf(const QString& path) {
+    if (path.isEmpty())
+        return;
+    profile_.writeString(QStringLiteral("InitParameters"), QString::fromLatin1(kFolderKey),
+                         QFileInfo(path).absolutePath());
+}
+
 QString WidgetPrompts::openFileName(const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
+    const QString path = QFileDialog::getOpenFileName(parent_, QString(), startFolder(), filter);
+    rememberFolderOf(path);
+    return path;
 }
 
 QString WidgetPrompts::saveFileName(const QString& defaultName, const QString& filter) {
     // The writer appends the extension and asks about the file it would really replace.
-    return QFileDialog::getSaveFileName(parent_, QString(), defaultName, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString start = QFileInfo(defaultName).isAbsolute()
+                              ? defaultName
+                              : QDir(startFolder()).filePath(defaultName);
+    const QString path = QFileDialog::getSaveFileName(parent_, QString(), start, filter, nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    rememberFolderOf(path);
+    return path;
 }
 
 bool WidgetPrompts::confirmOverwrite(const QString& question) {

@@ -43,8 +43,9 @@ public:
     QString saveFileName(const QString& defaultName, const QString&) override {
         const QString path =
             saveAnswer.isEmpty() ? QDir::current().filePath(defaultName) : saveAnswer;
-        if (!force && QFileInfo::exists(path + extension)) {
-            refusedPath = path + extension;
+        const QString written = MassProductionWriter::writtenName(path, extension);
+        if (!force && QFileInfo::exists(written)) {
+            refusedPath = written;
             return QString();
         }
         return path;

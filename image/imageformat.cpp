@@ -131,4 +131,32 @@ HexParseResult parseIntelHexText(const QByteArray& text, uint8_t* buffer) {
     return {HexStatus::Ok, highest};
 }
 
+QByteArray formatIntelHex(const uint8_t* bytes, uint32_t length) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    length = std::min<uint32_t>(length, 0x10000);
+    QByteArray out;
+    out.reserve(int(length / 16 * 45 + 16));
+    const auto put = [&out](uint8_t b, uint8_t& sum) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0xF];
+        sum = uint8_t(sum + b);
+    };
+    for (uint32_t at = 0; at < length; at += 16) {
+        const uint8_t count = uint8_t(std::min<uint32_t>(16, length - at));
+        uint8_t sum = 0;
+        out += ':';
+        put(count, sum);
+        put(uint8_t(at >> 8), sum);
+        put(uint8_t(at & 0xFF), sum);
+        put(0, sum);  // data record
+        for (uint32_t k = 0; k < count; ++k)
+            put(bytes[at + k], sum);
+        uint8_t ignored = 0;
+        put(uint8_t(0x100 - sum), ignored);
+        out += "\r\n";
+    }
+    out += ":00000001FF\r\n";
+    return out;
+}
+
 }  // namespace tessel

@@ -43,4 +43,9 @@ struct HexParseResult {
 // and be filled with 0xFF. On any error the buffer is refilled with 0xFF.
 HexParseResult parseIntelHexText(const QByteArray& text, uint8_t* buffer);
 
+// Intel HEX text of bytes[0 ... length-1] at offsets from 0: data records of 16 bytes (the
+// last one shorter), upper-case digits, CR LF line ends, then the end record. Only the 64 KiB
+// the reader takes (length is clamped to 65536), so no extended address records.
+QByteArray formatIntelHex(const uint8_t* bytes, uint32_t length);
+
 }  // namespace tessel

@@ -29,8 +29,8 @@ ImageLoader::ImageLoader(SharedState& shared, ImageState& image, LogSink& log, P
                          ImageLoadEffects& effects)
     : shared_(shared), image_(image), log_(log), prompts_(prompts), effects_(effects) {}
 
-QString ImageLoader::openFilter() {
-    return message(Msg::ImageOpenFilter, Language::Chinese);
+QString ImageLoader::openFilter() const {
+    return shared_.text(Msg::ImageFilters);
 }
 
 QString ImageLoader::extensionOf(const QString& path) {
@@ -40,9 +40,13 @@ QString ImageLoader::extensionOf(const QString& path) {
 }
 
 void ImageLoader::openImage() {
+    openImage(prompts_.openFileName(openFilter()));
+}
+
+void ImageLoader::openImage(const QString& path) {
     effects_.openStarted();
-    const QString path = prompts_.openFileName(openFilter());
     if (!path.isEmpty()) {
+        ++image_.opens;
         image_.lastImagePath = path;
         image_.lastImageExtension = extensionOf(path).toLower();
         image_.freshlyOpened = true;

@@ -24,13 +24,16 @@ public:
     ImageLoader(SharedState& shared, ImageState& image, LogSink& log, Prompts& prompts,
                 ImageLoadEffects& effects);
 
-    // Filter of the open dialog (upper-case extensions included).
-    static QString openFilter();
+    // Filters of the open dialog: all the kinds together, each kind alone, all files
+    // (upper-case extensions included), in the language of the moment.
+    QString openFilter() const;
     // The text after the last "." of the file name of path; empty without a dot.
     static QString extensionOf(const QString& path);
 
     // The "打开文件" button: dialog, load, trim, length check.
     void openImage();
+    // The same with the file already chosen (a dropped file, a recent one).
+    void openImage(const QString& path);
 
     // Refills writeBuffer with 0xFF and reads the file by its extension. Returns the raw
     // image length: 0 after a reader error (already reported), or a length above every

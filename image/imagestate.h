@@ -36,6 +36,7 @@ struct ImageState {
     int fileModeSelection = 2;   // KR5815-family file mode: 0 ".mtk", 1 ".ntk", 2 ".tk"
 
     QString lastImagePath;       // full path chosen in the last open dialog
+    uint32_t opens = 0;          // files chosen to open so far (a cancelled dialog counts none)
     QString lastImageExtension;  // text after the last "." of that name, lower-cased
 
     // Text of the write-buffer view, replaced by every successful length check.

@@ -23,6 +23,10 @@ void MassProductionWriter::fail(Msg message) {
     image_.imageLoaded = false;
 }
 
+QString MassProductionWriter::writtenName(const QString& chosen, const QString& extension) {
+    return chosen.endsWith(extension, Qt::CaseInsensitive) ? chosen : chosen + extension;
+}
+
 bool MassProductionWriter::createMassProductionFile(uint8_t cfg0, uint8_t cfg1, int modeSelection) {
     writtenPath_.clear();
     if (!image_.imageLoaded) {
@@ -44,9 +48,9 @@ bool MassProductionWriter::createMassProductionFile(uint8_t cfg0, uint8_t cfg1, 
             fail(Msg::MpChoosePath);
             return false;
         }
-        // The extension is appended whatever the user typed, so the file that would be
+        // The extension is appended unless the user typed it, so the file that would be
         // replaced is the one with the extension; declining goes back to the dialog.
-        path = chosen + file.extension;
+        path = writtenName(chosen, file.extension);
         if (!QFileInfo::exists(path) ||
             prompts_.confirmOverwrite(
                 shared_.text(Msg::MpReplace, qUtf8Printable(QDir::toNativeSeparators(path))))) {
@@ -60,9 +64,9 @@ bool MassProductionWriter::createMassProductionFile(uint8_t cfg0, uint8_t cfg1, 
         return false;
     }
 
-    // The English log names the file, the Chinese one the whole path chosen.
+    // The English log names the file written, the Chinese one its whole path.
     log_.appendLog(shared_.text(Msg::MpCreating));
-    log_.appendLog(shared_.english() ? QFileInfo(chosen).fileName() : chosen);
+    log_.appendLog(shared_.english() ? QFileInfo(path).fileName() : path);
     log_.appendLog(shared_.text(Msg::MpCreated));
     prompts_.showMessage(shared_.text(Msg::MpCreated));
     image_.imageLoaded = false;

@@ -30,6 +30,9 @@ public:
     // modeSelection: fileModeSelection (chips 10 to 12). Returns true when a file was
     // written; writtenPath() then names it.
     bool createMassProductionFile(uint8_t cfg0, uint8_t cfg1, int modeSelection);
+    // The file written for a name chosen in the dialog: the extension (".tk", ".ntk" or
+    // ".mtk") is appended unless the name already ends with it (in any case).
+    static QString writtenName(const QString& chosen, const QString& extension);
 
     QString writtenPath() const { return writtenPath_; }
 

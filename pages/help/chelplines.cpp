@@ -44,6 +44,11 @@ constexpr std::array<ChipGroup, 9> kGroups = {{
 }};
 // clang-format on
 
+// The chip group of kGroups that holds each chip's wiring, by chip index: the KR4113 group
+// also serves KR4161 and KR4115W, the KR5815 group the whole KR58xx family, and the
+// KR5812/5712 group the MCU01 designs and VE5812.
+constexpr std::array<int, 14> kGroupOfChip = {0, 1, 2, 3, 4, 5, 4, 6, 8, 8, 7, 7, 7, 8};
+
 }  // namespace
 
 CHelpLines::CHelpLines(QWidget* parent) : QDialog(parent) {
@@ -117,7 +122,36 @@ const QPixmap* CHelpLines::shownPixmap() const {
     return it == pictures_.constEnd() ? nullptr : &it.value();
 }
 
+QString CHelpLines::programmingEntryFor(int chip) {
+    if (chip < 0 || chip >= int(kGroupOfChip.size()))
+        return QString();
+    return QString::fromUtf8(kGroups[size_t(kGroupOfChip[size_t(chip)])].leaves[0].text);
+}
+
+void CHelpLines::showForChip(int chip) {
+    // The first showing opens on the chip's programming wiring; later ones keep what the
+    // user chose.
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        const QString entry = programmingEntryFor(chip);
+        QTreeWidgetItem* root = tree_->topLevelItem(0);
+        root->setExpanded(true);
+        for (int g = 0; g < root->childCount(); ++g) {
+            QTreeWidgetItem* node = root->child(g);
+            for (int l = 0; l < node->childCount(); ++l) {
+                if (node->child(l)->text(0) != entry)
+                    continue;
+                node->setExpanded(true);
+                tree_->setCurrentItem(node->child(l));
+                node->child(l)->setSelected(true);
+            }
+        }
+    }
+    showAndRaise();
+}
+
 void CHelpLines::showAndRaise() {
+    shownBefore_ = true;
     show();
     raise();
     activateWindow();

@@ -23,6 +23,11 @@ public:
 
     // Shows the window, or brings it to the front when it is already shown.
     void showAndRaise();
+    // The "接线说明" button: the first time, the tree opens expanded on the chip's
+    // programming entry with its picture; afterwards the window keeps the user's selection.
+    void showForChip(int chip);
+    // The programming entry of a chip ("21烧录" for KR4121); empty for an unknown index.
+    static QString programmingEntryFor(int chip);
     // The window title and the group caption of the language (0 Chinese, 1 English).
     void applyLanguage(uint8_t language);
 
@@ -44,6 +49,7 @@ private:
     QLabel* note_ = nullptr;
     QHash<int, QPixmap> pictures_;
     int shown_ = 0;
+    bool shownBefore_ = false;
 };
 
 }  // namespace tessel

@@ -10,6 +10,7 @@
 #include "pages/chip/configpages.h"
 #include "pages/chip/engine/pageview.h"
 #include "pages/chip/pagesconfigsource.h"
+#include "pages/program/bufferfiles.h"
 #include "pages/program/cmlistctrl.h"
 #include "pages/program/messagelist.h"
 #include "pages/program/productionpanel.h"
@@ -22,11 +23,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -39,15 +42,22 @@ using Control = ProgramView::Control;
 struct Caption {
     Control control;
     Msg text;
+    Msg tip;  // what the button does and what it sends
 };
 
 const Caption kCaptions[] = {
-    {Control::OpenFile, Msg::OpenFileButton},       {Control::WriteFlash, Msg::WriteFlashButton},
-    {Control::ReadFlash, Msg::ReadFlashButton},     {Control::WriteEeprom, Msg::WriteEepromButton},
-    {Control::ReadEeprom, Msg::ReadEepromButton},   {Control::ReadConfig, Msg::ReadConfigButton},
-    {Control::WriteConfig, Msg::WriteConfigButton}, {Control::WriteTrim, Msg::WriteTrimButton},
-    {Control::Power3V, Msg::Power3VButton},         {Control::Power5V, Msg::Power5VButton},
-    {Control::PowerOff, Msg::PowerOffButton},       {Control::CreateFile, Msg::CreateFileButton},
+    {Control::OpenFile, Msg::OpenFileButton, Msg::TipOpenFile},
+    {Control::WriteFlash, Msg::WriteFlashButton, Msg::TipWriteFlash},
+    {Control::ReadFlash, Msg::ReadFlashButton, Msg::TipReadFlash},
+    {Control::WriteEeprom, Msg::WriteEepromButton, Msg::TipWriteEeprom},
+    {Control::ReadEeprom, Msg::ReadEepromButton, Msg::TipReadEeprom},
+    {Control::ReadConfig, Msg::ReadConfigButton, Msg::TipReadConfig},
+    {Control::WriteConfig, Msg::WriteConfigButton, Msg::TipWriteConfig},
+    {Control::WriteTrim, Msg::WriteTrimButton, Msg::TipWriteTrim},
+    {Control::Power3V, Msg::Power3VButton, Msg::TipPower3V},
+    {Control::Power5V, Msg::Power5VButton, Msg::TipPower5V},
+    {Control::PowerOff, Msg::PowerOffButton, Msg::TipPowerOff},
+    {Control::CreateFile, Msg::CreateFileButton, Msg::TipCreateFile},
 };
 const Msg kViewTabs[5] = {Msg::MessagesTab, Msg::WriteBufferTab, Msg::ReadBufferTab,
                           Msg::WriteEepromTab, Msg::ReadEepromTab};
@@ -77,6 +87,7 @@ CProgrammeDlg::CProgrammeDlg(SharedState& state, HidBackend& bus, Prompts& promp
     connect(session_.get(), &ProgrammerSession::handshakeFinished, this,
             &CProgrammeDlg::onHandshakeFinished);
     production_->attachTraceLog(*session_);
+    connect(&session_->transport(), &CMUSBHid::disconnected, this, &CProgrammeDlg::onBoardGone);
 }
 
 CProgrammeDlg::~CProgrammeDlg() = default;
@@ -97,11 +108,24 @@ void CProgrammeDlg::buildUi() {
     views_->setMinimumWidth(
         440);  // its five tabs and the messages stay readable at the window's minimum size
 
+    // The views take what the window gains; the frame is at least as wide as its page needs
+    // and the user may widen it.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("pageSplitter"));
+    // The production panel stays beside the views (the verdict next to the log).
+    auto* viewSide = new QWidget(this);
+    auto* viewLayout = new QHBoxLayout(viewSide);
+    viewLayout->setContentsMargins(0, 0, 0, 0);
+    viewLayout->addWidget(viewGroup_, 1);
+    viewLayout->addWidget(production_);
+    splitter_->addWidget(viewSide);
+    splitter_->addWidget(pageFrame_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setChildrenCollapsible(false);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
-    layout->addWidget(viewGroup_, 1);
-    layout->addWidget(production_);
-    layout->addWidget(pageFrame_);
+    layout->addWidget(splitter_, 1);
 
     connectButtons();
 
@@ -118,6 +142,10 @@ QVBoxLayout* CProgrammeDlg::buildButtonColumn() {
                       Control::WriteEeprom, Control::ReadEeprom, Control::ReadConfig}) {
         addButton(c, programGroup_);
     }
+    stopButton_ = new QPushButton(programGroup_);
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    stopButton_->setEnabled(false);
+    programGroup_->layout()->addWidget(stopButton_);
     configGroup_ = new QGroupBox(this);
     new QVBoxLayout(configGroup_);
     for (Control c : {Control::WriteConfig, Control::TrimToggle, Control::WriteTrim}) {
@@ -170,7 +198,13 @@ void CProgrammeDlg::buildViewGroup() {
     resultPicture_ = new QLabel(viewGroup_);
     resultPicture_->setFixedSize(96, 48);
     resultPicture_->hide();
+    bufferFiles_ = new BufferFiles(state_, image_, prompts_, *this, this);
+    connect(bufferFiles_, &BufferFiles::eepromImageLoaded, this, &CProgrammeDlg::eepromImageLoaded);
+    connect(views_, &QTabWidget::currentChanged, this, &CProgrammeDlg::onViewChanged);
+    watchBufferMenus();
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(bufferFiles_->saveButton());
+    bottom->addWidget(bufferFiles_->loadButton());
     bottom->addWidget(progress_, 1);
     bottom->addWidget(resultPicture_);
     auto* middle = new QVBoxLayout(viewGroup_);
@@ -229,6 +263,7 @@ void CProgrammeDlg::connectButtons() {
     connect(button(Control::TrimToggle), &QPushButton::clicked, this, &CProgrammeDlg::onTrimToggle);
     connect(button(Control::WriteTrim), &QPushButton::clicked, this,
             [this] { sequencer_->startWriteTrim(); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] { sequencer_->stopOperation(); });
     connect(clearButton_, &QPushButton::clicked, this, [this] {
         messages_->clear();
         setResult(Result::Hidden);  // the picture belongs to the messages it concluded
@@ -243,8 +278,15 @@ QPushButton* CProgrammeDlg::button(Control control) const {
 }
 
 void CProgrammeDlg::retitle() {
-    for (const Caption& c : kCaptions)
+    for (const Caption& c : kCaptions) {
         button(c.control)->setText(state_.text(c.text));
+        button(c.control)->setToolTip(state_.text(c.tip));
+    }
+    button(Control::TrimToggle)->setToolTip(state_.text(Msg::TipTrimToggle));
+    stopButton_->setText(state_.text(Msg::StopButton));
+    stopButton_->setToolTip(state_.text(Msg::TipStop));
+    clearButton_->setToolTip(state_.text(Msg::TipClear));
+    bufferFiles_->retitle();
     button(Control::TrimToggle)
         ->setText(
             state_.text(sequencer_->trimMode() ? Msg::LeaveTrimButton : Msg::EnterTrimButton));
@@ -313,6 +355,17 @@ void CProgrammeDlg::setControlEnabled(Control control, bool enabled) {
                     g->commitEdit();
                 g->setEnabled(enabled);
             }
+            bufferFiles_->setEnabled(enabled);
+            if (stopButton_->isEnabled() != !enabled) {
+                stopButton_->setEnabled(!enabled);
+                Q_EMIT stopEnabledChanged(!enabled);
+            }
+            return;
+        case Control::OpenFile:
+            // Without a board a file can still be opened; with a board the sequences decide.
+            if (!session_->transport().isConnected())
+                enabled = !sequencer_->busy() && !sequencer_->trimMode();
+            button(control)->setEnabled(enabled);
             return;
         default:
             button(control)->setEnabled(enabled);
@@ -349,6 +402,7 @@ void CProgrammeDlg::setResult(Result result) {
 }
 
 void CProgrammeDlg::readBufferChanged(uint32_t length) {
+    bufferFiles_->setReadLength(length);
     readDump_->setPlainText(formatHexDump(image_.readBuffer.data(), length));
 }
 
@@ -408,8 +462,8 @@ void CProgrammeDlg::fitPageFrame() {
         const auto policy = view == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
         view->setSizePolicy(policy, policy);
     }
-    pageScroll_->setFixedWidth(current->sizeHint().width() +
-                               pageScroll_->verticalScrollBar()->sizeHint().width());
+    pageScroll_->setMinimumWidth(current->sizeHint().width() +
+                                 pageScroll_->verticalScrollBar()->sizeHint().width());
 }
 
 bool CProgrammeDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -453,9 +507,55 @@ void CProgrammeDlg::onCreateFile() {
 }
 
 void CProgrammeDlg::onHandshakeFinished(const Outcome& outcome) {
-    // The board's version decides whether the operation buttons work.
+    // The board's version decides whether the operation buttons work; without a board
+    // none of them does.
     if (outcome.ok() || outcome.reason == Reason::VersionRefused)
         buttonsEnabled_ = outcome.ok();
+    else if (!session_->transport().isConnected())
+        setButtonsEnabled(false);
+}
+
+void CProgrammeDlg::onBoardGone() {
+    setButtonsEnabled(false);
+}
+
+bool CProgrammeDlg::openImageFile(const QString& path) {
+    if (!button(Control::OpenFile)->isEnabled())
+        return false;
+    loader_->openImage(path);
+    return true;
+}
+
+void CProgrammeDlg::onViewChanged(int index) {
+    using V = BufferFiles::View;
+    const V views[5] = {V::Other, V::Other, V::ReadFlash, V::WriteEeprom, V::ReadEeprom};
+    bufferFiles_->setView(index >= 0 && index < 5 ? views[index] : V::Other);
+}
+
+void CProgrammeDlg::watchBufferMenus() {
+    // Right-click on the read views offers to save them, on the write grid to load it.
+    readDump_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(readDump_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = readDump_->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        bufferFiles_->addSaveActions(menu, BufferFiles::View::ReadFlash);
+        menu->popup(readDump_->viewport()->mapToGlobal(at));
+    });
+    for (CMListCtrl* grid : {readGrid_, writeGrid_}) {
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
+            auto* menu = new QMenu(grid);
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            if (grid == readGrid_) {
+                bufferFiles_->addSaveActions(menu, BufferFiles::View::ReadEeprom);
+            } else {
+                QAction* load = menu->addAction(state_.text(Msg::LoadBufferButton));
+                connect(load, &QAction::triggered, bufferFiles_, &BufferFiles::loadEepromImage);
+            }
+            menu->popup(grid->viewport()->mapToGlobal(at));
+        });
+    }
 }
 
 // --- effects of loading an image ---------------------------------------------------------------
@@ -469,6 +569,7 @@ void CProgrammeDlg::openFinished() {
     current->hide();
     current->show();
     production_->subjectMayHaveChanged();
+    Q_EMIT imageOpened();
 }
 
 void CProgrammeDlg::writeBufferDumpChanged(const QString& dump) {

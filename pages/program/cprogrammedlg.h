@@ -22,12 +22,14 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
+class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QVBoxLayout;
 
 namespace tessel {
 
+class BufferFiles;
 class CMListCtrl;
 class CMUSBHid;
 class HidBackend;
@@ -84,6 +86,14 @@ public:
     QPushButton* button(Control control) const;
     QPushButton* clearButton() const { return clearButton_; }
     ProductionPanel& production() const { return *production_; }
+    // "停止": ends the running operation as closing the window does.
+    QPushButton* stopButton() const { return stopButton_; }
+    BufferFiles& bufferFiles() const { return *bufferFiles_; }
+    // Between the views and the chip page's frame; the window keeps its sizes in the profile.
+    QSplitter& splitter() const { return *splitter_; }
+    // Opens path as "打开文件" would with it chosen in the dialog (a dropped file, a recent
+    // one); nothing happens while "打开文件" is disabled. False when nothing was opened.
+    bool openImageFile(const QString& path);
     CMListCtrl& writeGrid() const { return *writeGrid_; }
     CMListCtrl& readGrid() const { return *readGrid_; }
     QTabWidget& views() const { return *views_; }
@@ -96,6 +106,10 @@ Q_SIGNALS:
     void chipEntryRequested(int chip);
     // Whether the chip combo may change (not while an operation runs).
     void chipComboEnabledChanged(bool enabled);
+    // "打开文件" (or a dropped or recent file) ended: image() tells what is loaded now.
+    void imageOpened();
+    // An operation started (true) or ended (false): "停止" follows it.
+    void stopEnabledChanged(bool enabled);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -117,6 +131,9 @@ private:
     void showModePage(int chip);
     void showConfigurationPageAgain();
     void onSaveLog();
+    void onBoardGone();
+    void onViewChanged(int index);
+    void watchBufferMenus();
     void setDumps(const QString& write, const QString& read);
     void retitle();
 
@@ -146,6 +163,8 @@ private:
     std::array<QPushButton*, kControlCount> buttons_{};
     QPushButton* clearButton_ = nullptr;
     ProductionPanel* production_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    BufferFiles* bufferFiles_ = nullptr;
     QGroupBox* programGroup_ = nullptr;
     QGroupBox* configGroup_ = nullptr;
     QGroupBox* powerGroup_ = nullptr;
@@ -162,6 +181,7 @@ private:
     QGroupBox* pageFrame_ = nullptr;
     QStackedWidget* pageStack_ = nullptr;
     QScrollArea* pageScroll_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     std::vector<chip::ChipPageView*> pageViews_;  // by configuration page class
 };
 

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSaveFile>
+#include <QScrollBar>
 
 namespace tessel {
 namespace {
@@ -82,6 +84,23 @@ void MessageList::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = makeContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+void MessageList::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void MessageList::resizeEvent(QResizeEvent* event) {
+    QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    QListWidget::resizeEvent(event);
+    if (atEnd)
+        scrollToBottom();
 }
 
 }  // namespace tessel

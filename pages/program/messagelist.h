@@ -40,6 +40,11 @@ Q_SIGNALS:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Ctrl+C copies the selected lines (all of them), as the menu's "复制" does.
+    void keyPressEvent(QKeyEvent* event) override;
+    // A list that showed its last line still shows it after it shrank (the progress bar and
+    // the result picture appear below it), so the verdict of an operation stays in view.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     uint8_t language_ = 0;

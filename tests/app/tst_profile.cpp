@@ -181,6 +181,49 @@ private Q_SLOTS:
         QCOMPARE(p.readString(QStringLiteral("InitParameters"), QStringLiteral("missing"),
                               QStringLiteral("none")),
                  QStringLiteral("none"));
+    // Text values: the bytes on disk for a UTF-8 file and a UTF-16 one, and refusals.
+    void writesTextValues_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new file, path")
+            << QByteArray() << QStringLiteral("/home/u/fw/line 3.hex") << true
+            << QByteArray(
+                   "[InitParameters]\r\nRecentFile1=/home/u/"
+                   "fw/line 3.hex\r\n");
+        QTest::newRow("chinese in 8-bit file")
+            << QByteArray("[InitParameters]\nm_ictype=2\n") << QStringLiteral("/固件/a.tk") << true
+            << QByteArray(
+                   "[InitParameters]\nm_ictype=2\nRecentFile1=/\xE5\x9B\xBA"
+                   "\xE4\xBB\xB6/a.tk\n");
+        QTest::newRow("chinese in utf-16 file")
+            << QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0", 12) << QStringLiteral("固") << true
+            << QByteArray(
+                   "\xFF\xFE[\0S\0]\0\r\0\n\0[\0I\0n\0i\0t\0P\0a\0r\0a\0m\0e"
+                   "\0t\0e\0r\0s\0]\0\r\0\n\0R\0e\0c\0e\0n\0t\0F\0i\0l\0e\0"
+                   "1\0=\0\xFA\x56\r\0\n\0",
+                   78);
+        QTest::newRow("line break refused")
+            << QByteArray() << QStringLiteral("a\nb") << false << QByteArray();
+        QTest::newRow("trailing blank refused")
+            << QByteArray() << QStringLiteral("/tmp/a.hex ") << false << QByteArray();
+    }
+
+    void writesTextValues() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        QFETCH(bool, stored);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty())
+            writeAll(path_, before);
+        Profile p(path_);
+        const QString section = QStringLiteral("InitParameters");
+        const QString key = QStringLiteral("RecentFile1");
+        QCOMPARE(p.writeString(section, key, value), stored);
+        QCOMPARE(readAll(path_), stored ? after : before);
+        QCOMPARE(p.readString(section, key, QStringLiteral("none")),
+                 stored ? value : QStringLiteral("none"));
     }
 
     void unwritableLocationReportsFailure() {

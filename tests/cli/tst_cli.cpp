@@ -218,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(files[0].startsWith(QStringLiteral("Velkor_VE5812DUZI MP_0x")));
         QVERIFY(files[0].endsWith(QStringLiteral(".tk")));
         QVERIFY(r.out.contains(QStringLiteral("creating *.tk:")));
-        QVERIFY(r.out.contains(files[0].chopped(3)));  // the name without directory or extension
+        QVERIFY(r.out.contains(files[0]));  // the name of the file written, without directory
     }
 
     void makeTkRefusals_data() {

@@ -252,11 +252,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::newRow("zh") << 0
                             << QStringList{u("正在生成TK文件，命名如下："),
-                                           QStringLiteral("@PATH@"), u("TK文件已生成！")}
+                                           QStringLiteral("@PATH@.tk"), u("TK文件已生成！")}
                             << u("TK文件已生成！");
         QTest::newRow("en") << 1
                             << QStringList{QStringLiteral("creating *.tk:"),
-                                           QStringLiteral("named"), u("TK file is created！")}
+                                           QStringLiteral("named.tk"), u("TK file is created！")}
                             << u("TK file is created！");
     }
     void messages() {
@@ -273,12 +273,49 @@ private Q_SLOTS:
         const QString chosen = path(QStringLiteral("named"));
         f.prompts.saveAnswers = QStringList{chosen};
         QVERIFY(f.writer.createMassProductionFile(1, 0, 2));
-        log.replaceInStrings(QStringLiteral("@PATH@"), chosen);
+        log.replaceInStrings(QStringLiteral("@PATH@"), chosen);  // the file written
         QCOMPARE(f.log.lines, log);
         QCOMPARE(f.prompts.messages, QStringList{box});
         QCOMPARE(f.prompts.lastSaveDefaultName,
                  u("KR4111量产_0x%1_0x01_2019_08_20_09_05_07")
                      .arg(f.image.imageChecksum, 8, 16, QLatin1Char('0')));
+    }
+
+    // A name typed with its extension is not given it twice; the log names the file written.
+    void typedExtension_data() {
+        QTest::addColumn<int>("chip");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("without") << 1 << 2 << QStringLiteral("line3") << QStringLiteral("line3.tk");
+        QTest::newRow("with .tk") << 1 << 2 << QStringLiteral("line3.tk")
+                                  << QStringLiteral("line3.tk");
+        QTest::newRow("upper case")
+            << 1 << 2 << QStringLiteral("line3.TK") << QStringLiteral("line3.TK");
+        QTest::newRow("other kind")
+            << 1 << 2 << QStringLiteral("line3.ntk") << QStringLiteral("line3.ntk.tk");
+        QTest::newRow("mtk mode") << 10 << 0 << QStringLiteral("a.mtk") << QStringLiteral("a.mtk");
+        QTest::newRow("ntk mode") << 11 << 1 << QStringLiteral("b.tk")
+                                  << QStringLiteral("b.tk.ntk");
+    }
+    void typedExtension() {
+        QFETCH(int, chip);
+        QFETCH(int, mode);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        Fixture f;
+        f.shared.chipIndex = uint32_t(chip);
+        const QString src = path(QStringLiteral("t.bin"));
+        QVERIFY(writeFile(src, patternImage(16)));
+        QVERIFY(f.open(src));
+        f.log.lines.clear();
+        f.prompts.saveAnswers = QStringList{path(typed)};
+        QVERIFY(f.writer.createMassProductionFile(1, 0, mode));
+        QCOMPARE(f.writer.writtenPath(), path(written));
+        QVERIFY(QFile::exists(path(written)));
+        QVERIFY(written == typed || !QFile::exists(path(typed)));
+        QCOMPARE(f.log.lines.value(1), path(written));
+        QFile::remove(path(written));
     }
 
     void createRefusals_data() {

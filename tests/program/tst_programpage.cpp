@@ -50,6 +50,7 @@ class ProgramPageTest : public QObject {
 private Q_SLOTS:
     void init() {
         state_.profilePath = dir_.filePath(QStringLiteral("Parameters.ini"));
+        QFile::remove(state_.profilePath);  // opening a file records it there
         state_.language = 0;
         prompts_ = ScriptedPrompts();
     }

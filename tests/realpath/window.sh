@@ -2,10 +2,10 @@
 # guest.sh; board A is plugged in on dummy_udc.0). It must find the board, write an image with
 # one key, show the board pulled out, and reconnect by itself when the board comes back. The
 # messages are read back through the window's own "保存日志…"; screenshots go to OUT/window/.
-# Places in the 1280 x 820 main window: the buttons "打开文件" and "一键写Flash" and the
-# messages list, and the second entry of its context menu opened there.
-open_file_button=(73 155)
-write_button=(73 182)
+# Places in the 1280 x 820 main window (below its menu bar): the buttons "打开文件" and
+# "一键写Flash" and the messages list, and the second entry of its context menu opened there.
+open_file_button=(73 173)
+write_button=(73 201)
 message_list=(560 600)
 save_entry=(600 633)
 
