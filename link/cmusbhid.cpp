@@ -145,7 +145,7 @@ void CMUSBHid::readerLoop(std::shared_ptr<HidDevice> device) {
             deliver(report);
         } else if (n < 0) {
             // The board is gone: handle it like its removal, on the owner's thread.
-            QMetaObject::invokeMethod(this, &CMUSBHid::onDeviceLost, Qt::QueuedConnection);
+            reportLoss(device);
             return;
         }
     }
@@ -159,9 +159,22 @@ void CMUSBHid::parkReader() {
     readerParked_ = false;
 }
 
-void CMUSBHid::onDeviceLost() {
+void CMUSBHid::reportLoss(const std::shared_ptr<HidDevice>& device) {
+    const std::weak_ptr<HidDevice> which = device;
+    QMetaObject::invokeMethod(
+        this, [this, which] { onDeviceLost(which); }, Qt::QueuedConnection);
+}
+
+void CMUSBHid::onDeviceLost(const std::weak_ptr<HidDevice>& which) {
     if (!connected_.load())
         return;
+    {
+        // A loss found on a connection closed since (the board pulled out and plugged in
+        // again at once) is about a device that is no longer ours.
+        std::lock_guard<std::mutex> lock(deviceMutex_);
+        if (which.expired() || which.lock() != device_)
+            return;
+    }
     Q_EMIT boardLost();
     close();
 }
@@ -293,8 +306,8 @@ bool CMUSBHid::awaitAnswer(std::unique_lock<std::mutex>& lock,
         } else if (n < 0) {
             // The board is gone, as the reader would have found: handled on the owner's
             // thread, whose close() ends this transfer.
+            reportLoss(workerDevice_);
             workerDevice_.reset();
-            QMetaObject::invokeMethod(this, &CMUSBHid::onDeviceLost, Qt::QueuedConnection);
         }
         lock.lock();
     }

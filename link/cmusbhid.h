@@ -122,7 +122,10 @@ private:
     void post(LinkCode code, uint32_t offset = 0, uint32_t total = 0);
     // Posts the last notification of a transfer.
     void postLast(LinkCode code, uint32_t offset, uint32_t total);
-    void onDeviceLost();
+    // Queues the loss of device for the owner's thread, which ignores it when device is no
+    // longer the open one.
+    void reportLoss(const std::shared_ptr<HidDevice>& device);
+    void onDeviceLost(const std::weak_ptr<HidDevice>& which);
 
     bool startWorker(void (CMUSBHid::*body)());
     void joinWorker();

@@ -181,6 +181,8 @@ private Q_SLOTS:
         QCOMPARE(p.readString(QStringLiteral("InitParameters"), QStringLiteral("missing"),
                               QStringLiteral("none")),
                  QStringLiteral("none"));
+    }
+
     // Text values: the bytes on disk for a UTF-8 file and a UTF-16 one, and refusals.
     void writesTextValues_data() {
         QTest::addColumn<QByteArray>("before");

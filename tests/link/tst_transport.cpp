@@ -454,6 +454,22 @@ private Q_SLOTS:
         QVERIFY(!transport_->send(makeReport(0x80)));
     }
 
+    // A board pulled out and plugged in again at once: the old connection's reader reports
+    // the loss after the new connection is open; that report is about a device that is gone
+    // and must not end the new one.
+    void lossOfTheOldConnectionSparesTheNewOne() {
+        openBoard(nullptr);
+        QSignalSpy lost(transport_.get(), &CMUSBHid::boardLost);
+        backend_->lastDevice->fail();
+        QTest::qSleep(100);  // the reader sees the failure; its report waits in the queue
+        transport_->open();  // plugged in again before the queue was looked at
+        QVERIFY(transport_->isConnected());
+        QTest::qWait(100);
+        QCOMPARE(lost.count(), 0);
+        QVERIFY(transport_->isConnected());
+        QVERIFY(transport_->send(makeReport(0x80)));
+    }
+
     void closeStopsRunningTransfer() {
         openBoard(nullptr);  // never answers
         transport_->setAnswerTimeoutMs(5000);
