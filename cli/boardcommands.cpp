@@ -392,7 +392,7 @@ void printBoardLine(const CommandResult& r) {
                                    .arg(r.serial.isEmpty() ? QStringLiteral("-") : r.serial,
                                         r.device, ok ? QStringLiteral("OK") : QStringLiteral("NG"),
                                         QString::fromLatin1(reasonKey(why.reason)))
-                                   .arg(r.clock.elapsed())
+                                   .arg(r.op.durationMs ? r.op.durationMs : r.clock.elapsed())
                                    .arg(why.message));
 }
 

@@ -1,5 +1,6 @@
 #include "pages/help/chelplines.h"
 
+#include "app/chipcatalogue.h"
 #include "app/messages.h"
 #include "res/artwork.h"
 #include "res/wiring.h"
@@ -47,7 +48,7 @@ constexpr std::array<ChipGroup, 9> kGroups = {{
 // The chip group of kGroups that holds each chip's wiring, by chip index: the KR4113 group
 // also serves KR4161 and KR4115W, the KR5815 group the whole KR58xx family, and the
 // KR5812/5712 group the MCU01 designs and VE5812.
-constexpr std::array<int, 14> kGroupOfChip = {0, 1, 2, 3, 4, 5, 4, 6, 8, 8, 7, 7, 7, 8};
+constexpr std::array<int, kChipCount> kGroupOfChip = {0, 1, 2, 3, 4, 5, 4, 6, 8, 8, 7, 7, 7, 8};
 
 }  // namespace
 
