@@ -1,5 +1,7 @@
 #include "debug/chartpng.h"
 
+#include "debug/segment.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -36,25 +38,7 @@ public:
             pixels_[size_t(y) * size_t(w_) + size_t(x)] = c;
     }
     void line(int x0, int y0, int x1, int y1, uint32_t c) {
-        const int dx = std::abs(x1 - x0);
-        const int dy = -std::abs(y1 - y0);
-        const int sx = x0 < x1 ? 1 : -1;
-        const int sy = y0 < y1 ? 1 : -1;
-        int err = dx + dy;
-        for (;;) {
-            set(x0, y0, c);
-            if (x0 == x1 && y0 == y1)
-                return;
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x0 += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                y0 += sy;
-            }
-        }
+        forEachSegmentPixel(x0, y0, x1, y1, [&](int x, int y) { set(x, y, c); });
     }
     // Digits and the minus sign, 3 x 5 cells drawn 2 pixels each, right-aligned at `right`
     // and centred on `y`.

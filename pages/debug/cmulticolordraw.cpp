@@ -1,6 +1,7 @@
 #include "pages/debug/cmulticolordraw.h"
 
 #include "debug/chartpng.h"
+#include "debug/segment.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -46,26 +47,10 @@ QPen thinPen(std::uint32_t colorref) {
 void drawClippedSegment(QImage& image, int x, int y, int x1, int y1, QRgb colour) {
     const int w = image.width();
     const int h = image.height();
-    const int dx = x < x1 ? x1 - x : x - x1;
-    const int dy = y < y1 ? y - y1 : y1 - y;
-    const int sx = x < x1 ? 1 : -1;
-    const int sy = y < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        if (x >= 0 && x < w && y >= 0 && y < h)
-            reinterpret_cast<QRgb*>(image.scanLine(y))[x] = colour;
-        if (x == x1 && y == y1)
-            break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
+    forEachSegmentPixel(x, y, x1, y1, [&](int px, int py) {
+        if (px >= 0 && px < w && py >= 0 && py < h)
+            reinterpret_cast<QRgb*>(image.scanLine(py))[px] = colour;
+    });
 }
 
 // A 1-pixel line through the points (xs[i], ys[i]), every segment with both of its ends,
