@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <optional>
 #include <utility>
 
 namespace tessel {
@@ -259,18 +260,26 @@ QByteArray Profile::readBytes(bool* ok) const {
     return file.data;
 }
 
-int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
+std::optional<QString> Profile::rawValue(const QString& section, const QString& key,
+                                         bool* utf16) const {
     bool ok = true;
     const Text text = parse(readBytes(&ok));
     const Location loc =
         locate(text.lines, external(section, text.encoding), external(key, text.encoding));
     if (loc.keyLine < 0)
-        return defaultValue;
+        return std::nullopt;
     const QString& line = text.lines[loc.keyLine].text;
     const auto span = valueSpan(line);
-    const QString value = line.mid(span.first, span.second - span.first);
-    if (value.isEmpty())
+    if (utf16)
+        *utf16 = isUtf16(text.encoding);
+    return line.mid(span.first, span.second - span.first);
+}
+
+int Profile::readInt(const QString& section, const QString& key, int defaultValue) const {
+    const std::optional<QString> raw = rawValue(section, key, nullptr);
+    if (!raw || raw->isEmpty())
         return defaultValue;
+    const QString& value = *raw;
     int i = 0;
     bool negative = false;
     if (value[0] == QLatin1Char('-') || value[0] == QLatin1Char('+')) {
@@ -293,17 +302,12 @@ bool Profile::writeInt(const QString& section, const QString& key, int value) {
 
 QString Profile::readString(const QString& section, const QString& key,
                             const QString& defaultValue) const {
-    bool ok = true;
-    const Text text = parse(readBytes(&ok));
-    const Location loc =
-        locate(text.lines, external(section, text.encoding), external(key, text.encoding));
-    if (loc.keyLine < 0)
+    bool utf16 = false;
+    const std::optional<QString> units = rawValue(section, key, &utf16);
+    if (!units)
         return defaultValue;
-    const QString& line = text.lines[loc.keyLine].text;
-    const auto span = valueSpan(line);
-    const QString units = line.mid(span.first, span.second - span.first);
     // An 8-bit file holds the program's own texts as UTF-8.
-    return isUtf16(text.encoding) ? units : QString::fromUtf8(units.toLatin1());
+    return utf16 ? *units : QString::fromUtf8(units->toLatin1());
 }
 
 bool Profile::writeString(const QString& section, const QString& key, const QString& value) {

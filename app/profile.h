@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace tessel {
 
 // The profile file "Parameters.ini" with the semantics of the Windows private-profile
@@ -52,6 +54,10 @@ private:
     // at most kLargestFile bytes is in the way (a missing file is an empty profile).
     QByteArray readBytes(bool* ok) const;
     bool writeValue(const QString& section, const QString& key, const QString& value);
+    // The text between '=' and the line end of section/key, without the blanks around it, as
+    // the file's units (8-bit files: one unit per byte); nothing when the key is missing.
+    // *utf16 tells a UTF-16 file.
+    std::optional<QString> rawValue(const QString& section, const QString& key, bool* utf16) const;
 
     QString path_;
 };
